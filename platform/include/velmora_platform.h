@@ -1,0 +1,95 @@
+// Control of the Linux platform layer that is not part of Win32: the call
+// journal and fault injection that tests use, the virtual clock and input of
+// the headless back end, and a view of what the display shows. The game never
+// includes this header; tests, benchmarks and the platform's start-up do.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <ddraw.h>
+
+namespace vplat {
+
+// ---- Journal: every platform call the game makes, in order. ----
+struct CallRecord {
+    std::string name;    // the call's Win32 name: "BltFast", "Release", "MessageBoxA", ...
+    const void* object;  // the interface the method was called on (null for free functions)
+    std::string args;    // the arguments, formatted for reading ("x=0 y=100 flags=0x1")
+    int64_t result;      // the result as a number (HRESULT, BOOL, handle or pointer value)
+};
+std::vector<CallRecord> Journal();
+void ClearJournal();
+// Names only, in order, optionally only those calls whose name is in `filter`.
+std::vector<std::string> JournalNames(const std::vector<std::string>& filter = {});
+
+// ---- Fault injection ----
+// The next `times` calls named `name` (on `object`, when it is not null) that
+// come after `skip` matching calls answer `result` and do nothing else.
+// times < 0 means always.
+void InjectFault(const std::string& name, int64_t result, int times = -1,
+                 const void* object = nullptr, int skip = 0);
+void ClearFaults();
+// The resource `name` is no longer found (FindResourceA, LoadImageA).
+void HideResource(const std::string& name);
+
+// ---- Clock ----
+// The virtual clock advances only through Sleep (and SetVirtualTime); the
+// real clock reads CLOCK_MONOTONIC. Tests and the headless back end use the
+// virtual one.
+void UseVirtualClock(uint32_t startMs);
+void SetVirtualTime(uint32_t nowMs);
+void UseRealClock();
+
+// ---- Input ----
+// Key state as GetAsyncKeyState reports it; a press also posts WM_KEYDOWN to
+// the focus window, a release WM_KEYUP.
+void PressKey(int virtualKey);
+void ReleaseKey(int virtualKey);
+// The exclusive window is minimised (every surface is lost and WM_ACTIVATE
+// with the minimised flag is sent) or restored (WM_ACTIVATE, active).
+void MinimizeWindow();
+void RestoreWindow();
+// The display is taken away: every surface of every DirectDraw object is lost.
+void LoseAllSurfaces();
+
+// ---- Message boxes ----
+// Message boxes never block in tests; this is what they said.
+struct MessageBoxRecord {
+    std::string text;
+    std::string caption;
+    unsigned type;
+};
+std::vector<MessageBoxRecord> MessageBoxes();
+
+// ---- What the screen shows ----
+// The last presented frame as 8-bit indices (640 x 480 in this game) and the
+// palette it was shown with (entries 0 and 255 as the platform shows them).
+struct Frame {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> indices;
+    PALETTEENTRY palette[256] = {};
+    uint64_t number = 0;  // how many frames have been presented so far
+};
+Frame PresentedFrame();
+// Writes a frame as an RGB PNG file. Returns false when the file cannot be written.
+bool WritePng(const Frame& frame, const std::string& path);
+
+// ---- Debug output ----
+// Everything written with OutputDebugStringA since the last reset.
+std::string DebugOutput();
+
+// ---- Back ends ----
+enum class Backend { Headless, Sdl };
+// Chosen once before WinMain runs; the default is Headless.
+void SelectBackend(Backend backend);
+Backend SelectedBackend();
+
+// Back to the state of a freshly started process: no windows, classes or
+// messages, no DirectDraw objects, keys up, virtual clock at 0, empty
+// journal, no faults, no hidden resources, no message boxes.
+void ResetPlatform();
+
+}  // namespace vplat

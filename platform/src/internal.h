@@ -1,0 +1,67 @@
+// What the platform's services say to each other. Nothing here is Win32;
+// the game never sees it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <ddraw.h>
+#include <velmora_platform.h>
+
+namespace vplat::internal {
+
+// ---- core (core/journal.cpp) ----
+// Appends one call to the journal.
+void Record(const char* name, const void* object, const std::string& args, int64_t result);
+// True when an injected fault answers this call; *result then holds the answer.
+bool Fault(const char* name, const void* object, int64_t* result);
+// printf-style formatting into a std::string, for journal arguments.
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// ---- kernel ----
+void ResetKernel();
+// The resource table as the program sees it (hidden resources left out).
+// Returns the packed DIB of a bitmap resource, or null.
+const unsigned char* FindBitmapResource(const char* name, size_t* size);
+void AppendDebugOutput(const char* text);
+
+// ---- user ----
+void ResetUser();
+// Sends (synchronously) a message to a window's procedure, as the platform
+// does for WM_ACTIVATE and friends.
+LRESULT SendToWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The window that has the focus (the game's one window), or null.
+HWND FocusWindow();
+std::string WindowTitle(HWND window);
+// Key state as the back ends report it.
+void SetKeyState(int virtualKey, bool down);
+
+// ---- gdi ----
+void ResetGdi();
+// A device context over surface memory, for IDirectDrawSurface7::GetDC.
+// palette: the 256 colours that pixel indices stand for (8-bit surfaces);
+// GDI maps colours written through the DC onto them.
+HDC CreateSurfaceDC(uint8_t* pixels, int width, int height, int pitch, int bitsPerPixel,
+                    const PALETTEENTRY* palette);
+void DestroySurfaceDC(HDC dc);
+
+// ---- ddraw ----
+void ResetDdraw();
+// Every surface of every DirectDraw object becomes lost.
+void LoseAllSurfacesNow();
+
+// ---- back end (backend/) ----
+void ResetBackend();
+// Reads window-system events into key state and window messages.
+void PumpEvents();
+// Shows a message box and returns when it is dismissed (headless: at once).
+void ShowMessageBox(const std::string& text, const std::string& caption);
+// Shows a 640 x 480 8-bit frame through its palette.
+void PresentIndexed(const uint8_t* pixels, int width, int height, int pitch,
+                    const PALETTEENTRY* palette);
+// Called once per poll of the message queue, so the headless script can run.
+void OnMessagePoll(bool queueEmpty);
+// Called by Sleep: one frame of the game has ended.
+void OnSleep(DWORD milliseconds);
+
+}  // namespace vplat::internal
