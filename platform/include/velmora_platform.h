@@ -21,6 +21,9 @@ struct CallRecord {
 };
 std::vector<CallRecord> Journal();
 void ClearJournal();
+// On by default; the game's own start-up turns it off, so that a long run
+// does not grow it without end.
+void EnableJournal(bool enabled);
 // Names only, in order, optionally only those calls whose name is in `filter`.
 std::vector<std::string> JournalNames(const std::vector<std::string>& filter = {});
 

@@ -21,6 +21,11 @@ std::vector<CallRecord>& Calls() {
     return calls;
 }
 
+bool& JournalEnabled() {
+    static bool enabled = true;
+    return enabled;
+}
+
 std::vector<FaultRule>& Rules() {
     static std::vector<FaultRule> rules;
     return rules;
@@ -31,6 +36,8 @@ std::vector<FaultRule>& Rules() {
 std::vector<CallRecord> Journal() { return Calls(); }
 
 void ClearJournal() { Calls().clear(); }
+
+void EnableJournal(bool enabled) { JournalEnabled() = enabled; }
 
 std::vector<std::string> JournalNames(const std::vector<std::string>& filter) {
     std::vector<std::string> names;
@@ -56,6 +63,9 @@ void ClearFaults() { Rules().clear(); }
 namespace internal {
 
 void Record(const char* name, const void* object, const std::string& args, int64_t result) {
+    if (!JournalEnabled()) {
+        return;
+    }
     Calls().push_back(CallRecord{name, object, args, result});
 }
 
