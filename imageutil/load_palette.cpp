@@ -2,6 +2,8 @@
 #include "ddutil.h"
 
 static const int PALETTE_SIZE = 256;
+// What _lread answers on a read error.
+static const UINT HFILE_ERROR_READ = (UINT)HFILE_ERROR;
 
 // A 3-3-2 colour cube, so that whatever the bitmap does not supply still
 // gives a complete palette.
@@ -64,12 +66,19 @@ static void LoadFromFile(LPCSTR name, PALETTEENTRY* table) {
     BITMAPINFOHEADER header;
     UINT fileHeaderRead = _lread(file, &fileHeader, sizeof(fileHeader));
     UINT headerRead = _lread(file, &header, sizeof(header));
-    _lread(file, table, PALETTE_SIZE * sizeof(PALETTEENTRY));
+    UINT tableRead = _lread(file, table, PALETTE_SIZE * sizeof(PALETTEENTRY));
     _lclose(file);
 
     bool accepted = fileHeaderRead == sizeof(fileHeader) && headerRead == sizeof(header) &&
                     header.biSize == sizeof(header);
     int count = accepted ? ColourCount(&header) : 0;
+    // Entries a short file did not supply keep their default colours as they are.
+    if (tableRead == HFILE_ERROR_READ) {
+        tableRead = 0;
+    }
+    if ((UINT)count > tableRead / sizeof(PALETTEENTRY)) {
+        count = (int)(tableRead / sizeof(PALETTEENTRY));
+    }
     // The file's table is blue first; the palette wants red first. Byte 3 is
     // kept as the file has it.
     for (int i = 0; i < count; i++) {

@@ -40,7 +40,9 @@ HWND GameTest::SetUpDisplay() {
     return window;
 }
 
-std::vector<const void*> GameTest::ReleasedObjects() { return ObjectsOf("Release"); }
+std::vector<const void*> GameTest::ReleasedObjects() {
+    return ObjectsOf("Release");
+}
 
 std::vector<const void*> GameTest::ObjectsOf(const std::string& name) {
     std::vector<const void*> objects;
