@@ -124,6 +124,21 @@ typedef struct tagWNDCLASSA {
     LPCSTR lpszClassName;
 } WNDCLASSA, *LPWNDCLASSA;
 
+typedef struct tagCREATESTRUCTA {
+    LPVOID lpCreateParams;
+    HINSTANCE hInstance;
+    HMENU hMenu;
+    HWND hwndParent;
+    int cy;
+    int cx;
+    int y;
+    int x;
+    LONG style;
+    LPCSTR lpszName;
+    LPCSTR lpszClass;
+    DWORD dwExStyle;
+} CREATESTRUCTA, *LPCREATESTRUCTA;
+
 typedef struct tagBITMAP {
     LONG bmType;
     LONG bmWidth;
@@ -246,6 +261,9 @@ typedef IUnknown* LPUNKNOWN;
 #define VK_F4 0x73
 #define VK_F12 0x7B
 
+// Key message flags (high word of lParam).
+#define KF_ALTDOWN 0x2000
+
 // PeekMessage.
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
@@ -258,8 +276,13 @@ typedef IUnknown* LPUNKNOWN;
 #define SW_SHOWMAXIMIZED 3
 #define SW_SHOW 5
 #define SW_MINIMIZE 6
+#define SW_MAXIMIZE 3
+#define SW_SHOWNOACTIVATE 4
+#define SW_SHOWMINNOACTIVE 7
+#define SW_SHOWNA 8
 #define SW_RESTORE 9
 #define SW_SHOWDEFAULT 10
+#define SW_FORCEMINIMIZE 11
 
 // Class and window styles.
 #define CS_VREDRAW 0x0001
