@@ -19,6 +19,7 @@ try:
 except ImportError:
     sys.exit("gen_images.py: Pillow is required (run it with /usr/bin/python3)")
 
+sys.dont_write_bytecode = True  # keep the source tree free of caches
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import gen_palette as gp  # noqa: E402
 import gen_glyphs  # noqa: E402

@@ -1,0 +1,20 @@
+# velmora_rc_bitmaps(<rc file> <names var> <files var>): the resource names
+# and absolute file paths of the `NAME BITMAP "file"` lines of a resource
+# script. File names are taken relative to the script's folder.
+function(velmora_rc_bitmaps rc_file names_var files_var)
+    get_filename_component(rc_dir ${rc_file} DIRECTORY)
+    file(STRINGS ${rc_file} lines REGEX "BITMAP")
+    set(names "")
+    set(files "")
+    foreach(line IN LISTS lines)
+        if(line MATCHES "^[ \t]*([A-Za-z_][A-Za-z0-9_]*)[ \t]+BITMAP[ \t]+\"([^\"]+)\"[ \t]*$")
+            list(APPEND names ${CMAKE_MATCH_1})
+            get_filename_component(file ${CMAKE_MATCH_2} ABSOLUTE BASE_DIR ${rc_dir})
+            list(APPEND files ${file})
+        elseif(NOT line MATCHES "^[ \t]*//")
+            message(FATAL_ERROR "${rc_file}: cannot read the resource line: ${line}")
+        endif()
+    endforeach()
+    set(${names_var} ${names} PARENT_SCOPE)
+    set(${files_var} ${files} PARENT_SCOPE)
+endfunction()
