@@ -1,0 +1,98 @@
+"""Frames as RGB pixels: comparing two of them, and finding the ball."""
+
+from collections import Counter
+
+from PIL import Image, ImageChops
+
+WIDTH, HEIGHT = 640, 480
+# The frames-per-second text: up to nine glyphs of 8 x 16 at the top left. Its
+# value depends on the clock, so it is left out of every comparison.
+FPS_BOX = (0, 0, 72, 16)
+
+# The ball's 8 x 8 cell: the columns it covers in each row; the corners are
+# colour-keyed away and show the background.
+BALL_SIZE = 8
+BALL_ROWS = [(2, 5), (1, 6), (0, 7), (0, 7), (0, 7), (0, 7), (1, 6), (2, 5)]
+BALL_START = (386, 400)
+# Where the ball may be: the play field less the ball's size, ends included.
+FIELD_X = (150, 622)
+FIELD_Y = (0, 472)
+
+
+def load(path):
+    image = Image.open(path).convert("RGB")
+    if image.size != (WIDTH, HEIGHT):
+        raise ValueError("%s is %dx%d, not %dx%d" % (path, *image.size, WIDTH, HEIGHT))
+    return image
+
+
+def differences(a, b, ignore=(FPS_BOX,)):
+    """Pixels (x, y, colour in a, colour in b) where two frames differ,
+    outside the boxes to ignore."""
+    changed = ImageChops.difference(a, b)
+    for box in ignore:
+        changed.paste((0, 0, 0), box)
+    box = changed.getbbox()
+    if box is None:
+        return []
+    pa, pb, pc = a.load(), b.load(), changed.load()
+    return [(x, y, pa[x, y], pb[x, y]) for y in range(box[1], box[3])
+            for x in range(box[0], box[2]) if pc[x, y] != (0, 0, 0)]
+
+
+def bounding_box(points):
+    xs = [p[0] for p in points]
+    ys = [p[1] for p in points]
+    return (min(xs), min(ys), max(xs) + 1, max(ys) + 1)
+
+
+def describe(diffs, left="wine", right="native"):
+    """A report of differing pixels that a person can act on."""
+    if not diffs:
+        return "no differing pixels"
+    lines = ["%d differing pixels in the box (left, top, right, bottom) %s" %
+             (len(diffs), bounding_box(diffs))]
+    pairs = Counter((d[2], d[3]) for d in diffs)
+    for (ca, cb), count in pairs.most_common(8):
+        lines.append("  %6d x  %s %s  vs  %s %s" % (count, left, ca, right, cb))
+    for x, y, ca, cb in diffs[:5]:
+        lines.append("  e.g. (%d, %d): %s %s, %s %s" % (x, y, left, ca, right, cb))
+    return "\n".join(lines)
+
+
+def ball_pixels(image, x, y):
+    """The colours of the ball's own pixels if its cell's top-left is at x, y."""
+    px = image.load()
+    return tuple(px[x + cx, y + row] for row, (first, last) in enumerate(BALL_ROWS)
+                 for cx in range(first, last + 1))
+
+
+def locate_ball(frame, reference, sprite):
+    """The top-left of the ball in `frame`, found by its pixels against the
+    first play frame `reference` (ball at BALL_START), or None."""
+    start_box = (BALL_START[0], BALL_START[1], BALL_START[0] + BALL_SIZE,
+                 BALL_START[1] + BALL_SIZE)
+    moved = differences(frame, reference, ignore=(FPS_BOX, start_box))
+    if not moved:
+        candidates = [BALL_START]
+    else:
+        left, top, right, bottom = bounding_box(moved)
+        # Some ball pixels may happen to match the background under them, so
+        # the box of differences only brackets the ball; look around it.
+        candidates = [(x, y) for y in range(max(FIELD_Y[0], bottom - BALL_SIZE - 1),
+                                             min(FIELD_Y[1], top + 1) + 1)
+                      for x in range(max(FIELD_X[0], right - BALL_SIZE - 1),
+                                     min(FIELD_X[1], left + 1) + 1)]
+        candidates.append(BALL_START)
+    for x, y in candidates:
+        if ball_pixels(frame, x, y) == sprite:
+            return (x, y)
+    return None
+
+
+def field_step(before, after, low, high):
+    """The signed move along one axis from `before` to `after`, taking the
+    wrap from one edge of the field to the other into account."""
+    span = high - low + 1
+    step = (after - before) % span
+    return step - span if step > span // 2 else step
