@@ -23,6 +23,7 @@ sys.dont_write_bytecode = True  # keep the source tree free of caches
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import gen_palette as gp  # noqa: E402
 import gen_glyphs  # noqa: E402
+import gen_sprites  # noqa: E402
 
 ROUNDED_FONT = "/usr/share/fonts/truetype/motoya-l-maruberi/MTLmr3m.ttf"
 SANS_FONT = "/usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf"
@@ -321,8 +322,6 @@ def draw_band5_marks(out, w):
 
 
 def draw_chara(palette):
-    import gen_sprites
-
     w, h = 192, 112
     img = Image.new("RGB", (w, h), gp.KEY_COLOUR)
     gen_sprites.draw_all(img)
