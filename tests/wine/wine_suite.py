@@ -124,14 +124,26 @@ class Session:
             raise Failure("the ball is nowhere on the screen (see %s)" % path)
         return where
 
+    def resting_ball(self, reference, sprite):
+        """The ball's place once it has stopped: on a busy machine the key's
+        release can reach the game a little after the screenshot."""
+        seen = [self.ball(reference, sprite)]
+
+        def still():
+            seen.append(self.ball(reference, sprite))
+            return seen[-1] == seen[-2]
+
+        if not winehost.wait_until(still, FRAME_WAIT, step=0.1):
+            raise Failure("the ball keeps moving with no key down: %s" % seen[-5:])
+        return seen[-1]
+
     def tap_until_moved(self, key, start, reference, sprite):
         """Short key presses until the ball has left `start`; its new place."""
         for _ in range(20):
             self.game.key_down(key)
             time.sleep(0.08)
             self.game.key_up(key)
-            time.sleep(0.25)
-            where = self.ball(reference, sprite)
+            where = self.resting_ball(reference, sprite)
             if where != start:
                 return where
         raise Failure("%s did not move the ball from %s" % (key, start))
