@@ -1,0 +1,42 @@
+// What the dispatcher (dispatch.cpp) needs from each back end, and what the
+// platform's start-up needs to choose one. Private to the platform.
+#pragma once
+
+#include <string>
+
+#include "../internal.h"
+
+namespace vplat::headless {
+
+void ShowMessageBox(const std::string& text, const std::string& caption);
+void OnMessagePoll(bool queueEmpty);
+void OnSleep(DWORD milliseconds);
+void Reset();
+// Reads and checks a script file. On a fault, *error names the file and line.
+bool LoadScript(const std::string& path, std::string* error);
+
+}  // namespace vplat::headless
+
+namespace vplat::sdl {
+
+// Starts SDL's video; false (with the reason in *error) where there is no display.
+bool Start(std::string* error);
+void Stop();
+void PumpEvents();
+void ShowMessageBox(const std::string& text, const std::string& caption);
+void Present(const uint8_t* pixels, int width, int height, int pitch, const PALETTEENTRY* palette);
+void TakeDisplay(HWND window, int width, int height);
+void ReleaseDisplay();
+
+}  // namespace vplat::sdl
+
+namespace vplat::backend {
+
+// Keeps a copy of a presented frame for vplat::PresentedFrame.
+void KeepFrame(const uint8_t* pixels, int width, int height, int pitch,
+               const PALETTEENTRY* palette);
+void ForgetFrames();
+// The one line a message box leaves on standard error, in both back ends.
+void PrintMessageBoxLine(const std::string& text, const std::string& caption);
+
+}  // namespace vplat::backend

@@ -1,0 +1,42 @@
+// The last presented frame, kept for tests and for the headless capture.
+#include <algorithm>
+#include <cstring>
+
+#include "backend/backends.h"
+
+namespace vplat {
+namespace {
+
+Frame& Last() {
+    static Frame frame;
+    return frame;
+}
+
+}  // namespace
+
+Frame PresentedFrame() {
+    return Last();
+}
+
+namespace backend {
+
+void KeepFrame(const uint8_t* pixels, int width, int height, int pitch,
+               const PALETTEENTRY* palette) {
+    Frame& frame = Last();
+    frame.width = width;
+    frame.height = height;
+    frame.indices.resize(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        memcpy(frame.indices.data() + static_cast<size_t>(y) * width,
+               pixels + static_cast<size_t>(y) * pitch, width);
+    }
+    std::copy(palette, palette + 256, frame.palette);
+    ++frame.number;
+}
+
+void ForgetFrames() {
+    Last() = Frame();
+}
+
+}  // namespace backend
+}  // namespace vplat

@@ -1,0 +1,120 @@
+// Window-system events into the platform: keys with their Windows
+// virtual-key codes, the close button, minimising and restoring.
+#include "backend/backends.h"
+#include "backend/sdl/state.h"
+
+namespace vplat::sdl {
+namespace {
+
+int VirtualKey(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z) {
+        return 'A' + (key - SDLK_a);
+    }
+    if (key >= SDLK_0 && key <= SDLK_9) {
+        return '0' + (key - SDLK_0);
+    }
+    if (key >= SDLK_F1 && key <= SDLK_F12) {
+        return VK_F1 + (key - SDLK_F1);
+    }
+    switch (key) {
+        case SDLK_SPACE:
+            return VK_SPACE;
+        case SDLK_ESCAPE:
+            return VK_ESCAPE;
+        case SDLK_LEFT:
+            return VK_LEFT;
+        case SDLK_RIGHT:
+            return VK_RIGHT;
+        case SDLK_UP:
+            return VK_UP;
+        case SDLK_DOWN:
+            return VK_DOWN;
+        case SDLK_RETURN:
+            return VK_RETURN;
+        case SDLK_TAB:
+            return VK_TAB;
+        case SDLK_BACKSPACE:
+            return VK_BACK;
+        case SDLK_LSHIFT:
+        case SDLK_RSHIFT:
+            return VK_SHIFT;
+        case SDLK_LCTRL:
+        case SDLK_RCTRL:
+            return VK_CONTROL;
+        case SDLK_LALT:
+        case SDLK_RALT:
+            return VK_MENU;
+        default:
+            return 0;
+    }
+}
+
+void Minimise(Screen& screen) {
+    if (!screen.minimised) {
+        screen.minimised = true;
+        MinimizeWindow();
+    }
+}
+
+void Restore(Screen& screen) {
+    if (screen.minimised) {
+        screen.minimised = false;
+        RestoreWindow();
+    }
+}
+
+void WindowEvent(Screen& screen, const SDL_WindowEvent& event) {
+    switch (event.event) {
+        case SDL_WINDOWEVENT_MINIMIZED:
+            Minimise(screen);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            if (screen.fullscreen) {
+                Minimise(screen);
+            }
+            break;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            Restore(screen);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+void PumpEvents() {
+    Screen& screen = TheScreen();
+    if (!screen.started) {
+        return;
+    }
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0) {
+        int key = 0;
+        switch (event.type) {
+            case SDL_QUIT:
+                PostMessageA(internal::FocusWindow(), WM_CLOSE, 0, 0);
+                break;
+            case SDL_KEYDOWN:
+                key = VirtualKey(event.key.keysym.sym);
+                if (key != 0 && event.key.repeat == 0) {
+                    PressKey(key);
+                }
+                break;
+            case SDL_KEYUP:
+                key = VirtualKey(event.key.keysym.sym);
+                if (key != 0) {
+                    ReleaseKey(key);
+                }
+                break;
+            case SDL_WINDOWEVENT:
+                WindowEvent(screen, event.window);
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+}  // namespace vplat::sdl

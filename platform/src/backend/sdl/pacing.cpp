@@ -1,0 +1,77 @@
+// Frame pacing: Flip presents with vertical sync, so the game runs at the
+// display's refresh rate. Where vertical sync does not hold the presents back
+// (a virtual X server, a driver that ignores it), presents are paced to the
+// refresh rate here instead.
+#include "backend/sdl/state.h"
+
+namespace vplat::sdl {
+namespace {
+
+constexpr int kSkippedPresents = 5;  // the first presents settle the window
+constexpr int kMeasuredPresents = 30;
+
+struct Pacing {
+    int presents = 0;
+    double measuredSince = 0;
+    bool enabled = false;
+    double deadline = 0;
+};
+
+Pacing& ThePacing() {
+    static Pacing pacing;
+    return pacing;
+}
+
+double Now() {
+    return static_cast<double>(SDL_GetPerformanceCounter()) /
+           static_cast<double>(SDL_GetPerformanceFrequency());
+}
+
+double RefreshPeriod(SDL_Window* window) {
+    SDL_DisplayMode mode;
+    int display = SDL_GetWindowDisplayIndex(window);
+    if (display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0) {
+        return 1.0 / mode.refresh_rate;
+    }
+    return 1.0 / 60;
+}
+
+void SleepUntil(double when) {
+    double left = when - Now();
+    if (left > 0.002) {
+        SDL_Delay(static_cast<Uint32>((left - 0.001) * 1000));
+    }
+    while (Now() < when) {
+    }
+}
+
+}  // namespace
+
+void ResetPacing() {
+    ThePacing() = Pacing();
+}
+
+void PaceAfterPresent(Screen& screen) {
+    Pacing& pacing = ThePacing();
+    double period = RefreshPeriod(screen.window);
+    double now = Now();
+    ++pacing.presents;
+    if (pacing.presents == kSkippedPresents) {
+        pacing.measuredSince = now;
+    } else if (!pacing.enabled && pacing.presents == kSkippedPresents + kMeasuredPresents) {
+        double average = (now - pacing.measuredSince) / kMeasuredPresents;
+        pacing.enabled = average < 0.7 * period;
+        pacing.deadline = now;
+    }
+    if (!pacing.enabled) {
+        return;
+    }
+    pacing.deadline += period;
+    if (pacing.deadline < now - period) {
+        pacing.deadline = now;  // far behind (a stall): start afresh
+        return;
+    }
+    SleepUntil(pacing.deadline);
+}
+
+}  // namespace vplat::sdl

@@ -1,0 +1,102 @@
+// The SDL window: opened when the game takes the display, full screen at the
+// desktop's own mode (or a window of twice the size with VELMORA_WINDOWED=1),
+// the picture scaled as large as fits with its shape kept.
+#include <cstdlib>
+#include <cstring>
+
+#include "backend/backends.h"
+#include "backend/sdl/state.h"
+
+namespace vplat::sdl {
+namespace {
+
+bool WindowedWanted() {
+    const char* value = getenv("VELMORA_WINDOWED");
+    return value != nullptr && strcmp(value, "1") == 0;
+}
+
+void OpenWindow(HWND owner, int width, int height) {
+    Screen& screen = TheScreen();
+    screen.fullscreen = !WindowedWanted();
+    Uint32 flags = screen.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
+    std::string title = internal::WindowTitle(owner);
+    screen.window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                     width * 2, height * 2, flags);
+    if (screen.window == nullptr) {
+        SDL_Log("velmora: cannot open a window: %s", SDL_GetError());
+        return;
+    }
+    SDL_ShowCursor(SDL_DISABLE);  // the game shows no mouse cursor
+    screen.renderer = OpenRenderer(screen.window);
+    screen.minimised = false;
+    ResetPacing();
+}
+
+}  // namespace
+
+Screen& TheScreen() {
+    static Screen screen;
+    return screen;
+}
+
+bool Start(std::string* error) {
+    // A full-screen game steps aside when the player switches away.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "1");
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        *error = SDL_GetError();
+        return false;
+    }
+    if (SDL_GetNumVideoDisplays() < 1) {
+        *error = "no display found";
+        SDL_Quit();
+        return false;
+    }
+    TheScreen().started = true;
+    return true;
+}
+
+void Stop() {
+    ReleaseDisplay();
+    if (TheScreen().started) {
+        SDL_Quit();
+        TheScreen().started = false;
+    }
+}
+
+void TakeDisplay(HWND owner, int width, int height) {
+    Screen& screen = TheScreen();
+    if (!screen.started) {
+        return;
+    }
+    if (screen.window == nullptr) {
+        OpenWindow(owner, width, height);
+    }
+    if (screen.renderer != nullptr) {
+        SDL_RenderSetLogicalSize(screen.renderer, width, height);
+    }
+}
+
+void ReleaseDisplay() {
+    Screen& screen = TheScreen();
+    if (screen.texture != nullptr) {
+        SDL_DestroyTexture(screen.texture);
+    }
+    if (screen.renderer != nullptr) {
+        SDL_DestroyRenderer(screen.renderer);
+    }
+    if (screen.window != nullptr) {
+        SDL_DestroyWindow(screen.window);
+    }
+    bool started = screen.started;
+    screen = Screen();
+    screen.started = started;
+}
+
+void ShowMessageBox(const std::string& text, const std::string& caption) {
+    backend::PrintMessageBoxLine(text, caption);
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption.c_str(), text.c_str(),
+                             TheScreen().window);
+}
+
+}  // namespace vplat::sdl

@@ -1,0 +1,176 @@
+// Blt and BltFast: rectangle checks, then the pixel loops of pixels.cpp.
+// Nothing is clipped: a rectangle that does not lie wholly inside its
+// surface is refused and nothing is drawn.
+#include <vector>
+
+#include "ddraw/objects.h"
+#include "ddraw/pixels.h"
+
+namespace vplat::ddraw {
+namespace {
+
+constexpr DWORD kBltFastFlags = DDBLTFAST_SRCCOLORKEY | DDBLTFAST_DESTCOLORKEY | DDBLTFAST_WAIT;
+constexpr DWORD kBltFlags = DDBLT_COLORFILL | DDBLT_KEYSRC | DDBLT_WAIT;
+
+bool Inside(int64_t left, int64_t top, int64_t right, int64_t bottom, const Surface& surface) {
+    return left >= 0 && top >= 0 && left < right && top < bottom && right <= surface.width &&
+           bottom <= surface.height;
+}
+
+bool Inside(const RECT& rect, const Surface& surface) {
+    return Inside(rect.left, rect.top, rect.right, rect.bottom, surface);
+}
+
+RECT Whole(const Surface& surface) {
+    return RECT{0, 0, surface.width, surface.height};
+}
+
+uint32_t MaskToPixel(uint32_t value, int bitsPerPixel) {
+    return bitsPerPixel >= 32 ? value : value & ((1u << bitsPerPixel) - 1);
+}
+
+HRESULT CheckUsable(const Surface& dest, const Surface* source) {
+    if (dest.lost || (source != nullptr && source->lost)) {
+        return DDERR_SURFACELOST;
+    }
+    if (dest.Busy() || (source != nullptr && source->Busy())) {
+        return DDERR_SURFACEBUSY;
+    }
+    if (source != nullptr && source->bitsPerPixel != dest.bitsPerPixel) {
+        return DDERR_INVALIDPIXELFORMAT;
+    }
+    return DD_OK;
+}
+
+bool Overlap(const Surface& dest, int x, int y, const Surface& source, const RECT& from) {
+    if (&dest != &source) {
+        return false;
+    }
+    int w = from.right - from.left;
+    int h = from.bottom - from.top;
+    return x < from.right && from.left < x + w && y < from.bottom && from.top < y + h;
+}
+
+// The copy both blits share: source rectangle `from` to (x, y).
+void CopyRect(Surface* dest, int x, int y, const Surface& source, const RECT& from, bool keyed) {
+    int bpp = dest->BytesPerPixel();
+    int w = from.right - from.left;
+    int h = from.bottom - from.top;
+    const uint8_t* in = source.pixels + static_cast<size_t>(from.top) * source.pitch +
+                        static_cast<size_t>(from.left) * bpp;
+    int inPitch = source.pitch;
+    std::vector<uint8_t> staged;
+    if (Overlap(*dest, x, y, source, from)) {
+        staged.resize(static_cast<size_t>(w) * bpp * h);
+        CopyRows(staged.data(), w * bpp, in, inPitch, w, h, bpp);
+        in = staged.data();
+        inPitch = w * bpp;
+    }
+    uint8_t* out =
+        dest->pixels + static_cast<size_t>(y) * dest->pitch + static_cast<size_t>(x) * bpp;
+    if (keyed) {
+        uint32_t key = MaskToPixel(source.sourceKey.dwColorSpaceLowValue, source.bitsPerPixel);
+        CopyRowsKeyed(out, dest->pitch, in, inPitch, w, h, bpp, key);
+    } else {
+        CopyRows(out, dest->pitch, in, inPitch, w, h, bpp);
+    }
+}
+
+bool FxSizeOk(const DDBLTFX* fx) {
+    // 100 is the structure's size in 32-bit programs.
+    return fx->dwSize == sizeof(DDBLTFX) || fx->dwSize == 100;
+}
+
+HRESULT ColorFill(Surface* dest, const RECT* destRect, const DDBLTFX* fx) {
+    if (fx == nullptr || !FxSizeOk(fx)) {
+        return DDERR_INVALIDPARAMS;
+    }
+    HRESULT hr = CheckUsable(*dest, nullptr);
+    RECT area = destRect != nullptr ? *destRect : Whole(*dest);
+    if (SUCCEEDED(hr) && !Inside(area, *dest)) {
+        hr = DDERR_INVALIDRECT;
+    }
+    if (FAILED(hr)) {
+        return hr;
+    }
+    int bpp = dest->BytesPerPixel();
+    uint8_t* out = dest->pixels + static_cast<size_t>(area.top) * dest->pitch +
+                   static_cast<size_t>(area.left) * bpp;
+    FillRows(out, dest->pitch, area.right - area.left, area.bottom - area.top, bpp,
+             MaskToPixel(fx->dwFillColor, dest->bitsPerPixel));
+    return DD_OK;
+}
+
+HRESULT CopyBlt(Surface* dest, const RECT* destRect, Surface* source, const RECT* sourceRect,
+                DWORD flags) {
+    if (source == nullptr) {
+        return DDERR_INVALIDPARAMS;
+    }
+    HRESULT hr = CheckUsable(*dest, source);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    RECT from = sourceRect != nullptr ? *sourceRect : Whole(*source);
+    RECT to = destRect != nullptr ? *destRect : Whole(*dest);
+    if (!Inside(from, *source) || !Inside(to, *dest)) {
+        return DDERR_INVALIDRECT;
+    }
+    if (to.right - to.left != from.right - from.left ||
+        to.bottom - to.top != from.bottom - from.top) {
+        return DDERR_UNSUPPORTED;  // no stretching in software
+    }
+    bool keyed = (flags & DDBLT_KEYSRC) != 0 && source->hasSourceKey;
+    CopyRect(dest, to.left, to.top, *source, from, keyed);
+    return DD_OK;
+}
+
+}  // namespace
+
+HRESULT Surface::BltFast(DWORD x, DWORD y, IDirectDrawSurface7* source, LPRECT sourceRect,
+                         DWORD trans) {
+    std::string args =
+        internal::Format("x=%u y=%u source=%p rect=%s trans=0x%x", x, y, static_cast<void*>(source),
+                         RectText(sourceRect).c_str(), trans);
+    return Journaled("BltFast", this, args, [&]() -> HRESULT {
+        auto* from = static_cast<Surface*>(source);
+        if (from == nullptr || (trans & ~kBltFastFlags) != 0) {
+            return DDERR_INVALIDPARAMS;
+        }
+        if ((trans & DDBLTFAST_DESTCOLORKEY) != 0) {
+            return DDERR_UNSUPPORTED;
+        }
+        HRESULT hr = CheckUsable(*this, from);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        RECT area = sourceRect != nullptr ? *sourceRect : Whole(*from);
+        int64_t right = int64_t{x} + (int64_t{area.right} - area.left);
+        int64_t bottom = int64_t{y} + (int64_t{area.bottom} - area.top);
+        if (!Inside(area, *from) || !Inside(x, y, right, bottom, *this)) {
+            return DDERR_INVALIDRECT;
+        }
+        // A source without a key is copied whole, as if no key were asked for.
+        bool keyed = (trans & DDBLTFAST_SRCCOLORKEY) != 0 && from->hasSourceKey;
+        CopyRect(this, static_cast<int>(x), static_cast<int>(y), *from, area, keyed);
+        return DD_OK;
+    });
+}
+
+HRESULT Surface::Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT sourceRect, DWORD flags,
+                     LPDDBLTFX fx) {
+    std::string args =
+        internal::Format("dest=%s source=%p rect=%s flags=0x%x fill=0x%x",
+                         RectText(destRect).c_str(), static_cast<void*>(source),
+                         RectText(sourceRect).c_str(), flags, fx != nullptr ? fx->dwFillColor : 0u);
+    return Journaled("Blt", this, args, [&]() -> HRESULT {
+        if ((flags & ~kBltFlags) != 0) {
+            return DDERR_UNSUPPORTED;
+        }
+        if ((flags & DDBLT_COLORFILL) != 0) {
+            return ColorFill(this, destRect, fx);
+        }
+        return CopyBlt(this, destRect, static_cast<Surface*>(source), sourceRect, flags);
+    });
+}
+
+}  // namespace vplat::ddraw
