@@ -1,0 +1,82 @@
+// GetTickCount and Sleep over two clocks: a virtual one that only Sleep
+// moves (tests and the headless back end), and the real monotonic clock.
+#include <time.h>
+
+#include <cerrno>
+
+#include "kernel/call_record.h"
+#include "kernel/kernel.h"
+
+namespace vplat {
+namespace {
+
+bool g_virtualClock = true;
+uint32_t g_virtualNow = 0;
+
+uint32_t MonotonicMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000u + now.tv_nsec / 1000000;
+    return static_cast<uint32_t>(ms);
+}
+
+void SleepReally(DWORD milliseconds) {
+    timespec wait{static_cast<time_t>(milliseconds / 1000),
+                  static_cast<long>(milliseconds % 1000) * 1000000L};
+    while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
+    }
+}
+
+}  // namespace
+
+void UseVirtualClock(uint32_t startMs) {
+    g_virtualClock = true;
+    g_virtualNow = startMs;
+}
+
+void SetVirtualTime(uint32_t nowMs) {
+    g_virtualNow = nowMs;
+}
+
+void UseRealClock() {
+    g_virtualClock = false;
+}
+
+namespace kernel {
+
+bool VirtualClockInUse() {
+    return g_virtualClock;
+}
+
+DWORD Now() {
+    return g_virtualClock ? g_virtualNow : MonotonicMilliseconds();
+}
+
+void ResetClock() {
+    UseVirtualClock(0);
+}
+
+}  // namespace kernel
+}  // namespace vplat
+
+DWORD WINAPI GetTickCount(void) {
+    DWORD result = 0;
+    if (vplat::calls::Faulted("GetTickCount", "", &result)) {
+        return result;
+    }
+    return vplat::calls::Done("GetTickCount", "", vplat::kernel::Now());
+}
+
+void WINAPI Sleep(DWORD milliseconds) {
+    std::string args = vplat::internal::Format("ms=%u", milliseconds);
+    if (vplat::calls::Faulted("Sleep", args)) {
+        return;
+    }
+    if (vplat::kernel::VirtualClockInUse()) {
+        vplat::g_virtualNow += milliseconds;  // wraps like the real counter
+    } else {
+        vplat::SleepReally(milliseconds);
+    }
+    vplat::internal::Record("Sleep", nullptr, args, 0);
+    vplat::internal::OnSleep(milliseconds);
+}

@@ -1,0 +1,67 @@
+// OutputDebugStringA: no debugger here, so the text goes to standard error
+// at once, and is kept for tests to read.
+#include <unistd.h>
+
+#include <cstring>
+
+#include "kernel/call_record.h"
+#include "kernel/kernel.h"
+
+namespace vplat {
+namespace {
+
+// A long run must not grow the kept text without end: past this size the
+// oldest half is dropped.
+constexpr size_t kKeptLimit = 1 << 20;
+
+std::string g_debugOutput;
+
+void WriteToStandardError(const char* text, size_t length) {
+    while (length > 0) {
+        ssize_t written = write(STDERR_FILENO, text, length);
+        if (written <= 0) {
+            return;
+        }
+        text += written;
+        length -= static_cast<size_t>(written);
+    }
+}
+
+}  // namespace
+
+std::string DebugOutput() {
+    return g_debugOutput;
+}
+
+namespace internal {
+
+void AppendDebugOutput(const char* text) {
+    g_debugOutput += text;
+    if (g_debugOutput.size() > kKeptLimit) {
+        g_debugOutput.erase(0, g_debugOutput.size() - kKeptLimit / 2);
+    }
+}
+
+}  // namespace internal
+
+namespace kernel {
+
+void ResetDebugOutput() {
+    g_debugOutput.clear();
+}
+
+}  // namespace kernel
+}  // namespace vplat
+
+void WINAPI OutputDebugStringA(LPCSTR text) {
+    std::string args = text ? vplat::internal::Format("text=\"%.200s\"", text) : "text=NULL";
+    if (vplat::calls::Faulted("OutputDebugStringA", args)) {
+        return;
+    }
+    vplat::internal::Record("OutputDebugStringA", nullptr, args, 0);
+    if (text == nullptr) {
+        return;
+    }
+    vplat::WriteToStandardError(text, strlen(text));
+    vplat::internal::AppendDebugOutput(text);
+}

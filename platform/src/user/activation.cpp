@@ -1,0 +1,132 @@
+// Activation and focus, with the messages the real platform sends for a
+// top-level window (the order follows Wine's message tests):
+// WM_ACTIVATEAPP, WM_NCACTIVATE, WM_ACTIVATE, then WM_SETFOCUS.
+#include "kernel/call_record.h"
+#include "user/user.h"
+
+namespace vplat::user {
+namespace {
+
+HWND g_active = nullptr;
+HWND g_focus = nullptr;
+
+bool Alive(HWND window) {
+    Window* record = FindWindowRecord(window);
+    return record != nullptr && !record->destroying;
+}
+
+}  // namespace
+
+HWND ActiveWindow() {
+    return g_active;
+}
+
+void MoveFocus(HWND window) {
+    HWND previous = g_focus;
+    if (previous == window) {
+        return;
+    }
+    g_focus = window;
+    if (previous != nullptr) {
+        internal::SendToWindow(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(window), 0);
+    }
+    if (window != nullptr) {
+        internal::SendToWindow(window, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
+    }
+}
+
+void ActivateWindow(HWND window) {
+    HWND previous = g_active;
+    if (window == nullptr || !Alive(window)) {
+        g_active = nullptr;
+        return;
+    }
+    if (previous == window) {
+        return;
+    }
+    if (previous != nullptr) {
+        internal::SendToWindow(previous, WM_NCACTIVATE, FALSE, 0);
+        internal::SendToWindow(previous, WM_ACTIVATE, WA_INACTIVE,
+                               reinterpret_cast<LPARAM>(window));
+    }
+    g_active = window;
+    // The application itself becomes active only when none of its windows was.
+    if (previous == nullptr) {
+        internal::SendToWindow(window, WM_ACTIVATEAPP, TRUE, 0);
+    }
+    internal::SendToWindow(window, WM_NCACTIVATE, TRUE, 0);
+    bool minimized = FindWindowRecord(window) && FindWindowRecord(window)->minimized;
+    internal::SendToWindow(window, WM_ACTIVATE, MAKELONG(WA_ACTIVE, minimized ? 1 : 0),
+                           reinterpret_cast<LPARAM>(previous));
+    // A minimised window is active without the focus.
+    if (!minimized && g_active == window && g_focus != window && Alive(window)) {
+        MoveFocus(window);
+    }
+}
+
+}  // namespace vplat::user
+
+namespace vplat {
+
+namespace internal {
+
+HWND FocusWindow() {
+    return user::g_focus;
+}
+
+}  // namespace internal
+
+void MinimizeWindow() {
+    internal::LoseAllSurfacesNow();
+    HWND window = user::g_active;
+    user::Window* record = user::FindWindowRecord(window);
+    if (record == nullptr) {
+        return;
+    }
+    record->minimized = true;
+    internal::SendToWindow(window, WM_ACTIVATE, MAKELONG(WA_INACTIVE, 1), 0);
+    user::MoveFocus(nullptr);
+}
+
+void RestoreWindow() {
+    HWND window = user::g_active;
+    user::Window* record = user::FindWindowRecord(window);
+    if (record == nullptr) {
+        return;
+    }
+    record->minimized = false;
+    internal::SendToWindow(window, WM_ACTIVATE, MAKELONG(WA_ACTIVE, 0), 0);
+    user::MoveFocus(window);
+}
+
+namespace user {
+
+void ResetActivation() {
+    g_active = nullptr;
+    g_focus = nullptr;
+}
+
+}  // namespace user
+}  // namespace vplat
+
+HWND WINAPI SetFocus(HWND window) {
+    std::string args = vplat::internal::Format("hwnd=%p", static_cast<void*>(window));
+    HWND result = nullptr;
+    if (vplat::calls::Faulted("SetFocus", args, &result)) {
+        return result;
+    }
+    HWND previous = vplat::user::g_focus;
+    bool valid = window == nullptr || vplat::user::Alive(window);
+    // Recorded before the messages it sends, so the journal reads in order.
+    vplat::internal::Record("SetFocus", nullptr, args,
+                            vplat::calls::ToNumber(valid ? previous : nullptr));
+    if (!valid) {
+        return nullptr;
+    }
+    // Focusing a window of an inactive top-level window activates it first.
+    if (window != nullptr && vplat::user::g_active != window) {
+        vplat::user::ActivateWindow(window);
+    }
+    vplat::user::MoveFocus(window);
+    return previous;
+}
