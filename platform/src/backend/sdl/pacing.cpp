@@ -2,6 +2,8 @@
 // display's refresh rate. Where vertical sync does not hold the presents back
 // (a virtual X server, a driver that ignores it), presents are paced to the
 // refresh rate here instead.
+#include <time.h>
+
 #include "backend/sdl/state.h"
 
 namespace vplat::sdl {
@@ -36,12 +38,14 @@ double RefreshPeriod(SDL_Window* window) {
     return 1.0 / 60;
 }
 
+// Sleeps rather than spins: the timer is exact to well under a millisecond
+// on Linux, and a spinning wait would cost the player a processor core.
 void SleepUntil(double when) {
     double left = when - Now();
-    if (left > 0.002) {
-        SDL_Delay(static_cast<Uint32>((left - 0.001) * 1000));
-    }
-    while (Now() < when) {
+    if (left > 0) {
+        struct timespec pause = {static_cast<time_t>(left),
+                                 static_cast<long>((left - static_cast<time_t>(left)) * 1e9)};
+        nanosleep(&pause, nullptr);
     }
 }
 
