@@ -88,7 +88,8 @@ private:
 std::vector<int> SourcePositions(int srcStart, int srcLength, int dstLength, int srcLimit) {
     int srcCount = srcLength < 0 ? -srcLength : srcLength;
     int dstCount = dstLength < 0 ? -dstLength : dstLength;
-    int srcFirst = srcLength < 0 ? srcStart + srcLength : srcStart;
+    // A negative length starts at srcStart and walks down from it.
+    int srcFirst = srcLength < 0 ? srcStart + srcLength + 1 : srcStart;
     std::vector<int> offsets = AxisMap(srcCount, dstCount);
     std::vector<int> positions(offsets.size());
     for (int i = 0; i < dstCount; ++i) {
@@ -181,8 +182,8 @@ void StretchPixels(const PixelView& dst, int dstX, int dstY, int dstWidth, int d
     }
     std::vector<int> xs = SourcePositions(srcX, srcWidth, dstWidth, src.width);
     std::vector<int> ys = SourcePositions(srcY, srcHeight, dstHeight, src.height);
-    int dstLeft = dstWidth < 0 ? dstX + dstWidth : dstX;
-    int dstTop = dstHeight < 0 ? dstY + dstHeight : dstY;
+    int dstLeft = dstWidth < 0 ? dstX + dstWidth + 1 : dstX;
+    int dstTop = dstHeight < 0 ? dstY + dstHeight + 1 : dstY;
     // Only the part of the destination inside its view is drawn.
     int first = std::max(0, -dstLeft);
     int last = std::min(static_cast<int>(xs.size()), dst.width - dstLeft);
