@@ -67,7 +67,7 @@ def capture_native(native, workdir):
     if result.returncode != 0:
         raise Failure("the native build ended with %d:\n%s" % (result.returncode, result.stderr))
     return {name: frames.load(os.path.join(capture_dir, name + ".png"))
-            for name in ("title", "play")}
+            for name in ("title", "title_fps", "play")}
 
 
 def save_diff(workdir, name, shot, diffs):
@@ -91,15 +91,16 @@ class Session:
         path = os.path.join(self.workdir, "shot-%03d.png" % self.shots)
         return frames.load(self.game.screenshot(path))
 
-    def expect_frame(self, name, expected):
-        """Waits until the screen shows `expected` outside the FPS text."""
+    def expect_frame(self, name, expected, ignore=(frames.FPS_BOX,)):
+        """Waits until the screen shows `expected` outside the boxes to ignore
+        (by default the FPS text)."""
         last = {}
 
         def matches():
             if self.game.exited():
                 raise Failure("the game ended while waiting for the %s frame" % name)
             last["shot"] = self.shot()
-            last["diffs"] = frames.differences(last["shot"], expected)
+            last["diffs"] = frames.differences(last["shot"], expected, ignore)
             return not last["diffs"]
 
         if winehost.wait_until(matches, FRAME_WAIT, step=0.2):
@@ -185,6 +186,8 @@ def play_session(exe, native_frames, prefix, workdir):
         session = Session(game, workdir)
         check_progress_lines(game)
         session.expect_frame("title", native_frames["title"])
+        session.expect_frame("title with FPS text", native_frames["title_fps"],
+                             ignore=(frames.FPS_DIGITS_BOX,))
         play = session.hold_until_frame("space", "play", native_frames["play"])
         sprite = frames.ball_pixels(play, *frames.BALL_START)
         check_movement(session, play, sprite)
