@@ -129,7 +129,8 @@ std::string Format(const char* format, va_list args) {
             continue;
         }
         size_t digits = 0;
-        out += Pad(spec, Convert(spec, &copy, &digits), digits);
+        std::string converted = Convert(spec, &copy, &digits);
+        out += Pad(spec, converted, digits);
         p = after;
     }
     va_end(copy);
