@@ -34,7 +34,7 @@ TEST_F(MainWindowTest, SetCursorHidesTheCursorAndAnswersTrue) {
 
 TEST_F(MainWindowTest, EscapeAndF12PostCloseOtherKeysDoNothing) {
     HWND window = MakeWindow();
-    for (int key : {VK_SPACE, VK_LEFT, 'S', VK_RETURN, VK_F1}) {
+    for (int key : {VK_SPACE, VK_LEFT, (int)'S', VK_RETURN, VK_F1}) {
         EXPECT_EQ(MainWindowProc(window, WM_KEYDOWN, key, 0), 0);
     }
     MSG msg;

@@ -86,7 +86,7 @@ TEST_F(SceneTest, FirstFrameSetsUpAndShowsTheTitle) {
 
 TEST_F(SceneTest, TheArrowsAndSDoNothingOnTheTitle) {
     Frame();
-    for (int key : {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, 'S'}) {
+    for (int key : {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, (int)'S'}) {
         vplat::PressKey(key);
     }
     Frame();

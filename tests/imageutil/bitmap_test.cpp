@@ -11,6 +11,7 @@ protected:
         GameTest::SetUp();
         SetUpDisplay();
         vplat::ClearJournal();
+        MarkDebugOutput();
     }
 
     // An 8-bit file with the game's own colour table, so its indices survive.
@@ -76,7 +77,7 @@ TEST_F(BitmapTest, ADesiredSizeScalesTheImage) {
 
 TEST_F(BitmapTest, AnUnknownNameGivesNullAndSaysNothing) {
     EXPECT_EQ(DDLoadBitmap(g_directDraw, "NOSUCHIMAGE", 0, 0), nullptr);
-    EXPECT_EQ(vplat::DebugOutput(), "");
+    EXPECT_EQ(NewDebugOutput(), "");
     EXPECT_EQ(CountCalls("CreateSurface"), 0);
 }
 
@@ -89,7 +90,7 @@ TEST_F(BitmapTest, AFailedSurfaceCreationDeletesTheBitmap) {
 TEST_F(BitmapTest, ReloadingAnUnknownNameSaysSoAndLeavesTheSurface) {
     std::vector<BYTE> before = SurfaceBytes(g_charaSurface);
     EXPECT_EQ(DDReloadBitmap(g_charaSurface, "NOSUCHIMAGE"), E_FAIL);
-    EXPECT_EQ(vplat::DebugOutput(), "handle is null\n");
+    EXPECT_EQ(NewDebugOutput(), "handle is null\n");
     EXPECT_EQ(SurfaceBytes(g_charaSurface), before);
 }
 
@@ -98,13 +99,13 @@ TEST_F(BitmapTest, ReloadingOntoALostSurfaceRestoresAndRefillsIt) {
     vplat::LoseAllSurfaces();
     EXPECT_EQ(DDReloadBitmap(g_charaSurface, "CHARA"), DD_OK);
     EXPECT_EQ(SurfaceBytes(g_charaSurface), before);
-    EXPECT_EQ(vplat::DebugOutput(), "");
+    EXPECT_EQ(NewDebugOutput(), "");
 }
 
 TEST_F(BitmapTest, AFailedCopyIsReported) {
     vplat::InjectFault("GetDC", DDERR_SURFACELOST);
     EXPECT_EQ(DDReloadBitmap(g_charaSurface, "CHARA"), DDERR_SURFACELOST);
-    EXPECT_EQ(vplat::DebugOutput(), "ddcopybitmap failed\n");
+    EXPECT_EQ(NewDebugOutput(), "ddcopybitmap failed\n");
     EXPECT_EQ(CountCalls("StretchBlt"), 0);
     EXPECT_EQ(CountCalls("DeleteObject"), 1);
 }
@@ -148,7 +149,7 @@ TEST_F(BitmapTest, WithoutAMemoryDCTheCopySaysSoAndStillAnswersOk) {
     vplat::ClearJournal();
     vplat::InjectFault("CreateCompatibleDC", 0);
     EXPECT_EQ(DDCopyBitmap(g_charaSurface, bitmap, 0, 0, 0, 0), DD_OK);
-    EXPECT_EQ(vplat::DebugOutput(), "createcompatible dc failed\n");
+    EXPECT_EQ(NewDebugOutput(), "createcompatible dc failed\n");
     EXPECT_EQ(CountCalls("GetDC"), 1);
     EXPECT_EQ(CountCalls("ReleaseDC"), 1);
     DeleteObject(bitmap);

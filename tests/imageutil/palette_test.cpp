@@ -14,7 +14,10 @@ class PaletteTest : public GameTest {
 protected:
     void SetUp() override {
         GameTest::SetUp();
+        HWND window = MakeWindow();
         ASSERT_EQ(DirectDrawCreateEx(NULL, (LPVOID*)&g_directDraw, IID_IDirectDraw7, NULL), DD_OK);
+        ASSERT_EQ(g_directDraw->SetCooperativeLevel(window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN),
+                  DD_OK);
     }
 
     std::vector<PALETTEENTRY> Entries(LPCSTR name) {

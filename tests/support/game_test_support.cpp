@@ -4,6 +4,8 @@
 
 namespace {
 
+size_t g_debugMark = 0;
+
 void ResetGameState() {
     ReleaseDisplayObjects();
     g_backBuffer = NULL;
@@ -21,6 +23,7 @@ void GameTest::SetUp() {
     vplat::ResetPlatform();
     ResetGameState();
     vplat::ResetPlatform();
+    g_debugMark = 0;
 }
 
 void GameTest::TearDown() {
@@ -88,6 +91,14 @@ std::vector<BYTE> GameTest::SurfaceBytes(IDirectDrawSurface7* surface) {
     }
     surface->Unlock(NULL);
     return bytes;
+}
+
+void MarkDebugOutput() {
+    g_debugMark = vplat::DebugOutput().size();
+}
+
+std::string NewDebugOutput() {
+    return vplat::DebugOutput().substr(g_debugMark);
 }
 
 std::vector<std::string> DebugLines() {

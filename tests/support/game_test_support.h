@@ -36,3 +36,6 @@ protected:
 
 // Splits debug output into its lines, each with its line feed.
 std::vector<std::string> DebugLines();
+// Debug output written since the last MarkDebugOutput (or since the start).
+void MarkDebugOutput();
+std::string NewDebugOutput();
