@@ -60,12 +60,16 @@ void PaceAfterPresent(Screen& screen) {
     double period = RefreshPeriod(screen.window);
     double now = Now();
     ++pacing.presents;
-    if (pacing.presents == kSkippedPresents) {
+    // Measured over windows of presents, again and again, since the first
+    // frames after the window opens run at their own pace.
+    if (!pacing.enabled && pacing.presents >= kSkippedPresents &&
+        (pacing.presents - kSkippedPresents) % kMeasuredPresents == 0) {
+        if (pacing.presents > kSkippedPresents) {
+            double average = (now - pacing.measuredSince) / kMeasuredPresents;
+            pacing.enabled = average < 0.85 * period;
+            pacing.deadline = now;
+        }
         pacing.measuredSince = now;
-    } else if (!pacing.enabled && pacing.presents == kSkippedPresents + kMeasuredPresents) {
-        double average = (now - pacing.measuredSince) / kMeasuredPresents;
-        pacing.enabled = average < 0.7 * period;
-        pacing.deadline = now;
     }
     if (!pacing.enabled) {
         return;

@@ -60,6 +60,26 @@ bool SoftwareRasteriser(SDL_Renderer* renderer) {
            text.find("Software") != std::string::npos || text.find("SWR") != std::string::npos;
 }
 
+// The picture as large as the output allows with its shape kept, centred
+// between black bars. Asked anew each frame: full-screen windows change size
+// after they open.
+SDL_Rect Letterbox(SDL_Renderer* renderer, int width, int height) {
+    int outWidth = width;
+    int outHeight = height;
+    SDL_GetRendererOutputSize(renderer, &outWidth, &outHeight);
+    SDL_Rect shown;
+    if (static_cast<int64_t>(outWidth) * height <= static_cast<int64_t>(outHeight) * width) {
+        shown.w = outWidth;
+        shown.h = static_cast<int>(static_cast<int64_t>(outWidth) * height / width);
+    } else {
+        shown.h = outHeight;
+        shown.w = static_cast<int>(static_cast<int64_t>(outHeight) * width / height);
+    }
+    shown.x = (outWidth - shown.w) / 2;
+    shown.y = (outHeight - shown.h) / 2;
+    return shown;
+}
+
 }  // namespace
 
 SDL_Renderer* OpenRenderer(SDL_Window* window) {
@@ -93,7 +113,8 @@ void Present(const uint8_t* pixels, int width, int height, int pitch, const PALE
     SDL_UnlockTexture(screen.texture);
     SDL_SetRenderDrawColor(screen.renderer, 0, 0, 0, 255);
     SDL_RenderClear(screen.renderer);
-    SDL_RenderCopy(screen.renderer, screen.texture, nullptr, nullptr);
+    SDL_Rect shown = Letterbox(screen.renderer, width, height);
+    SDL_RenderCopy(screen.renderer, screen.texture, nullptr, &shown);
     SDL_RenderPresent(screen.renderer);
     PaceAfterPresent(screen);
 }

@@ -19,9 +19,15 @@ void OpenWindow(HWND owner, int width, int height) {
     Screen& screen = TheScreen();
     screen.fullscreen = !WindowedWanted();
     Uint32 flags = screen.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
+    SDL_Rect place = {SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * 2, height * 2};
+    // Full screen: made at the desktop's own place and size from the start,
+    // so that no window manager has to move it (without one, nobody would).
+    SDL_Rect desktop;
+    if (screen.fullscreen && SDL_GetDisplayBounds(0, &desktop) == 0) {
+        place = desktop;
+    }
     std::string title = internal::WindowTitle(owner);
-    screen.window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                     width * 2, height * 2, flags);
+    screen.window = SDL_CreateWindow(title.c_str(), place.x, place.y, place.w, place.h, flags);
     if (screen.window == nullptr) {
         SDL_Log("velmora: cannot open a window: %s", SDL_GetError());
         return;
@@ -47,7 +53,12 @@ bool Start(std::string* error) {
         *error = SDL_GetError();
         return false;
     }
-    if (SDL_GetNumVideoDisplays() < 1) {
+    // SDL falls back to drivers that draw nowhere when no display answers;
+    // they count as a display only when asked for by name.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    bool invisible =
+        driver != nullptr && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0);
+    if (SDL_GetNumVideoDisplays() < 1 || (invisible && getenv("SDL_VIDEODRIVER") == nullptr)) {
         *error = "no display found";
         SDL_Quit();
         return false;
@@ -71,9 +82,6 @@ void TakeDisplay(HWND owner, int width, int height) {
     }
     if (screen.window == nullptr) {
         OpenWindow(owner, width, height);
-    }
-    if (screen.renderer != nullptr) {
-        SDL_RenderSetLogicalSize(screen.renderer, width, height);
     }
 }
 
