@@ -33,6 +33,7 @@ SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "ddraw.dll", "msvcrt.d
 
 SESSION_LIMIT = 240  # seconds; well inside the test's own timeout
 FRAME_WAIT = 30
+SETUP_STALL = 30
 HERE = os.path.dirname(os.path.abspath(__file__))
 STARTED = time.monotonic()
 
@@ -163,11 +164,19 @@ def check_movement(session, play, sprite):
 
 
 def check_progress_lines(game):
+    # Set-up takes a second or two; a failed step shows a message box and waits.
+    progress = {"lines": [], "since": time.monotonic()}
+
     def complete():
         if game.exited():
             raise Failure("the game ended during set-up with status %s; debug output: %s" %
                           (game.process.returncode, game.debug_lines()))
-        return len(game.debug_lines()) >= len(PROGRESS_LINES)
+        lines = game.debug_lines()
+        if lines != progress["lines"]:
+            progress.update(lines=lines, since=time.monotonic())
+        if time.monotonic() - progress["since"] > SETUP_STALL:
+            raise Failure("set-up stopped after %s (a failed step shows a message box)" % lines)
+        return len(lines) >= len(PROGRESS_LINES)
 
     if not winehost.wait_until(complete, 90, step=0.2):
         raise Failure("set-up did not finish; debug output so far: %s" % game.debug_lines())
@@ -202,6 +211,11 @@ def play_session(exe, native_frames, prefix, workdir):
         if game.debug_lines() != PROGRESS_LINES:
             raise Failure("unexpected debug output: %s" % game.debug_lines()[11:])
         log("Escape: the game ended with status 0")
+    except Failure:
+        if game is not None and not game.exited():
+            path = game.screenshot(os.path.join(workdir, "failure.png"))
+            log("the screen at the failure: %s" % path)
+        raise
     finally:
         if game is not None:
             game.stop()
