@@ -116,8 +116,8 @@ bool Contiguous(const std::vector<int>& xs, int first, int last) {
 }
 
 void CopyRow(const PixelView& dst, int dstRow, int dstFirst, const std::vector<int>& xs, int first,
-             int last, const PixelView& src, int srcRow, ColorMapper& mapper) {
-    if (mapper.identity() && dst.bitCount == 8 && Contiguous(xs, first, last)) {
+             int last, const PixelView& src, int srcRow, ColorMapper& mapper, bool rowCopy) {
+    if (rowCopy) {
         // The common case: an 8-bit image onto a surface with its palette.
         memcpy(dst.top + dstRow * dst.pitch + dstFirst + first,
                src.top + srcRow * src.pitch + xs[first], static_cast<size_t>(last - first));
@@ -191,12 +191,13 @@ void StretchPixels(const PixelView& dst, int dstX, int dstY, int dstWidth, int d
         return;
     }
     ColorMapper mapper(dst, src);
+    bool rowCopy = mapper.identity() && dst.bitCount == 8 && Contiguous(xs, first, last);
     for (size_t j = 0; j < ys.size(); ++j) {
         int row = dstTop + static_cast<int>(j);
         if (row < 0 || row >= dst.height || ys[j] < 0) {
             continue;
         }
-        CopyRow(dst, row, dstLeft, xs, first, last, src, ys[j], mapper);
+        CopyRow(dst, row, dstLeft, xs, first, last, src, ys[j], mapper, rowCopy);
     }
 }
 
