@@ -33,6 +33,9 @@ protected:
         ASSERT_EQ(DD_OK, primary->GetAttachedSurface(&caps, &back));
     }
 
+    // Frees every DirectDraw object the test left behind.
+    void TearDown() override { vplat::ResetPlatform(); }
+
     static DDSURFACEDESC2 Desc() {
         DDSURFACEDESC2 desc;
         memset(&desc, 0, sizeof desc);

@@ -107,7 +107,12 @@ void Poll() {
     vplat::internal::OnMessagePoll(true);
 }
 
-TEST(HeadlessRun, FramesEndAtSleeps) {
+class HeadlessRun : public ::testing::Test {
+protected:
+    void TearDown() override { vplat::ResetPlatform(); }
+};
+
+TEST_F(HeadlessRun, FramesEndAtSleeps) {
     IDirectDrawSurface7* surface = WatchedSurface();
     vplat::headless::UseScript(Parse("frames 2\nlose\n"), "run.txt");
     Poll();
@@ -120,7 +125,7 @@ TEST(HeadlessRun, FramesEndAtSleeps) {
     EXPECT_EQ(DDERR_SURFACELOST, surface->IsLost());
 }
 
-TEST(HeadlessRun, PollsCountMessagePolls) {
+TEST_F(HeadlessRun, PollsCountMessagePolls) {
     IDirectDrawSurface7* surface = WatchedSurface();
     vplat::headless::UseScript(Parse("polls 3\nlose\n"), "run.txt");
     Poll();
@@ -131,14 +136,14 @@ TEST(HeadlessRun, PollsCountMessagePolls) {
     EXPECT_EQ(DDERR_SURFACELOST, surface->IsLost());
 }
 
-TEST(HeadlessRun, WaitAdvancesTheVirtualClockAtOnce) {
+TEST_F(HeadlessRun, WaitAdvancesTheVirtualClockAtOnce) {
     vplat::UseVirtualClock(1000);
     vplat::headless::UseScript(Parse("wait 250\nwait 5\n"), "run.txt");
     Poll();
     EXPECT_EQ(1255u, GetTickCount());
 }
 
-TEST(HeadlessRun, CaptureWritesTheLastFrameIntoTheCaptureFolder) {
+TEST_F(HeadlessRun, CaptureWritesTheLastFrameIntoTheCaptureFolder) {
     std::string dir = ::testing::TempDir();
     setenv("VELMORA_CAPTURE_DIR", dir.c_str(), 1);
     std::remove((dir + "/shot.png").c_str());
@@ -165,7 +170,7 @@ TEST(HeadlessRunDeathTest, WaitingForFramesThatNeverComeExitsWithThree) {
         ::testing::ExitedWithCode(3), "no progress.*stuck.txt.*line 1");
 }
 
-TEST(HeadlessRun, FramesKeepTheRunAlive) {
+TEST_F(HeadlessRun, FramesKeepTheRunAlive) {
     vplat::headless::UseScript(Parse("frames 3\n"), "slow.txt");
     // Many polls between frames are not a stall as long as frames keep coming.
     for (int frame = 0; frame < 3; ++frame) {
