@@ -70,6 +70,26 @@ def ball_pixels(image, x, y):
                  for cx in range(first, last + 1))
 
 
+def with_ball(background, sprite, x, y):
+    """`background` with the ball drawn at x, y, its corners left out."""
+    frame = background.copy()
+    px = frame.load()
+    colours = iter(sprite)
+    for row, (first, last) in enumerate(BALL_ROWS):
+        for cx in range(first, last + 1):
+            px[x + cx, y + row] = next(colours)
+    return frame
+
+
+def without_ball(frame, where, other):
+    """The play background alone: `frame` with the ball's cell at `where`
+    taken from `other`, a frame whose ball lies elsewhere."""
+    box = (where[0], where[1], where[0] + BALL_SIZE, where[1] + BALL_SIZE)
+    background = frame.copy()
+    background.paste(other.crop(box), box[:2])
+    return background
+
+
 def locate_ball(frame, reference, sprite):
     """The top-left of the ball in `frame`, found by its pixels against the
     first play frame `reference` (ball at BALL_START), or None."""

@@ -68,7 +68,7 @@ def capture_native(native, workdir):
     if result.returncode != 0:
         raise Failure("the native build ended with %d:\n%s" % (result.returncode, result.stderr))
     return {name: frames.load(os.path.join(capture_dir, name + ".png"))
-            for name in ("title", "title_fps", "play")}
+            for name in ("title", "title_fps", "play", "play_left")}
 
 
 def save_diff(workdir, name, shot, diffs):
@@ -151,7 +151,17 @@ class Session:
         raise Failure("%s did not move the ball from %s" % (key, start))
 
 
-def check_movement(session, play, sprite):
+def play_background(native_frames, sprite):
+    moved = native_frames["play_left"]
+    where = frames.locate_ball(moved, native_frames["play"], sprite)
+    if where is None or where[0] > frames.BALL_START[0] - frames.BALL_SIZE:
+        raise Failure("the native build did not move the ball left: %s" % (where,))
+    return frames.without_ball(moved, where, native_frames["play"])
+
+
+def check_movement(session, play, sprite, background):
+    """Each arrow moves the ball its way, and every frame on the way is the
+    play background with the ball at its new place."""
     where = frames.BALL_START
     for key, axis, sign in (("Left", 0, -1), ("Up", 1, -1), ("Right", 0, 1), ("Down", 1, 1)):
         moved = session.tap_until_moved(key, where, play, sprite)
@@ -160,6 +170,8 @@ def check_movement(session, play, sprite):
         log("%s: ball %s -> %s" % (key, where, moved))
         if steps[axis] * sign <= 0 or steps[1 - axis] != 0:
             raise Failure("%s moved the ball from %s to %s" % (key, where, moved))
+        session.expect_frame("play, ball at %s" % (moved,),
+                             frames.with_ball(background, sprite, *moved))
         where = moved
 
 
@@ -198,8 +210,8 @@ def play_session(exe, native_frames, prefix, workdir):
         session.expect_frame("title with FPS text", native_frames["title_fps"],
                              ignore=(frames.FPS_DIGITS_BOX,))
         play = session.hold_until_frame("space", "play", native_frames["play"])
-        sprite = frames.ball_pixels(play, *frames.BALL_START)
-        check_movement(session, play, sprite)
+        sprite = frames.ball_pixels(native_frames["play"], *frames.BALL_START)
+        check_movement(session, play, sprite, play_background(native_frames, sprite))
         session.hold_until_frame("s", "title after S", native_frames["title"])
         game.key_down("Escape")
         status = game.wait_exit(30)
