@@ -234,3 +234,31 @@ TEST_F(DisplayTest, EveryCallIsJournaledAndAnswersAnInjectedFault) {
 }
 
 }  // namespace
+
+namespace {
+
+// GDI writes into an offscreen 8-bit surface through the primary surface's
+// palette, with entries 0 and 255 as the screen shows them (black, white).
+TEST_F(DisplayTest, GetDcMapsColoursThroughThePrimarysPaletteAsShown) {
+    IDirectDrawPalette* palette = GamePalette(dd);  // entry i = (i, 255 - i, i / 2)
+    ASSERT_EQ(DD_OK, primary->SetPalette(palette));
+    IDirectDrawSurface7* image = Plain(8, 1);
+    HDC dc = nullptr;
+    ASSERT_EQ(DD_OK, image->GetDC(&dc));
+    EXPECT_EQ(DDERR_DCALREADYCREATED, image->GetDC(&dc));
+    DDSURFACEDESC2 desc = Desc();
+    EXPECT_EQ(DDERR_SURFACEBUSY, image->Lock(nullptr, &desc, 0, nullptr));
+    SetPixel(dc, 0, 0, RGB(145, 110, 72));
+    SetPixel(dc, 1, 0, RGB(0, 0, 0));
+    SetPixel(dc, 2, 0, RGB(255, 255, 255));
+    SetPixel(dc, 3, 0, RGB(0, 255, 0));  // the table's entry 0, which shows black
+    ASSERT_EQ(DD_OK, image->ReleaseDC(dc));
+    EXPECT_EQ(DDERR_NODC, image->ReleaseDC(dc));
+    std::vector<uint8_t> pixels = Read(image);
+    EXPECT_EQ(145, pixels[0]);
+    EXPECT_EQ(0, pixels[1]);
+    EXPECT_EQ(255, pixels[2]);
+    EXPECT_EQ(1, pixels[3]);  // nearest shown colour: entry 1, (1, 254, 0)
+}
+
+}  // namespace
