@@ -57,6 +57,9 @@ void RestoreWindow();
 // The display is taken away: every surface of every DirectDraw object is lost.
 void LoseAllSurfaces();
 
+// How many DirectDraw objects, surfaces and palettes are still alive.
+int LiveDirectDrawObjects();
+
 // ---- Message boxes ----
 // Message boxes never block in tests; this is what they said.
 struct MessageBoxRecord {

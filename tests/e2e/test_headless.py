@@ -14,6 +14,7 @@ class StartUpAndQuit(unittest.TestCase):
         self.assertEqual(lines, PROGRESS)
         self.assertEqual(result.status, 0, result.stderr)
         self.assertNotIn("MessageBoxA", result.stderr)
+        self.assertNotIn("still held", result.stderr)
 
     def test_f12_and_the_close_button_quit_with_status_0(self):
         for ending in (["press f12"], ["close"]):
@@ -24,6 +25,27 @@ class StartUpAndQuit(unittest.TestCase):
         result = run(["frames three"])
         self.assertEqual(result.status, 2)
         self.assertNotIn("DirectDrawCreateEx OK", result.stderr)
+
+
+class SetUpFailures(unittest.TestCase):
+    CASES = [
+        ({"VELMORA_FAULTS": "DirectDrawCreateEx=0x80004005"}, 0, "DirectDrawCreateEx FAILED"),
+        ({"VELMORA_FAULTS": "SetDisplayMode=0x88760078"}, 2, "SetDisplayMode FAILED"),
+        ({"VELMORA_FAULTS": "SetPalette=0x887602E5"}, 6, "SetPalette FAILED"),
+        ({"VELMORA_HIDE_RESOURCES": "BACKIMG"}, 7, "DDLoadBitmap BackImage FAILED"),
+        ({"VELMORA_HIDE_RESOURCES": "CHARA"}, 10, "DDLoadBitmap Chara FAILED"),
+    ]
+
+    def test_each_failure_is_reported_released_and_ends_with_status_1(self):
+        for env, lines_before, text in self.CASES:
+            with self.subTest(text=text):
+                result = run(["frames 5", "capture never"], env)
+                self.assertEqual(result.status, 1, result.stderr)
+                lines = [line for line in result.stderr.splitlines() if line.endswith(" OK")]
+                self.assertEqual(lines, PROGRESS[:lines_before])
+                self.assertIn('MessageBoxA "2D Game Velmora": %s\n' % text, result.stderr)
+                self.assertNotIn("still held", result.stderr)
+                self.assertEqual(result.captures, {})
 
 
 class Scenes(unittest.TestCase):

@@ -63,6 +63,22 @@ std::vector<DirectDraw*>& Objects() {
     return objects;
 }
 
+}  // namespace vplat::ddraw
+
+namespace vplat {
+
+int LiveDirectDrawObjects() {
+    int count = 0;
+    for (const ddraw::DirectDraw* object : ddraw::Objects()) {
+        count += 1 + static_cast<int>(object->surfaces.size() + object->palettes.size());
+    }
+    return count;
+}
+
+}  // namespace vplat
+
+namespace vplat::ddraw {
+
 std::string RectText(const RECT* rect) {
     if (rect == nullptr) {
         return "null";
