@@ -1,5 +1,6 @@
 // WritePng read back byte by byte with zlib, and the palette conversion the
 // SDL back end shows frames with.
+#include "temp_dir.h"
 #include <gtest/gtest.h>
 #include <velmora_platform.h>
 #include <zlib.h>
@@ -68,7 +69,7 @@ TEST(WritePng, WritesRgbRowsThroughThePalette) {
         frame.palette[i] = PALETTEENTRY{static_cast<BYTE>(i), static_cast<BYTE>(i ^ 0x55),
                                         static_cast<BYTE>(255 - i), 0};
     }
-    std::string path = ::testing::TempDir() + "/frame.png";
+    std::string path = velmora_test::TempDir() + "/frame.png";
     ASSERT_TRUE(vplat::WritePng(frame, path));
     Png png = ReadPng(path);
     EXPECT_TRUE(png.crcOk);
@@ -92,12 +93,12 @@ TEST(WritePng, WritesRgbRowsThroughThePalette) {
 
 TEST(WritePng, RefusesEmptyFramesAndUnwritablePaths) {
     vplat::Frame empty;
-    EXPECT_FALSE(vplat::WritePng(empty, ::testing::TempDir() + "/empty.png"));
+    EXPECT_FALSE(vplat::WritePng(empty, velmora_test::TempDir() + "/empty.png"));
     vplat::Frame frame;
     frame.width = 2;
     frame.height = 2;
     frame.indices.assign(3, 0);  // fewer indices than pixels
-    EXPECT_FALSE(vplat::WritePng(frame, ::testing::TempDir() + "/short.png"));
+    EXPECT_FALSE(vplat::WritePng(frame, velmora_test::TempDir() + "/short.png"));
     frame.indices.assign(4, 0);
     EXPECT_FALSE(vplat::WritePng(frame, "/nonexistent/dir/frame.png"));
 }

@@ -2,6 +2,7 @@
 // named offsets so that a test can break one field at a time.
 #pragma once
 
+#include "temp_dir.h"
 #include <windows.h>
 
 #include <cstdint>
@@ -107,7 +108,7 @@ inline std::vector<uint8_t> File(const Image& image) {
 }
 
 inline std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-    std::string path = ::testing::TempDir() + name;
+    std::string path = velmora_test::TempDir() + name;
     FILE* file = fopen(path.c_str(), "wb");
     if (file != nullptr) {
         fwrite(bytes.data(), 1, bytes.size(), file);

@@ -1,6 +1,7 @@
 // Reading BMP files into DIB sections: every bit depth and header the
 // loader accepts, and a table of malformed files that it must refuse
 // without reading or writing out of bounds.
+#include "temp_dir.h"
 #include <climits>
 #include <functional>
 #include <random>
@@ -252,7 +253,7 @@ INSTANTIATE_TEST_SUITE_P(MalformedFiles, BmpRejectionTest, ::testing::ValuesIn(k
 
 TEST(BmpFileTest, DirectoriesDevicesAndMissingFilesGiveNull) {
     vplat::ResetPlatform();
-    EXPECT_EQ(bmpfiles::LoadFile(::testing::TempDir()), nullptr);
+    EXPECT_EQ(bmpfiles::LoadFile(velmora_test::TempDir()), nullptr);
     EXPECT_EQ(bmpfiles::LoadFile("/dev/zero"), nullptr);
     EXPECT_EQ(bmpfiles::LoadFile("/no/such/file.bmp"), nullptr);
 }

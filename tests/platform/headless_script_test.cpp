@@ -1,5 +1,6 @@
 // The headless script: what it accepts, what it refuses (one line naming
 // the file and line), and how a loaded script runs from the message polls.
+#include "temp_dir.h"
 #include <gtest/gtest.h>
 #include <velmora_platform.h>
 
@@ -144,7 +145,7 @@ TEST_F(HeadlessRun, WaitAdvancesTheVirtualClockAtOnce) {
 }
 
 TEST_F(HeadlessRun, CaptureWritesTheLastFrameIntoTheCaptureFolder) {
-    std::string dir = ::testing::TempDir();
+    std::string dir = velmora_test::TempDir();
     setenv("VELMORA_CAPTURE_DIR", dir.c_str(), 1);
     std::remove((dir + "/shot.png").c_str());
     uint8_t pixels[4 * 2] = {1, 2, 3, 4, 5, 6, 7, 8};

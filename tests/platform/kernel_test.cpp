@@ -1,6 +1,7 @@
 // The kernel services: the virtual and real clocks, debug output, the
 // module's bitmap resources (lookup, case, hiding), file reading, and the
 // journal records and faults of these calls.
+#include "temp_dir.h"
 #include <velmora_platform.h>
 #include <windows.h>
 
@@ -106,7 +107,7 @@ TEST_F(KernelTest, ResourceImagesLoadAtTheirSizeOrScaled) {
 }
 
 TEST_F(KernelTest, FilesAreReadThroughTheHandlesOpenGave) {
-    std::string path = ::testing::TempDir() + "kernel_file.bin";
+    std::string path = velmora_test::TempDir() + "kernel_file.bin";
     FILE* file = fopen(path.c_str(), "wb");
     ASSERT_NE(file, nullptr);
     fputs("0123456789", file);
@@ -124,7 +125,7 @@ TEST_F(KernelTest, FilesAreReadThroughTheHandlesOpenGave) {
     EXPECT_EQ(_lclose(handle), HFILE_ERROR);
     EXPECT_EQ(_lread(0, buffer, 4), static_cast<UINT>(HFILE_ERROR)) << "never standard input";
     EXPECT_EQ(_lopen("/no/such/file", OF_READ), HFILE_ERROR);
-    EXPECT_EQ(_lopen(::testing::TempDir().c_str(), OF_READ), HFILE_ERROR);
+    EXPECT_EQ(_lopen(velmora_test::TempDir().c_str(), OF_READ), HFILE_ERROR);
 }
 
 TEST_F(KernelTest, CallsAreJournaledAndFaultsAnswerThem) {

@@ -1,6 +1,7 @@
 // Builds bitmap files byte by byte, for tests that feed the loaders.
 #pragma once
 
+#include "temp_dir.h"
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -68,7 +69,7 @@ inline std::vector<uint8_t> BuildBmp(const BmpSpec& spec) {
 
 // Writes bytes to a file under the test's temporary folder; returns its path.
 inline std::string WriteTempFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-    std::string path = ::testing::TempDir() + name;
+    std::string path = velmora_test::TempDir() + name;
     FILE* file = fopen(path.c_str(), "wb");
     if (file != nullptr) {
         fwrite(bytes.data(), 1, bytes.size(), file);

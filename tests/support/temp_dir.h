@@ -1,0 +1,30 @@
+// A temporary folder of this test process's own, so that test cases running
+// side by side never write the same file.
+#pragma once
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace velmora_test {
+
+inline std::string TempDir() {
+    static const std::string folder = [] {
+        std::string path = ::testing::TempDir() + "velmora-" + std::to_string(getpid()) + "/";
+        mkdir(path.c_str(), 0700);
+        atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(
+                ::testing::TempDir() + "velmora-" + std::to_string(getpid()), ignored);
+        });
+        return path;
+    }();
+    return folder;
+}
+
+}  // namespace velmora_test
