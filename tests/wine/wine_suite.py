@@ -48,6 +48,8 @@ def check_imports(exe):
     dlls = [line.split(":", 1)[1].strip() for line in dump.splitlines()
             if line.strip().startswith("DLL Name:")]
     log("imports: " + ", ".join(dlls))
+    if "(Windows GUI)" not in dump:
+        raise Failure("velmora.exe is not built for the Windows GUI subsystem")
     if not dlls:
         raise Failure("no imported DLLs found in %s" % exe)
     foreign = [d for d in dlls if d.lower() not in SYSTEM_DLLS]
@@ -229,6 +231,7 @@ def play_session(exe, native_frames, prefix, workdir):
             log("the screen at the failure: %s" % path)
         raise
     finally:
+        winehost.no_more_alarms()
         if game is not None:
             game.stop()
         xserver.stop()

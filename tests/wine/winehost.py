@@ -87,6 +87,7 @@ def create_prefix(prefix):
         # The registry reaches the files only when the server has finished.
         subprocess.run(["wineserver", "-w"], env=env, timeout=60, check=True)
     finally:
+        no_more_alarms()
         stop_wineserver(prefix)
     with open(os.path.join(prefix, "user.reg"), encoding="latin-1") as reg:
         if '"renderer"="gdi"' not in reg.read():
@@ -130,6 +131,12 @@ class XServer:
 
     def stop(self):
         stop_process(self.process)
+
+
+def no_more_alarms():
+    """Clean-up runs to its end: a watchdog that fires now would cut it short
+    and leave processes behind. Every step of it has its own timeout."""
+    signal.alarm(0)
 
 
 def stop_process(process):
