@@ -240,8 +240,8 @@ protected:
 typedef IDirectDrawPalette* LPDIRECTDRAWPALETTE;
 
 struct IDirectDrawSurface7 : IUnknown {
-    virtual HRESULT Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT sourceRect, DWORD flags,
-                        LPDDBLTFX fx) = 0;
+    virtual HRESULT Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT sourceRect,
+                        DWORD flags, LPDDBLTFX fx) = 0;
     virtual HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface7* source, LPRECT sourceRect,
                             DWORD trans) = 0;
     virtual HRESULT Flip(IDirectDrawSurface7* target, DWORD flags) = 0;
@@ -264,8 +264,8 @@ protected:
 typedef IDirectDrawSurface7* LPDIRECTDRAWSURFACE7;
 
 struct IDirectDraw7 : IUnknown {
-    virtual HRESULT CreatePalette(DWORD flags, LPPALETTEENTRY entries,
-                                  LPDIRECTDRAWPALETTE* palette, IUnknown* outer) = 0;
+    virtual HRESULT CreatePalette(DWORD flags, LPPALETTEENTRY entries, LPDIRECTDRAWPALETTE* palette,
+                                  IUnknown* outer) = 0;
     virtual HRESULT CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* surface,
                                   IUnknown* outer) = 0;
     virtual HRESULT RestoreDisplayMode() = 0;

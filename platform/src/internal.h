@@ -24,6 +24,8 @@ void ResetKernel();
 // Returns the packed DIB of a bitmap resource, or null.
 const unsigned char* FindBitmapResource(const char* name, size_t* size);
 void AppendDebugOutput(const char* text);
+// A resource name as the journal shows it: "NAME", #number or NULL.
+std::string ResourceNameText(const char* name);
 
 // ---- user ----
 void ResetUser();

@@ -96,23 +96,27 @@ const StepFailure kFailures[] = {
     {11, nullptr, 0, "CHARA", "DDLoadBitmap Chara FAILED"},
 };
 
-class DisplaySetupFailureTest : public GameTest,
-                                public ::testing::WithParamInterface<StepFailure> {};
+class DisplaySetupFailureTest : public GameTest, public ::testing::WithParamInterface<StepFailure> {
+protected:
+    // Arranges for the step to fail, then runs set-up with a fresh journal.
+    static HRESULT FailSetUpAt(const StepFailure& failure, HWND window) {
+        if (failure.fault != nullptr) {
+            // Step 8's CreateSurface is the second one: the primary came first.
+            int skip = failure.step == 8 ? 1 : 0;
+            vplat::InjectFault(failure.fault, failure.injected, 1, nullptr, skip);
+        }
+        if (failure.hiddenResource != nullptr) {
+            vplat::HideResource(failure.hiddenResource);
+        }
+        vplat::ClearJournal();
+        return InitDisplay(window);
+    }
+};
 
 TEST_P(DisplaySetupFailureTest, ReportsReleasesAndDestroysTheWindow) {
     const StepFailure& failure = GetParam();
-    if (failure.fault != nullptr) {
-        // Step 8's CreateSurface is the second one: the primary came first.
-        int skip = failure.step == 8 ? 1 : 0;
-        vplat::InjectFault(failure.fault, failure.injected, 1, nullptr, skip);
-    }
-    if (failure.hiddenResource != nullptr) {
-        vplat::HideResource(failure.hiddenResource);
-    }
     HWND window = MakeWindow();
-    vplat::ClearJournal();
-
-    HRESULT hr = InitDisplay(window);
+    HRESULT hr = FailSetUpAt(failure, window);
 
     EXPECT_NE(hr, DD_OK);
     if (failure.fault != nullptr && failure.step != 6 && failure.step != 8) {
@@ -148,16 +152,7 @@ TEST_P(DisplaySetupFailureTest, ReportsReleasesAndDestroysTheWindow) {
 
 TEST_P(DisplaySetupFailureTest, ReleasesWhatTheEarlierStepsMadeInTeardownOrder) {
     const StepFailure& failure = GetParam();
-    if (failure.fault != nullptr) {
-        int skip = failure.step == 8 ? 1 : 0;
-        vplat::InjectFault(failure.fault, failure.injected, 1, nullptr, skip);
-    }
-    if (failure.hiddenResource != nullptr) {
-        vplat::HideResource(failure.hiddenResource);
-    }
-    HWND window = MakeWindow();
-    vplat::ClearJournal();
-    InitDisplay(window);
+    FailSetUpAt(failure, MakeWindow());
 
     // Who is who, from the calls set-up made on each object: the primary
     // hands out the back buffer, each image is restored once by its copy,

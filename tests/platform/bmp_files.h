@@ -108,13 +108,7 @@ inline std::vector<uint8_t> File(const Image& image) {
 }
 
 inline std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-    std::string path = velmora_test::TempDir() + name;
-    FILE* file = fopen(path.c_str(), "wb");
-    if (file != nullptr) {
-        fwrite(bytes.data(), 1, bytes.size(), file);
-        fclose(file);
-    }
-    return path;
+    return velmora_test::WriteTempFile(name, bytes);
 }
 
 inline HBITMAP LoadFile(const std::string& path, int cx = 0, int cy = 0) {

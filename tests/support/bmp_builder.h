@@ -67,13 +67,4 @@ inline std::vector<uint8_t> BuildBmp(const BmpSpec& spec) {
     return out;
 }
 
-// Writes bytes to a file under the test's temporary folder; returns its path.
-inline std::string WriteTempFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-    std::string path = velmora_test::TempDir() + name;
-    FILE* file = fopen(path.c_str(), "wb");
-    if (file != nullptr) {
-        fwrite(bytes.data(), 1, bytes.size(), file);
-        fclose(file);
-    }
-    return path;
-}
+using velmora_test::WriteTempFile;

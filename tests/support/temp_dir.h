@@ -5,9 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -25,6 +28,17 @@ inline std::string TempDir() {
         return path;
     }();
     return folder;
+}
+
+// Writes bytes to a file in that folder; returns its path.
+inline std::string WriteTempFile(const std::string& name, const std::vector<uint8_t>& bytes) {
+    std::string path = TempDir() + name;
+    FILE* file = fopen(path.c_str(), "wb");
+    if (file != nullptr) {
+        fwrite(bytes.data(), 1, bytes.size(), file);
+        fclose(file);
+    }
+    return path;
 }
 
 }  // namespace velmora_test

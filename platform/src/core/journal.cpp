@@ -33,11 +33,17 @@ std::vector<FaultRule>& Rules() {
 
 }  // namespace
 
-std::vector<CallRecord> Journal() { return Calls(); }
+std::vector<CallRecord> Journal() {
+    return Calls();
+}
 
-void ClearJournal() { Calls().clear(); }
+void ClearJournal() {
+    Calls().clear();
+}
 
-void EnableJournal(bool enabled) { JournalEnabled() = enabled; }
+void EnableJournal(bool enabled) {
+    JournalEnabled() = enabled;
+}
 
 std::vector<std::string> JournalNames(const std::vector<std::string>& filter) {
     std::vector<std::string> names;
@@ -53,12 +59,13 @@ std::vector<std::string> JournalNames(const std::vector<std::string>& filter) {
     return names;
 }
 
-void InjectFault(const std::string& name, int64_t result, int times, const void* object,
-                 int skip) {
+void InjectFault(const std::string& name, int64_t result, int times, const void* object, int skip) {
     Rules().push_back(FaultRule{name, result, times, object, skip});
 }
 
-void ClearFaults() { Rules().clear(); }
+void ClearFaults() {
+    Rules().clear();
+}
 
 namespace internal {
 

@@ -82,7 +82,9 @@ const EmbeddedResource* FromHandle(HRSRC resource) {
     return nullptr;
 }
 
-std::string NameForJournal(const char* name) {
+}  // namespace
+
+std::string internal::ResourceNameText(const char* name) {
     if (name == nullptr) {
         return "NULL";
     }
@@ -91,8 +93,6 @@ std::string NameForJournal(const char* name) {
     }
     return std::string("\"") + name + "\"";
 }
-
-}  // namespace
 
 void HideResource(const std::string& name) {
     g_hidden.insert(name);
@@ -124,7 +124,7 @@ void ResetResources() {
 }  // namespace vplat
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
-    std::string args = "name=" + vplat::NameForJournal(moduleName);
+    std::string args = "name=" + vplat::internal::ResourceNameText(moduleName);
     HMODULE result = nullptr;
     if (vplat::calls::Faulted("GetModuleHandleA", args, &result)) {
         return result;
@@ -136,7 +136,8 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
 
 HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
     std::string args = vplat::internal::Format("module=%p name=", static_cast<void*>(module)) +
-                       vplat::NameForJournal(name) + " type=" + vplat::NameForJournal(type);
+                       vplat::internal::ResourceNameText(name) +
+                       " type=" + vplat::internal::ResourceNameText(type);
     HRSRC result = nullptr;
     if (vplat::calls::Faulted("FindResourceA", args, &result)) {
         return result;

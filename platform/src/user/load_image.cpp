@@ -73,23 +73,13 @@ HANDLE LoadBitmapImage(HINSTANCE instance, const char* name, int cx, int cy, UIN
     return gdi::AddDibSection(std::move(dib));
 }
 
-std::string NameForJournal(const char* name) {
-    if (name == nullptr) {
-        return "NULL";
-    }
-    if (IS_INTRESOURCE(name)) {
-        return "#" + std::to_string(reinterpret_cast<uintptr_t>(name));
-    }
-    return std::string("\"") + name + "\"";
-}
-
 }  // namespace
 }  // namespace vplat::user
 
 HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT load) {
     std::string args =
         vplat::internal::Format("instance=%p name=", static_cast<void*>(instance)) +
-        vplat::user::NameForJournal(name) +
+        vplat::internal::ResourceNameText(name) +
         vplat::internal::Format(" type=%u cx=%d cy=%d load=0x%x", type, cx, cy, load);
     HANDLE result = nullptr;
     if (vplat::calls::Faulted("LoadImageA", args, &result)) {
