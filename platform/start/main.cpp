@@ -1,5 +1,7 @@
 // The process start-up of the Linux build: chooses the back end, then calls
 // WinMain as the Windows start-up does and returns its result as exit status.
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,9 +15,16 @@
 
 namespace {
 
-bool HeadlessWanted() {
-    const char* value = getenv("VELMORA_HEADLESS");
-    return value != nullptr && strcmp(value, "1") == 0;
+// VELMORA_VIDEO=headless runs without a window; sdl (or nothing) shows one.
+bool VideoChoice(bool* headless) {
+    const char* value = getenv("VELMORA_VIDEO");
+    std::string video = value != nullptr ? value : "";
+    *headless = video == "headless";
+    if (video.empty() || video == "sdl" || *headless) {
+        return true;
+    }
+    fprintf(stderr, "velmora: VELMORA_VIDEO=%s: expected headless or sdl\n", video.c_str());
+    return false;
 }
 
 // Comma-separated items of an environment variable.
@@ -34,32 +43,58 @@ std::vector<std::string> ListFromEnvironment(const char* name) {
     return items;
 }
 
-// Test aids for scripted runs: VELMORA_FAULTS=Call=result,... makes every
-// call of that name answer the result; VELMORA_HIDE_RESOURCES=NAME,... hides
-// resources. Both are for headless runs only.
-bool ApplyTestAids() {
+// One item of VELMORA_FAULTS: `Call=0xHRESULT`, `Call=0xHRESULT*N` or `hide:NAME`.
+bool ApplyFault(const std::string& item) {
+    if (item.compare(0, 5, "hide:") == 0 && item.size() > 5) {
+        vplat::HideResource(item.substr(5));
+        return true;
+    }
+    size_t equals = item.find('=');
+    if (equals == std::string::npos || equals == 0) {
+        return false;
+    }
+    const char* text = item.c_str() + equals + 1;
+    char* end = nullptr;
+    errno = 0;
+    unsigned long long result = strtoull(text, &end, 0);
+    long long times = -1;
+    if (end != text && *end == '*') {
+        const char* count = end + 1;
+        times = strtoll(count, &end, 10);
+        if (end == count || times <= 0) {
+            return false;
+        }
+    }
+    if (end == text || *end != '\0' || errno != 0 || result > 0xFFFFFFFFull || times > 1000000000) {
+        return false;
+    }
+    vplat::InjectFault(item.substr(0, equals), static_cast<int32_t>(static_cast<uint32_t>(result)),
+                       static_cast<int>(times));
+    return true;
+}
+
+// Faults for scripted runs: every named call answers the given result.
+bool ApplyFaults() {
     for (const std::string& item : ListFromEnvironment("VELMORA_FAULTS")) {
-        size_t equals = item.find('=');
-        char* end = nullptr;
-        long long result =
-            equals == std::string::npos ? 0 : strtoll(item.c_str() + equals + 1, &end, 0);
-        if (equals == std::string::npos || equals == 0 || end == nullptr || *end != '\0') {
-            fprintf(stderr, "velmora: VELMORA_FAULTS: expected Call=result, not \"%s\"\n",
+        if (!ApplyFault(item)) {
+            fprintf(stderr,
+                    "velmora: VELMORA_FAULTS: expected Call=0xHRESULT, Call=0xHRESULT*N or "
+                    "hide:NAME, not \"%s\"\n",
                     item.c_str());
             return false;
         }
-        vplat::InjectFault(item.substr(0, equals), static_cast<int32_t>(result));
-    }
-    for (const std::string& name : ListFromEnvironment("VELMORA_HIDE_RESOURCES")) {
-        vplat::HideResource(name);
     }
     return true;
 }
 
+// Where the virtual clock starts: a fixed value, so a headless run is the
+// same every time.
+constexpr uint32_t kHeadlessStartTick = 0;
+
 bool StartHeadless() {
     vplat::SelectBackend(vplat::Backend::Headless);
-    vplat::UseVirtualClock(0);
-    if (!ApplyTestAids()) {
+    vplat::UseVirtualClock(kHeadlessStartTick);
+    if (!ApplyFaults()) {
         return false;
     }
     const char* script = getenv("VELMORA_SCRIPT");
@@ -79,7 +114,7 @@ bool StartWindowed() {
     if (!vplat::sdl::Start(&error)) {
         fprintf(stderr,
                 "velmora: no display to show the game on (%s); to run without one, set "
-                "VELMORA_HEADLESS=1\n",
+                "VELMORA_VIDEO=headless\n",
                 error.c_str());
         return false;
     }
@@ -100,8 +135,8 @@ std::string CommandLine(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool headless = HeadlessWanted();
-    if (!(headless ? StartHeadless() : StartWindowed())) {
+    bool headless = false;
+    if (!VideoChoice(&headless) || !(headless ? StartHeadless() : StartWindowed())) {
         return 2;
     }
     // A long run would grow the journal without end; only tests read it.

@@ -36,8 +36,8 @@ class Run:
         self.stderr = stderr
         self.captures = captures
 
-    def frame(self, name):
-        return self.captures[name]
+    def frame(self, number):
+        return self.captures[number]
 
 
 def run(script, extra_env=None, timeout=120):
@@ -47,18 +47,18 @@ def run(script, extra_env=None, timeout=120):
             handle.write("\n".join(script) + "\n")
         env = dict(os.environ)
         env.update({
-            "VELMORA_HEADLESS": "1",
+            "VELMORA_VIDEO": "headless",
             "VELMORA_SCRIPT": script_path,
-            "VELMORA_CAPTURE_DIR": folder,
+            "VELMORA_CAPTURE": folder,
         })
         env.update(extra_env or {})
         done = subprocess.run([BINARY], cwd=folder, env=env, capture_output=True,
                               timeout=timeout, text=True)
         captures = {}
         for name in os.listdir(folder):
-            if name.endswith(".png"):
+            if name.startswith("frame-") and name.endswith(".png"):
                 with Image.open(os.path.join(folder, name)) as image:
-                    captures[name[:-4]] = image.convert("RGB").copy()
+                    captures[int(name[6:-4])] = image.convert("RGB").copy()
         return Run(done.returncode, done.stderr, captures)
 
 

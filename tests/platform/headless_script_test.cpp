@@ -15,70 +15,76 @@
 
 namespace {
 
-using vplat::headless::Command;
-using vplat::headless::Op;
+using vplat::headless::Action;
+using vplat::headless::Event;
 
-std::vector<Command> Parse(const std::string& text) {
-    std::vector<Command> commands;
+std::vector<Event> Parse(const std::string& text) {
+    std::vector<Event> events;
     std::string error;
-    EXPECT_TRUE(vplat::headless::ParseScript(text, "run.txt", &commands, &error)) << error;
-    return commands;
+    EXPECT_TRUE(vplat::headless::ParseScript(text, "run.txt", &events, &error)) << error;
+    return events;
 }
 
 std::string ParseError(const std::string& text) {
-    std::vector<Command> commands;
+    std::vector<Event> events;
     std::string error;
-    EXPECT_FALSE(vplat::headless::ParseScript(text, "run.txt", &commands, &error));
+    EXPECT_FALSE(vplat::headless::ParseScript(text, "run.txt", &events, &error));
     return error;
 }
 
-TEST(HeadlessScript, ParsesEveryCommandAndSkipsBlankAndCommentLines) {
-    std::vector<Command> commands = Parse(
-        "# a comment\n\nframes 3\npolls 10\nwait 250\ndown space\nup LEFT\n"
-        "  press f12 5\npress z\ncapture title_01\nlose\nminimize\nrestore\nclose\n");
-    std::vector<Op> ops;
-    for (const Command& command : commands) {
-        ops.push_back(command.op);
+TEST(HeadlessScript, ParsesEveryActionAndSkipsBlankAndCommentLines) {
+    std::vector<Event> events = Parse(
+        "# a comment\n\n0 down SPACE\n1 up LEFT  # trailing comment\n  2 tap F12\n3 capture\n"
+        "4 minimize\n4 idle 500\n4 restore\n5 lose\n6 close\n7 down s\n");
+    std::vector<Action> actions;
+    for (const Event& event : events) {
+        actions.push_back(event.action);
     }
-    std::vector<Op> expected = {Op::Frames, Op::Polls,    Op::Wait,    Op::Down,
-                                Op::Up,     Op::Down,     Op::Frames,  Op::Up,
-                                Op::Down,   Op::Frames,   Op::Up,      Op::Capture,
-                                Op::Lose,   Op::Minimize, Op::Restore, Op::Close};
-    ASSERT_EQ(expected, ops);
-    EXPECT_EQ(3, commands[0].number);
-    EXPECT_EQ(3, commands[0].line);
-    EXPECT_EQ(VK_SPACE, commands[3].key);
-    EXPECT_EQ(VK_LEFT, commands[4].key);
-    EXPECT_EQ(VK_F12, commands[5].key);
-    EXPECT_EQ(5, commands[6].number);
-    EXPECT_EQ('Z', commands[8].key);
-    EXPECT_EQ(2, commands[9].number);  // press defaults to two frames
-    EXPECT_EQ("title_01", commands[11].name);
+    std::vector<Action> expected = {
+        Action::Down, Action::Up,      Action::Tap,  Action::Capture, Action::Minimize,
+        Action::Idle, Action::Restore, Action::Lose, Action::Close,   Action::Down};
+    ASSERT_EQ(expected, actions);
+    EXPECT_EQ(0, events[0].frame);
+    EXPECT_EQ(3, events[0].line);
+    EXPECT_EQ(VK_SPACE, events[0].key);
+    EXPECT_EQ(VK_LEFT, events[1].key);
+    EXPECT_EQ(VK_F12, events[2].key);
+    EXPECT_EQ(500, events[5].polls);
+    EXPECT_EQ(4, events[6].frame);
+    EXPECT_EQ('S', events[9].key);
+}
+
+TEST(HeadlessScript, EventsFireByFrameKeepingScriptOrderWithinAFrame) {
+    std::vector<Event> events = Parse("5 up SPACE\n2 down SPACE\n5 capture\n2 tap S\n");
+    ASSERT_EQ(4u, events.size());
+    EXPECT_EQ(Action::Down, events[0].action);
+    EXPECT_EQ(Action::Tap, events[1].action);
+    EXPECT_EQ(Action::Up, events[2].action);
+    EXPECT_EQ(Action::Capture, events[3].action);
 }
 
 TEST(HeadlessScript, KeyNames) {
-    EXPECT_EQ(VK_ESCAPE, vplat::headless::KeyCode("escape"));
-    EXPECT_EQ(VK_F1, vplat::headless::KeyCode("f1"));
-    EXPECT_EQ(VK_F1 + 9, vplat::headless::KeyCode("f10"));
-    EXPECT_EQ('7', vplat::headless::KeyCode("7"));
-    EXPECT_EQ('A', vplat::headless::KeyCode("a"));
-    EXPECT_EQ(0, vplat::headless::KeyCode("f13"));
-    EXPECT_EQ(0, vplat::headless::KeyCode("f0"));
-    EXPECT_EQ(0, vplat::headless::KeyCode("enterkey"));
+    EXPECT_EQ(VK_ESCAPE, vplat::headless::KeyCode("ESCAPE"));
+    EXPECT_EQ(VK_F12, vplat::headless::KeyCode("F12"));
+    EXPECT_EQ(VK_RIGHT, vplat::headless::KeyCode("right"));
+    EXPECT_EQ('S', vplat::headless::KeyCode("S"));
+    EXPECT_EQ(0, vplat::headless::KeyCode("F1"));
+    EXPECT_EQ(0, vplat::headless::KeyCode("A"));
+    EXPECT_EQ(0, vplat::headless::KeyCode("ENTER"));
 }
 
 TEST(HeadlessScript, RefusesBadLinesNamingFileAndLine) {
-    EXPECT_EQ("run.txt:2: unknown command 'jump'", ParseError("frames 1\njump 3\n"));
-    EXPECT_EQ("run.txt:1: bad number '-4'", ParseError("frames -4\n"));
-    EXPECT_EQ("run.txt:1: bad number '3x'", ParseError("polls 3x\n"));
-    EXPECT_EQ("run.txt:1: bad number '99999999999'", ParseError("wait 99999999999\n"));
-    EXPECT_EQ("run.txt:1: 'frames' needs a number", ParseError("frames\n"));
-    EXPECT_EQ("run.txt:3: unknown key 'enter'", ParseError("\n\ndown enter\n"));
-    EXPECT_EQ("run.txt:1: 'press' needs a key", ParseError("press\n"));
-    EXPECT_EQ("run.txt:1: bad number 'x'", ParseError("press a x\n"));
-    EXPECT_EQ("run.txt:1: 'capture' needs a name", ParseError("capture\n"));
-    EXPECT_EQ("run.txt:1: too many words after 'close'", ParseError("close now\n"));
-    EXPECT_EQ("run.txt:1: too many words after 'frames'", ParseError("frames 1 2\n"));
+    EXPECT_EQ("run.txt:2: unknown action 'jump'", ParseError("0 capture\n1 jump\n"));
+    EXPECT_EQ("run.txt:1: expected a frame number, not 'down'", ParseError("down SPACE\n"));
+    EXPECT_EQ("run.txt:1: expected a frame number, not '-4'", ParseError("-4 lose\n"));
+    EXPECT_EQ("run.txt:1: expected a frame number, not '99999999999'",
+              ParseError("99999999999 lose\n"));
+    EXPECT_EQ("run.txt:1: frame 3 needs an action", ParseError("3\n"));
+    EXPECT_EQ("run.txt:3: unknown key 'ENTER'", ParseError("\n\n0 down ENTER\n"));
+    EXPECT_EQ("run.txt:1: 'tap' needs a key", ParseError("0 tap\n"));
+    EXPECT_EQ("run.txt:1: bad number of polls 'x'", ParseError("0 idle x\n"));
+    EXPECT_EQ("run.txt:1: too many words after 'close'", ParseError("0 close now\n"));
+    EXPECT_EQ("run.txt:1: too many words after 'down'", ParseError("0 down S S\n"));
 }
 
 TEST(HeadlessScript, LoadScriptReportsAnUnreadableFile) {
@@ -113,47 +119,55 @@ protected:
     void TearDown() override { vplat::ResetPlatform(); }
 };
 
-TEST_F(HeadlessRun, FramesEndAtSleeps) {
-    IDirectDrawSurface7* surface = WatchedSurface();
-    vplat::headless::UseScript(Parse("frames 2\nlose\n"), "run.txt");
-    Poll();
-    Poll();
-    vplat::internal::OnSleep(1);
-    Poll();
-    EXPECT_EQ(DD_OK, surface->IsLost());
-    vplat::internal::OnSleep(1);
-    Poll();
-    EXPECT_EQ(DDERR_SURFACELOST, surface->IsLost());
-}
-
-TEST_F(HeadlessRun, PollsCountMessagePolls) {
-    IDirectDrawSurface7* surface = WatchedSurface();
-    vplat::headless::UseScript(Parse("polls 3\nlose\n"), "run.txt");
-    Poll();
-    Poll();
-    Poll();
-    EXPECT_EQ(DD_OK, surface->IsLost());
-    Poll();
-    EXPECT_EQ(DDERR_SURFACELOST, surface->IsLost());
-}
-
-TEST_F(HeadlessRun, WaitAdvancesTheVirtualClockAtOnce) {
-    vplat::UseVirtualClock(1000);
-    vplat::headless::UseScript(Parse("wait 250\nwait 5\n"), "run.txt");
-    Poll();
-    EXPECT_EQ(1255u, GetTickCount());
-}
-
-TEST_F(HeadlessRun, CaptureWritesTheLastFrameIntoTheCaptureFolder) {
-    std::string dir = velmora_test::TempDir();
-    setenv("VELMORA_CAPTURE_DIR", dir.c_str(), 1);
-    std::remove((dir + "/shot.png").c_str());
-    uint8_t pixels[4 * 2] = {1, 2, 3, 4, 5, 6, 7, 8};
-    PALETTEENTRY palette[256] = {};
+// Presents one 4 x 2 frame, as a Flip would.
+void PresentOne() {
+    static const uint8_t pixels[4 * 2] = {1, 2, 3, 4, 5, 6, 7, 8};
+    static const PALETTEENTRY palette[256] = {};
     vplat::internal::PresentIndexed(pixels, 4, 2, 4, palette);
-    vplat::headless::UseScript(Parse("capture shot\n"), "run.txt");
+}
+
+TEST_F(HeadlessRun, EventsFireOnceTheirFrameHasBeenPresented) {
+    IDirectDrawSurface7* surface = WatchedSurface();
+    vplat::headless::UseScript(Parse("2 lose\n"), "run.txt");
     Poll();
-    std::ifstream png(dir + "/shot.png", std::ios::binary);
+    PresentOne();
+    Poll();
+    EXPECT_EQ(DD_OK, surface->IsLost());
+    PresentOne();
+    Poll();
+    EXPECT_EQ(DDERR_SURFACELOST, surface->IsLost());
+}
+
+TEST_F(HeadlessRun, IdleHoldsTheNextEventsForItsPolls) {
+    IDirectDrawSurface7* surface = WatchedSurface();
+    vplat::headless::UseScript(Parse("0 idle 3\n0 lose\n"), "run.txt");
+    Poll();
+    Poll();
+    Poll();
+    EXPECT_EQ(DD_OK, surface->IsLost());
+    Poll();
+    EXPECT_EQ(DDERR_SURFACELOST, surface->IsLost());
+}
+
+TEST_F(HeadlessRun, TapLeavesOnlyThePressedSinceBit) {
+    vplat::headless::UseScript(Parse("0 tap SPACE\n0 down LEFT\n"), "run.txt");
+    Poll();
+    EXPECT_EQ(0x0001, GetAsyncKeyState(VK_SPACE));
+    EXPECT_EQ(0, GetAsyncKeyState(VK_SPACE));
+    EXPECT_NE(0, GetAsyncKeyState(VK_LEFT) & 0x8000);
+}
+
+TEST_F(HeadlessRun, CaptureWritesTheNextPresentedFrameUnderItsNumber) {
+    std::string dir = velmora_test::TempDir();
+    setenv("VELMORA_CAPTURE", dir.c_str(), 1);
+    PresentOne();
+    vplat::headless::UseScript(Parse("1 capture\n"), "run.txt");
+    Poll();
+    std::string second = dir + "/frame-000002.png";
+    std::remove(second.c_str());
+    EXPECT_FALSE(std::ifstream(dir + "/frame-000001.png").good());
+    PresentOne();
+    std::ifstream png(second, std::ios::binary);
     ASSERT_TRUE(png.good());
     char signature[4] = {};
     png.read(signature, 4);
@@ -161,7 +175,7 @@ TEST_F(HeadlessRun, CaptureWritesTheLastFrameIntoTheCaptureFolder) {
 }
 
 TEST(HeadlessRunDeathTest, WaitingForFramesThatNeverComeExitsWithThree) {
-    vplat::headless::UseScript(Parse("frames 1\n"), "stuck.txt");
+    vplat::headless::UseScript(Parse("1 lose\n"), "stuck.txt");
     EXPECT_EXIT(
         {
             for (;;) {
@@ -172,13 +186,13 @@ TEST(HeadlessRunDeathTest, WaitingForFramesThatNeverComeExitsWithThree) {
 }
 
 TEST_F(HeadlessRun, FramesKeepTheRunAlive) {
-    vplat::headless::UseScript(Parse("frames 3\n"), "slow.txt");
+    vplat::headless::UseScript(Parse("3 lose\n"), "slow.txt");
     // Many polls between frames are not a stall as long as frames keep coming.
     for (int frame = 0; frame < 3; ++frame) {
         for (int i = 0; i < 6000000; ++i) {
             vplat::internal::OnMessagePoll(true);
         }
-        vplat::internal::OnSleep(1);
+        PresentOne();
     }
     vplat::internal::OnMessagePoll(true);
     SUCCEED();
@@ -187,7 +201,7 @@ TEST_F(HeadlessRun, FramesKeepTheRunAlive) {
 TEST(HeadlessMessageBox, PrintsOneLineAndReturns) {
     ::testing::internal::CaptureStderr();
     vplat::internal::ShowMessageBox("SetDisplayMode FAILED", "2D Game Velmora");
-    EXPECT_EQ("MessageBoxA \"2D Game Velmora\": SetDisplayMode FAILED\n",
+    EXPECT_EQ("MessageBoxA: 2D Game Velmora: SetDisplayMode FAILED\n",
               ::testing::internal::GetCapturedStderr());
 }
 

@@ -59,18 +59,22 @@ def check_imports(exe):
         raise Failure("velmora.exe does not import ddraw.dll")
 
 
+# The frames native_frames.txt captures, by number.
+NATIVE_FRAMES = {3: "title", 1101: "title_fps", 1103: "play", 1125: "play_left"}
+
+
 def capture_native(native, workdir):
     """The native build's title and first play frame, run headless."""
     capture_dir = os.path.join(workdir, "native")
     shutil.rmtree(capture_dir, ignore_errors=True)
     os.makedirs(capture_dir)
-    env = dict(os.environ, VELMORA_HEADLESS="1", VELMORA_CAPTURE_DIR=capture_dir,
+    env = dict(os.environ, VELMORA_VIDEO="headless", VELMORA_CAPTURE=capture_dir,
                VELMORA_SCRIPT=os.path.join(HERE, "native_frames.txt"))
     result = subprocess.run([native], env=env, timeout=60, capture_output=True, text=True)
     if result.returncode != 0:
         raise Failure("the native build ended with %d:\n%s" % (result.returncode, result.stderr))
-    return {name: frames.load(os.path.join(capture_dir, name + ".png"))
-            for name in ("title", "title_fps", "play", "play_left")}
+    return {name: frames.load(os.path.join(capture_dir, "frame-%06d.png" % number))
+            for number, name in NATIVE_FRAMES.items()}
 
 
 def save_diff(workdir, name, shot, diffs):

@@ -11,6 +11,8 @@ namespace vplat::headless {
 void ShowMessageBox(const std::string& text, const std::string& caption);
 void OnMessagePoll(bool queueEmpty);
 void OnSleep(DWORD milliseconds);
+// A frame has been presented (and kept): a capture the script asked for is written.
+void OnPresent();
 void Reset();
 // Reads and checks a script file. On a fault, *error names the file and line.
 bool LoadScript(const std::string& path, std::string* error);

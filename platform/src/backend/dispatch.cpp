@@ -28,7 +28,7 @@ Backend SelectedBackend() {
 namespace backend {
 
 void PrintMessageBoxLine(const std::string& text, const std::string& caption) {
-    fprintf(stderr, "MessageBoxA \"%s\": %s\n", caption.c_str(), text.c_str());
+    fprintf(stderr, "MessageBoxA: %s: %s\n", caption.c_str(), text.c_str());
     fflush(stderr);
 }
 
@@ -62,6 +62,8 @@ void PresentIndexed(const uint8_t* pixels, int width, int height, int pitch,
     backend::KeepFrame(pixels, width, height, pitch, palette);
     if (UsingSdl()) {
         sdl::Present(pixels, width, height, pitch, palette);
+    } else {
+        headless::OnPresent();
     }
 }
 

@@ -17,15 +17,12 @@ constexpr int64_t kStallPolls = 10000000;
 struct Run {
     bool loaded = false;
     std::string fileName;
-    std::vector<Command> commands;
+    std::vector<Event> events;
     size_t next = 0;
-    bool waiting = false;    // the command at `next` has started
-    int64_t target = 0;      // frame count that ends a `frames` command
-    int64_t pollsLeft = 0;   // for a `polls` command
-    int64_t idlePolls = 0;   // polls since the last frame while waiting for one
-    int64_t seenFrames = 0;  // the frame count idlePolls was last reset at
-    bool closed = false;     // the script's end has closed the window
-    int64_t frames = 0;      // frames that have ended (Sleep calls)
+    int64_t idleLeft = 0;  // polls an `idle` event still holds the script back
+    bool captureWanted = false;
+    bool closed = false;       // the script's end has closed the window
+    int64_t stalledPolls = 0;  // polls since the last presented frame
 };
 
 Run& State() {
@@ -33,8 +30,12 @@ Run& State() {
     return run;
 }
 
+uint64_t FramesPresented() {
+    return PresentedFrame().number;
+}
+
 [[noreturn]] void Stall(const Run& run) {
-    int line = run.next < run.commands.size() ? run.commands[run.next].line : 0;
+    int line = run.next < run.events.size() ? run.events[run.next].line : 0;
     fprintf(stderr,
             "velmora: headless run made no progress for %lld polls (%s, %s %d); giving up\n",
             static_cast<long long>(kStallPolls), run.fileName.c_str(),
@@ -43,15 +44,20 @@ Run& State() {
     std::exit(3);
 }
 
-void Capture(const std::string& name) {
-    const char* dir = getenv("VELMORA_CAPTURE_DIR");
+void CountStall(Run& run) {
+    if (++run.stalledPolls >= kStallPolls) {
+        Stall(run);
+    }
+}
+
+void WriteCapture(const Frame& frame) {
+    const char* dir = getenv("VELMORA_CAPTURE");
+    char name[32];
+    snprintf(name, sizeof(name), "frame-%06llu.png", static_cast<unsigned long long>(frame.number));
     std::string path =
-        (dir != nullptr && *dir != '\0' ? std::string(dir) + "/" : "") + name + ".png";
-    Frame frame = PresentedFrame();
-    if (frame.number == 0) {
-        fprintf(stderr, "velmora: capture %s: no frame has been presented yet\n", name.c_str());
-    } else if (!WritePng(frame, path)) {
-        fprintf(stderr, "velmora: capture %s: cannot write %s\n", name.c_str(), path.c_str());
+        (dir != nullptr && *dir != '\0' ? std::string(dir) : std::string(".")) + "/" + name;
+    if (!WritePng(frame, path)) {
+        fprintf(stderr, "velmora: cannot write the capture %s\n", path.c_str());
     }
 }
 
@@ -59,78 +65,65 @@ void CloseWindow() {
     PostMessageA(internal::FocusWindow(), WM_CLOSE, 0, 0);
 }
 
-void RunAtOnce(const Command& command) {
-    switch (command.op) {
-        case Op::Wait:
-            SetVirtualTime(GetTickCount() + static_cast<DWORD>(command.number));
+void Fire(Run& run, const Event& event) {
+    switch (event.action) {
+        case Action::Down:
+            PressKey(event.key);
             break;
-        case Op::Down:
-            PressKey(command.key);
+        case Action::Up:
+            ReleaseKey(event.key);
             break;
-        case Op::Up:
-            ReleaseKey(command.key);
+        case Action::Tap:
+            PressKey(event.key);
+            ReleaseKey(event.key);
             break;
-        case Op::Capture:
-            Capture(command.name);
+        case Action::Capture:
+            run.captureWanted = true;
             break;
-        case Op::Lose:
-            LoseAllSurfaces();
-            break;
-        case Op::Minimize:
+        case Action::Minimize:
             MinimizeWindow();
             break;
-        case Op::Restore:
+        case Action::Restore:
             RestoreWindow();
             break;
-        case Op::Close:
+        case Action::Lose:
+            LoseAllSurfaces();
+            break;
+        case Action::Close:
             CloseWindow();
             break;
-        case Op::Frames:
-        case Op::Polls:
+        case Action::Idle:
+            run.idleLeft = event.polls;
             break;
     }
 }
 
-// True while the command at run.next still has to wait.
-bool MustWait(Run& run, const Command& command) {
-    if (command.op == Op::Frames) {
-        if (!run.waiting) {
-            run.waiting = true;
-            run.target = run.frames + command.number;
-            run.idlePolls = 0;
+// Fires every event that is due; false while the script has to wait.
+bool FireDueEvents(Run& run) {
+    while (run.next < run.events.size()) {
+        if (run.idleLeft > 0) {
+            --run.idleLeft;
+            return false;
         }
-        if (run.frames != run.seenFrames) {
-            run.seenFrames = run.frames;
-            run.idlePolls = 0;
+        const Event& event = run.events[run.next];
+        if (static_cast<int64_t>(FramesPresented()) < event.frame) {
+            CountStall(run);
+            return false;
         }
-        if (run.frames < run.target) {
-            if (++run.idlePolls >= kStallPolls) {
-                Stall(run);
-            }
-            return true;
-        }
-    } else if (command.op == Op::Polls) {
-        if (!run.waiting) {
-            run.waiting = true;
-            run.pollsLeft = command.number;
-        }
-        if (run.pollsLeft > 0) {
-            --run.pollsLeft;
-            return true;
-        }
+        ++run.next;
+        Fire(run, event);
     }
-    run.waiting = false;
-    return false;
+    return run.idleLeft == 0;
 }
 
 }  // namespace
 
-void UseScript(const std::vector<Command>& commands, const std::string& fileName) {
+void UseScript(const std::vector<Event>& events, const std::string& fileName) {
     Run& run = State();
     run = Run();
     run.loaded = true;
     run.fileName = fileName;
-    run.commands = commands;
+    run.events = events;
 }
 
 bool LoadScript(const std::string& path, std::string* error) {
@@ -141,41 +134,43 @@ bool LoadScript(const std::string& path, std::string* error) {
     }
     std::stringstream text;
     text << in.rdbuf();
-    std::vector<Command> commands;
-    if (!ParseScript(text.str(), path, &commands, error)) {
+    std::vector<Event> events;
+    if (!ParseScript(text.str(), path, &events, error)) {
         return false;
     }
-    UseScript(commands, path);
+    UseScript(events, path);
     return true;
 }
 
 void OnMessagePoll(bool) {
     Run& run = State();
-    if (!run.loaded) {
+    if (!run.loaded || !FireDueEvents(run)) {
         return;
     }
-    while (run.next < run.commands.size()) {
-        const Command& command = run.commands[run.next];
-        if (MustWait(run, command)) {
-            return;
-        }
-        RunAtOnce(command);
-        ++run.next;
-    }
-    // The script has ended: close the window as its close button would; a
-    // game that does not end after that is stuck.
-    if (!run.closed) {
+    // The script has ended (and its last capture is written): close the
+    // window as its close button would; a game that does not end after that
+    // is stuck.
+    if (run.captureWanted) {
+        CountStall(run);
+    } else if (!run.closed) {
         run.closed = true;
-        run.idlePolls = 0;
+        run.stalledPolls = 0;
         CloseWindow();
-    } else if (++run.idlePolls >= kStallPolls) {
-        Stall(run);
+    } else {
+        CountStall(run);
     }
 }
 
-void OnSleep(DWORD) {
-    ++State().frames;
+void OnPresent() {
+    Run& run = State();
+    run.stalledPolls = 0;
+    if (run.captureWanted) {
+        run.captureWanted = false;
+        WriteCapture(PresentedFrame());
+    }
 }
+
+void OnSleep(DWORD) {}
 
 void ShowMessageBox(const std::string& text, const std::string& caption) {
     backend::PrintMessageBoxLine(text, caption);

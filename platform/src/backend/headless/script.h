@@ -1,5 +1,5 @@
-// The headless run's script: one command a line, checked whole before the
-// game starts.
+// The headless run's script: one event a line, `FRAME ACTION [KEY]`, checked
+// whole before the game starts.
 #pragma once
 
 #include <cstdint>
@@ -8,23 +8,24 @@
 
 namespace vplat::headless {
 
-enum class Op { Frames, Polls, Wait, Down, Up, Capture, Lose, Minimize, Restore, Close };
+enum class Action { Down, Up, Tap, Capture, Minimize, Restore, Lose, Close, Idle };
 
-struct Command {
-    Op op;
-    int64_t number = 0;  // frames, polls or milliseconds
-    int key = 0;         // virtual-key code for down and up
-    std::string name;    // capture file name, without ".png"
-    int line = 0;        // where it stands in the script
+struct Event {
+    int64_t frame = 0;  // fires once this many frames have been presented
+    Action action = Action::Close;
+    int key = 0;        // virtual-key code for down, up and tap
+    int64_t polls = 0;  // for idle: message polls to let pass
+    int line = 0;       // where it stands in the script
 };
 
-// `press KEY N` comes out as down, frames N, up. On a fault returns false and
-// sets *error to one line naming the file and the line.
-bool ParseScript(const std::string& text, const std::string& fileName,
-                 std::vector<Command>* commands, std::string* error);
-// The virtual-key code of a script key name, or 0.
+// Events come out in the order they fire: by frame, and in script order
+// within a frame. On a fault returns false and sets *error to one line naming
+// the file, the line and what is wrong.
+bool ParseScript(const std::string& text, const std::string& fileName, std::vector<Event>* events,
+                 std::string* error);
+// The virtual-key code of a script key name (SPACE, LEFT, ..., F12), or 0.
 int KeyCode(const std::string& name);
-// Runs `commands` from now on (from the message polls), as a loaded script.
-void UseScript(const std::vector<Command>& commands, const std::string& fileName);
+// Runs `events` from now on (from the message polls), as a loaded script.
+void UseScript(const std::vector<Event>& events, const std::string& fileName);
 
 }  // namespace vplat::headless

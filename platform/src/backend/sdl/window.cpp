@@ -49,6 +49,16 @@ bool Start(std::string* error) {
     // A full-screen game steps aside when the player switches away.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "1");
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    // Without an X or Wayland display there is nothing to try, and SDL's own
+    // probing would add its complaints to our one line.
+    if (getenv("SDL_VIDEODRIVER") == nullptr && getenv("DISPLAY") == nullptr &&
+        getenv("WAYLAND_DISPLAY") == nullptr) {
+        *error = "neither DISPLAY nor WAYLAND_DISPLAY is set";
+        return false;
+    }
+    if (getenv("SDL_VIDEODRIVER") == nullptr && getenv("WAYLAND_DISPLAY") == nullptr) {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    }
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         *error = SDL_GetError();
         return false;
