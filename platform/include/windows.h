@@ -236,6 +236,7 @@ typedef IUnknown* LPUNKNOWN;
 #define WM_SYSKEYDOWN 0x0104
 #define WM_SYSKEYUP 0x0105
 #define WM_SYSCOMMAND 0x0112
+#define WM_MOUSEMOVE 0x0200
 
 #define WA_INACTIVE 0
 #define WA_ACTIVE 1

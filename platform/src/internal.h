@@ -56,6 +56,8 @@ void LoseAllSurfacesNow();
 void ResetBackend();
 // Reads window-system events into key state and window messages.
 void PumpEvents();
+// The cursor that SetCursor put in force: shown over the window, or none.
+void ShowCursorImage(bool visible);
 // Shows a message box and returns when it is dismissed (headless: at once).
 void ShowMessageBox(const std::string& text, const std::string& caption);
 // Shows a 640 x 480 8-bit frame through its palette.

@@ -28,6 +28,10 @@ void PumpEvents();
 void ShowMessageBox(const std::string& text, const std::string& caption);
 void Present(const uint8_t* pixels, int width, int height, int pitch, const PALETTEENTRY* palette);
 void TakeDisplay(HWND window, int width, int height);
+void ShowCursorImage(bool visible);
+// Asks the window which cursor to show, as the system does when the mouse
+// moves over it (WM_SETCURSOR; the class's arrow when the window leaves it).
+void AskForCursor();
 void ReleaseDisplay();
 
 }  // namespace vplat::sdl

@@ -49,6 +49,12 @@ void PumpEvents() {
     }
 }
 
+void ShowCursorImage(bool visible) {
+    if (UsingSdl()) {
+        sdl::ShowCursorImage(visible);
+    }
+}
+
 void ShowMessageBox(const std::string& text, const std::string& caption) {
     if (UsingSdl()) {
         sdl::ShowMessageBox(text, caption);

@@ -69,5 +69,6 @@ HCURSOR WINAPI SetCursor(HCURSOR cursor) {
     }
     result = vplat::user::g_cursor;
     vplat::user::g_cursor = cursor;
+    vplat::internal::ShowCursorImage(cursor != nullptr);
     return vplat::calls::Done("SetCursor", args, result);
 }

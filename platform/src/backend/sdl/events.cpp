@@ -111,6 +111,9 @@ void PumpEvents() {
             case SDL_WINDOWEVENT:
                 WindowEvent(screen, event.window);
                 break;
+            case SDL_MOUSEMOTION:
+                AskForCursor();
+                break;
             default:
                 break;
         }

@@ -32,10 +32,10 @@ void OpenWindow(HWND owner, int width, int height) {
         SDL_Log("velmora: cannot open a window: %s", SDL_GetError());
         return;
     }
-    SDL_ShowCursor(SDL_DISABLE);  // the game shows no mouse cursor
     screen.renderer = OpenRenderer(screen.window);
     screen.minimised = false;
     ResetPacing();
+    AskForCursor();
 }
 
 }  // namespace
@@ -82,6 +82,22 @@ void Stop() {
     if (TheScreen().started) {
         SDL_Quit();
         TheScreen().started = false;
+    }
+}
+
+void ShowCursorImage(bool visible) {
+    if (TheScreen().started) {
+        SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+    }
+}
+
+void AskForCursor() {
+    HWND window = internal::FocusWindow();
+    const WORD kClientArea = 1;  // HTCLIENT
+    if (window != nullptr &&
+        internal::SendToWindow(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
+                               MAKELONG(kClientArea, WM_MOUSEMOVE)) == 0) {
+        SetCursor(LoadCursorA(nullptr, IDC_ARROW));
     }
 }
 
