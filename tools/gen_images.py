@@ -2,6 +2,9 @@
 """Draws the game's four 8-bit bitmap images and writes them as BMP files.
 
 Usage: gen_images.py [OUTPUT_DIR]   (default: the resources/ folder beside tools/)
+       gen_images.py --contact-sheet SHEET.png [OUTPUT_DIR]
+                                    (also writes the four images side by side,
+                                    enlarged twice, as one PNG to look at)
 
 Every image carries the same 256-colour table, defined here. The output is
 byte-for-byte reproducible: fixed seeds, fixed font files, the basic text
@@ -345,15 +348,45 @@ def bmp_bytes(w, h, pixels, palette):
     return head + info + table + rows
 
 
+def contact_sheet(images, palette, path, scale=2, gap=16):
+    """The images side by side, enlarged, each as the screen shows it: the
+    display palette reserves entries 0 and 255 as black and white."""
+    shown = list(palette)
+    shown[0], shown[255] = (0, 0, 0), (255, 255, 255)
+    flat = [c for rgb in shown for c in rgb]
+    width = sum(w * scale for w, _, _ in images) + gap * (len(images) + 1)
+    height = max(h * scale for _, h, _ in images) + 2 * gap
+    sheet = Image.new("RGB", (width, height), (48, 48, 48))
+    left = gap
+    for w, h, pixels in images:
+        image = Image.new("P", (w, h))
+        image.putpalette(flat)
+        image.putdata(pixels)
+        sheet.paste(image.convert("RGB").resize((w * scale, h * scale), Image.NEAREST),
+                    (left, gap))
+        left += w * scale + gap
+    sheet.save(path)
+
+
 def main(argv):
     here = os.path.dirname(os.path.abspath(__file__))
-    out_dir = argv[1] if len(argv) > 1 else os.path.join(here, os.pardir, "resources")
+    args = argv[1:]
+    sheet = None
+    if args[:1] == ["--contact-sheet"]:
+        if len(args) < 2:
+            sys.exit(__doc__)
+        sheet, args = args[1], args[2:]
+    out_dir = args[0] if args else os.path.join(here, os.pardir, "resources")
     palette = gp.build_palette()
+    images = []
     for name, draw in (("BACKIMG", draw_backimg), ("CHARA", draw_chara),
                        ("STRINGS", draw_strings), ("TITLE", draw_title)):
         w, h, pixels = draw(palette)
+        images.append((w, h, pixels))
         with open(os.path.join(out_dir, name + ".bmp"), "wb") as f:
             f.write(bmp_bytes(w, h, pixels, palette))
+    if sheet is not None:
+        contact_sheet(images, palette, sheet)
 
 
 if __name__ == "__main__":
