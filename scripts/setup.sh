@@ -27,4 +27,4 @@ sudo=""
 [ "$(id -u)" -ne 0 ] && sudo=sudo
 $sudo apt-get update -qq
 # shellcheck disable=SC2086
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing
