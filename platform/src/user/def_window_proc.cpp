@@ -35,9 +35,7 @@ LRESULT DefaultHandling(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 }  // namespace vplat::user
 
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    std::string args = vplat::internal::Format(
-        "hwnd=%p msg=0x%04x wParam=0x%llx lParam=0x%llx", static_cast<void*>(window), message,
-        static_cast<unsigned long long>(wParam), static_cast<unsigned long long>(lParam));
+    std::string args = vplat::user::MessageArgs(window, message, wParam, lParam);
     LRESULT result = 0;
     if (vplat::calls::Faulted("DefWindowProcA", args, &result)) {
         return result;

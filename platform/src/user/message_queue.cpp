@@ -9,6 +9,12 @@
 #include "user/user.h"
 
 namespace vplat::user {
+
+std::string MessageArgs(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return internal::Format(
+        "hwnd=%p msg=0x%04x wParam=0x%llx lParam=0x%llx", static_cast<void*>(window), message,
+        static_cast<unsigned long long>(wParam), static_cast<unsigned long long>(lParam));
+}
 namespace {
 
 // The real platform refuses posts past this many waiting messages.
@@ -192,9 +198,7 @@ LRESULT WINAPI DispatchMessageA(const MSG* msg) {
 }
 
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    std::string args = Format(
-        "hwnd=%p msg=0x%04x wParam=0x%llx lParam=0x%llx", static_cast<void*>(window), message,
-        static_cast<unsigned long long>(wParam), static_cast<unsigned long long>(lParam));
+    std::string args = vplat::user::MessageArgs(window, message, wParam, lParam);
     BOOL result = FALSE;
     if (vplat::calls::Faulted("PostMessageA", args, &result)) {
         return result;
@@ -208,9 +212,7 @@ BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 }
 
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    std::string args = Format(
-        "hwnd=%p msg=0x%04x wParam=0x%llx lParam=0x%llx", static_cast<void*>(window), message,
-        static_cast<unsigned long long>(wParam), static_cast<unsigned long long>(lParam));
+    std::string args = vplat::user::MessageArgs(window, message, wParam, lParam);
     LRESULT result = 0;
     if (vplat::calls::Faulted("SendMessageA", args, &result)) {
         return result;

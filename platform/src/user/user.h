@@ -42,6 +42,8 @@ void ResetClasses();
 
 // ---- message_queue.cpp
 bool PostToQueue(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool atFront);
+// A window message's four values as the journal shows them.
+std::string MessageArgs(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Drops the posted messages of a window that is being destroyed.
 void DropMessagesFor(HWND window);
 void ResetQueue();
