@@ -70,7 +70,7 @@ struct MessageBoxRecord {
 std::vector<MessageBoxRecord> MessageBoxes();
 
 // ---- What the screen shows ----
-// The last presented frame as 8-bit indices (640 x 480 in this game) and the
+// The last frame presented headless, as 8-bit indices (640 x 480 in this game) and the
 // palette it was shown with (entries 0 and 255 as the platform shows them).
 struct Frame {
     int width = 0;

@@ -65,10 +65,12 @@ void ShowMessageBox(const std::string& text, const std::string& caption) {
 
 void PresentIndexed(const uint8_t* pixels, int width, int height, int pitch,
                     const PALETTEENTRY* palette) {
-    backend::KeepFrame(pixels, width, height, pitch, palette);
+    // Only the headless run reads frames back; the player's frames go
+    // straight to the screen without a copy.
     if (UsingSdl()) {
         sdl::Present(pixels, width, height, pitch, palette);
     } else {
+        backend::KeepFrame(pixels, width, height, pitch, palette);
         headless::OnPresent();
     }
 }
