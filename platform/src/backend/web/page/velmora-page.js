@@ -127,6 +127,7 @@ var VelmoraPage = (function () {
     state.state = "ended";
     state.exitStatus = exitStatus;
     held.clear();
+    document.body.classList.add("ended");
     showStatus(text, true);
   }
 
