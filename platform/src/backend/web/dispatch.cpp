@@ -34,8 +34,7 @@ void PresentIndexed(const uint8_t* pixels, int width, int height, int pitch,
     web::Present(pixels, width, height, pitch, palette);
 }
 
-void OnMessagePoll(bool) {
-}
+void OnMessagePoll(bool) {}
 
 void OnSleep(DWORD) {
     web::PaceAfterSleep();

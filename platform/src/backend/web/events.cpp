@@ -9,9 +9,7 @@
 // the low half.
 EM_JS(int, velmora_page_next_event, (), { return VelmoraPage.nextEvent(); });
 // Resolves when an event waits, or after `ms` at the latest.
-EM_ASYNC_JS(void, velmora_page_wait_for_event, (int ms), {
-    await VelmoraPage.waitForEvent(ms);
-});
+EM_ASYNC_JS(void, velmora_page_wait_for_event, (int ms), { await VelmoraPage.waitForEvent(ms); });
 
 namespace vplat::web {
 namespace {

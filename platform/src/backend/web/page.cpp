@@ -6,13 +6,11 @@
 
 #include "backend/web/web.h"
 
-EM_JS(void, velmora_page_message_box, (const char* text, const char* caption), {
-    VelmoraPage.messageBox(UTF8ToString(caption), UTF8ToString(text));
-});
+EM_JS(void, velmora_page_message_box, (const char* text, const char* caption),
+      { VelmoraPage.messageBox(UTF8ToString(caption), UTF8ToString(text)); });
 EM_JS(void, velmora_page_show_cursor, (int visible), { VelmoraPage.showCursor(visible != 0); });
-EM_JS(void, velmora_page_display, (int taken, int width, int height), {
-    VelmoraPage.display(taken != 0, width, height);
-});
+EM_JS(void, velmora_page_display, (int taken, int width, int height),
+      { VelmoraPage.display(taken != 0, width, height); });
 EM_JS(void, velmora_page_ended, (int status), { VelmoraPage.ended(status); });
 
 namespace vplat::web {

@@ -7,9 +7,8 @@
 
 #include "backend/web/web.h"
 
-EM_JS(void, velmora_page_present, (const uint8_t* rgba, int width, int height), {
-    VelmoraPage.present(HEAPU8, rgba, width, height);
-});
+EM_JS(void, velmora_page_present, (const uint8_t* rgba, int width, int height),
+      { VelmoraPage.present(HEAPU8, rgba, width, height); });
 EM_ASYNC_JS(void, velmora_page_wait_for_frame, (), { await VelmoraPage.waitForFrame(); });
 
 namespace vplat::web {
@@ -40,8 +39,7 @@ void BuildRgbaTable(const PALETTEENTRY* palette, uint32_t* table) {
     }
 }
 
-void Present(const uint8_t* pixels, int width, int height, int pitch,
-             const PALETTEENTRY* palette) {
+void Present(const uint8_t* pixels, int width, int height, int pitch, const PALETTEENTRY* palette) {
     Screen& screen = TheScreen();
     if (!screen.tableValid || memcmp(screen.tablePalette, palette, sizeof screen.tablePalette)) {
         BuildRgbaTable(palette, screen.table);
