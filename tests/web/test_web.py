@@ -26,6 +26,13 @@ import frames  # noqa: E402
 # The moments the native build captures (see ../wine/native_frames.txt).
 NATIVE_SCRIPT = os.path.join(HERE, "..", "wine", "native_frames.txt")
 NATIVE_FRAMES = {3: "title", 1103: "play"}
+# What display set-up writes with OutputDebugStringA, which the page sends to
+# the browser's console.
+PROGRESS_LINES = [
+    "DirectDrawCreateEx OK", "SetCooperativeLevel OK", "SetDisplayMode OK", "CreateSurface OK",
+    "GetAttachedSurface OK", "DDLoadPalette OK", "SetPalette OK", "DDLoadBitmap BackImage OK",
+    "DDLoadBitmap Strings OK", "DDLoadBitmap Title OK", "DDLoadBitmap Chara OK"
+]
 FRAME_WAIT = 20  # seconds
 
 
@@ -149,6 +156,12 @@ class WebPage(unittest.TestCase):
         self.to_play()
         self.shot("play")
         self.assertEqual(self.state()["state"], "running")
+
+    def test_debug_output_goes_to_the_console(self):
+        self.wait_for_frames(2, "the first frames")
+        progress = [line for line in self.browser.console if line in PROGRESS_LINES]
+        self.assertEqual(progress, PROGRESS_LINES,
+                         "console lines: %s" % self.browser.console[:20])
 
     def test_arrows_move_the_ball(self):
         self.to_play()
