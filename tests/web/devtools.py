@@ -69,7 +69,8 @@ class Server:
 class Browser:
     """One headless chromium with a fresh profile and one page."""
 
-    def __init__(self, chromium="chromium"):
+    def __init__(self, chromium=None):
+        chromium = chromium or os.environ.get("VELMORA_CHROMIUM") or "chromium"
         self.profile = tempfile.mkdtemp(prefix="velmora-chromium-")
         self.process = subprocess.Popen(
             [chromium] + CHROMIUM_FLAGS + ["--user-data-dir=" + self.profile, "about:blank"],
