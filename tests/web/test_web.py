@@ -174,6 +174,20 @@ class WebPage(unittest.TestCase):
         down = self.hold_until("DOWN", lambda at: at[1] > left[1] + 4, "a move down")
         self.assertLess(down[1] - left[1], 200, "Down moved the ball %d rows" % (down[1] - left[1]))
 
+    def test_s_returns_to_the_title(self):
+        self.to_play()
+        self.press("S")
+        self.expect_canvas("title after S", self.native["title"])
+
+    def test_f12_ends_the_game(self):
+        self.wait_for_frames(2, "the title")
+        self.browser.key("F12", True)
+        self.browser.key("F12", False)
+        self.assertTrue(devtools.wait_until(lambda: self.state().get("state") == "ended",
+                                            FRAME_WAIT),
+                        "the page still says %s after F12" % self.state())
+        self.assertEqual(self.state()["exitStatus"], 0)
+
     def test_game_keys_do_not_reach_the_page(self):
         self.to_play()
         self.browser.evaluate(
