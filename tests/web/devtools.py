@@ -137,6 +137,18 @@ class Browser:
         self.call("Input.dispatchKeyEvent", type="keyDown" if down else "keyUp", key=key,
                   code=code, windowsVirtualKeyCode=virtual, nativeVirtualKeyCode=virtual)
 
+    def hide(self):
+        """Another tab comes to the front: this page is hidden. Returns the tab."""
+        tab = self.call("Target.createTarget", url="about:blank")["targetId"]
+        self.call("Emulation.setFocusEmulationEnabled", enabled=False)
+        return tab
+
+    def show(self, tab):
+        """The other tab closes and this page is in front again."""
+        self.call("Target.closeTarget", targetId=tab)
+        self.call("Page.bringToFront")
+        self.call("Emulation.setFocusEmulationEnabled", enabled=True)
+
     def canvas(self):
         """What the canvas holds, 640 x 480, pixel for pixel."""
         url = self.evaluate("document.getElementById('screen').toDataURL('image/png')")
