@@ -30,9 +30,12 @@ def main_thread_seconds(browser):
 
 def per_frame(browser):
     """Main-thread milliseconds per presented frame over one window, and frames per second."""
-    frames0, busy0, t0 = browser.page_state()["frames"], main_thread_seconds(browser), time.monotonic()
+    def sample():
+        return browser.page_state()["frames"], main_thread_seconds(browser), time.monotonic()
+
+    frames0, busy0, t0 = sample()
     time.sleep(WINDOW_S)
-    frames1, busy1, t1 = browser.page_state()["frames"], main_thread_seconds(browser), time.monotonic()
+    frames1, busy1, t1 = sample()
     count = max(frames1 - frames0, 1)
     return 1000.0 * (busy1 - busy0) / count, count / (t1 - t0)
 
@@ -92,7 +95,8 @@ def main(argv):
           "; " + summary(title_fps, "frames/s"))
     print("main thread per frame, play:  " + summary(play_ms, "ms") +
           "; " + summary(play_fps, "frames/s"))
-    print("play / title per frame: %.2f" % (statistics.median(play_ms) / statistics.median(title_ms)))
+    ratio = statistics.median(play_ms) / statistics.median(title_ms)
+    print("play / title per frame: %.2f" % ratio)
     return 0
 
 

@@ -167,7 +167,8 @@ class WebPage(unittest.TestCase):
         self.to_play()
         x0, y0 = frames.BALL_START
         right = self.hold_until("RIGHT", lambda at: at[0] > x0 + 4, "a move right")
-        self.assertEqual(right[1], y0, "Right moved the ball from row %d to row %d" % (y0, right[1]))
+        self.assertEqual(right[1], y0,
+                         "Right moved the ball from row %d to row %d" % (y0, right[1]))
         up = self.hold_until("UP", lambda at: at[1] < y0 - 4, "a move up")
         self.assertEqual(up[0], self.ball()[0], "Up moved the ball sideways")
         left = self.hold_until("LEFT", lambda at: at[0] < up[0] - 4, "a move left")
