@@ -1,17 +1,19 @@
 #!/bin/sh
 # Installs the Debian packages that building and testing need, when missing.
-# Usage: scripts/setup.sh run|test
+# Usage: scripts/setup.sh run|test|web
 set -eu
 
 run_packages="cmake ninja-build g++ pkg-config libsdl2-dev zlib1g-dev libpng-dev libgtest-dev libgmock-dev
   libbenchmark-dev"
 test_packages="$run_packages g++-mingw-w64-x86-64 wine64 wine xvfb xauth xdotool imagemagick
-  python3 python3-pil fonts-motoya-l-maruberi fonts-mplus fonts-liberation"
+  python3 python3-pil fonts-motoya-l-maruberi fonts-mplus fonts-liberation
+  emscripten chromium python3-websocket"
 
 case "${1:-run}" in
     run) wanted=$run_packages ;;
     test) wanted=$test_packages ;;
-    *) echo "usage: $0 run|test" >&2; exit 2 ;;
+    web) wanted="cmake ninja-build emscripten python3" ;;
+    *) echo "usage: $0 run|test|web" >&2; exit 2 ;;
 esac
 
 missing=""

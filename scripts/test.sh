@@ -1,6 +1,6 @@
 #!/bin/sh
 # Sets up, builds and runs every test: the native build, the sanitizer build,
-# and the Windows build under Wine.
+# the Windows build under Wine and the browser build in chromium.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh test
@@ -12,6 +12,9 @@ cmake --preset linux-asan
 cmake --build --preset linux-asan -j "$jobs"
 cmake --preset windows
 cmake --build --preset windows -j "$jobs"
+# The linux preset's web tests load what this builds.
+cmake --preset web
+cmake --build --preset web -j "$jobs"
 
 ctest --preset linux -j "$jobs"
 ctest --preset linux-asan -j "$jobs"

@@ -88,7 +88,7 @@ bool WritePng(const Frame& frame, const std::string& path);
 std::string DebugOutput();
 
 // ---- Back ends ----
-enum class Backend { Headless, Sdl };
+enum class Backend { Headless, Sdl, Web };
 // Chosen once before WinMain runs; the default is Headless.
 void SelectBackend(Backend backend);
 Backend SelectedBackend();
