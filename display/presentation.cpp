@@ -8,8 +8,9 @@
 // put the desktop's mode in force when another program took the front and
 // does not set the game's mode again when the game returns (Wine does
 // this), Restore answers DDERR_WRONGMODE for ever. Then the game sets its
-// own mode again, restores once more, and gives the primary its palette
-// again, since a mode change leaves the screen's colours to the system.
+// own mode again, restores once more, and attaches its palette again, so
+// that the screen shows the game's colours whatever the mode change did to
+// the hardware palette (Wine keeps them; a display adapter need not).
 // Only while the game's window is the active one: frames go on running
 // while another program is in front, and setting the mode then would take
 // the screen from under that program. A platform that sets the mode back
