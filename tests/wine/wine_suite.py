@@ -266,8 +266,8 @@ def play_session(native_frames):
 #   then minimises the window (WM_KILLFOCUS, WM_SIZE with SIZE_MINIMIZED).
 #   No WM_ACTIVATE ever carries the minimised flag on the way down, so the
 #   game stays "active" by its own rule (active means not minimised) and
-#   frames go on running in the background: about 1,000 a second, each one's
-#   Flip meeting a lost primary whose Restore fails.
+#   frames go on running in the background, as fast as the 1 ms sleep lets
+#   them, each one's Flip meeting a lost primary whose Restore fails.
 # - Blits into the back buffer keep succeeding; only Flip reports the loss.
 # - Brought back (ShowWindow(SW_RESTORE), SetForegroundWindow), the window
 #   hears WM_ACTIVATEAPP(1), WM_NCACTIVATE(1), WM_ACTIVATE(WA_ACTIVE) with
