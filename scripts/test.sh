@@ -1,6 +1,6 @@
 #!/bin/sh
 # Sets up, builds and runs every test: the native build, the sanitizer build,
-# and the Windows build under Wine.
+# the clang build, and the Windows build under Wine.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh test
@@ -10,8 +10,11 @@ cmake --preset linux
 cmake --build --preset linux -j "$jobs"
 cmake --preset linux-asan
 cmake --build --preset linux-asan -j "$jobs"
+cmake --preset linux-clang
+cmake --build --preset linux-clang -j "$jobs"
 cmake --preset windows
 cmake --build --preset windows -j "$jobs"
 
 ctest --preset linux -j "$jobs"
 ctest --preset linux-asan -j "$jobs"
+ctest --preset linux-clang -j "$jobs"
