@@ -58,12 +58,12 @@ struct Target {
 
 void Convert(const PixelView& source, int mirror) {
     for (int bitCount : {8, 32}) {
-        Target target(bitCount, 17, 13);
+        Target target(bitCount, 9, 7);
         int width = mirror & 1 ? -target.view.width : target.view.width;
         int height = mirror & 2 ? -target.view.height : target.view.height;
         vplat::gdi::StretchPixels(target.view, 0, 0, width, height, source, -1, 1, source.width + 2,
                                   source.height);
-        uint32_t raw = vplat::gdi::ReadRaw(target.view, 16, 12);
+        uint32_t raw = vplat::gdi::ReadRaw(target.view, 8, 6);
         vplat::gdi::DecodeRaw(target.view, raw);
     }
     // Reading the source's own corners decodes through its colour table or masks.
