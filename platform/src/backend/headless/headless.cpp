@@ -15,9 +15,9 @@ namespace {
 // A run is stuck, not slow, when this many polls of the message queue pass
 // with no frame presented and no script event due: a running game presents
 // a frame every poll or two, and a script that wants to wait says so with
-// `idle`. Small enough that giving up takes well under a second even when
-// every poll draws a whole frame that never reaches the screen.
-constexpr int64_t kStallPolls = 10000;
+// `idle`. Small enough that giving up takes well under a second, even in the
+// sanitizer build and when every poll draws a frame that never reaches the screen.
+constexpr int64_t kStallPolls = 2000;
 // The exit status of a run whose capture could not be written.
 constexpr int kCaptureFailedStatus = 4;
 // Far more than any script needs; a larger file is a mistake, not input.
