@@ -1,6 +1,7 @@
 #!/bin/sh
 # Sets up, builds and runs every test: the native build, the sanitizer build,
-# the clang build, and the Windows build under Wine.
+# the clang build, the fuzz targets over their corpus, and the Windows build
+# under Wine.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh test
@@ -12,9 +13,12 @@ cmake --preset linux-asan
 cmake --build --preset linux-asan -j "$jobs"
 cmake --preset linux-clang
 cmake --build --preset linux-clang -j "$jobs"
+cmake --preset fuzz
+cmake --build --preset fuzz -j "$jobs"
 cmake --preset windows
 cmake --build --preset windows -j "$jobs"
 
 ctest --preset linux -j "$jobs"
 ctest --preset linux-asan -j "$jobs"
 ctest --preset linux-clang -j "$jobs"
+ctest --preset fuzz -j "$jobs"
