@@ -65,7 +65,7 @@ void UpdatePlayScene(HWND window) {
     }
     MoveChara(keys);
     WrapChara();
-    if (keys['S'] == 1) {
+    if (keys[(BYTE)'S'] == 1) {
         g_sceneState = SCENE_TITLE_INIT;
     }
 }

@@ -6,7 +6,7 @@ set -eu
 run_packages="cmake ninja-build g++ pkg-config libsdl2-dev zlib1g-dev libpng-dev libgtest-dev libgmock-dev
   libbenchmark-dev"
 test_packages="$run_packages g++-mingw-w64-x86-64 wine64 wine xvfb xauth xdotool imagemagick
-  python3 python3-pil fonts-motoya-l-maruberi fonts-mplus fonts-liberation
+  python3 python3-pil fonts-motoya-l-maruberi fonts-mplus fonts-liberation clang libclang-rt-14-dev
   emscripten chromium python3-websocket"
 
 case "${1:-run}" in

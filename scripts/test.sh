@@ -1,6 +1,7 @@
 #!/bin/sh
 # Sets up, builds and runs every test: the native build, the sanitizer build,
-# the Windows build under Wine and the browser build in chromium.
+# the clang build, the fuzz targets over their corpus, the Windows build under
+# Wine and the browser build in chromium.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh test
@@ -10,6 +11,10 @@ cmake --preset linux
 cmake --build --preset linux -j "$jobs"
 cmake --preset linux-asan
 cmake --build --preset linux-asan -j "$jobs"
+cmake --preset linux-clang
+cmake --build --preset linux-clang -j "$jobs"
+cmake --preset fuzz
+cmake --build --preset fuzz -j "$jobs"
 cmake --preset windows
 cmake --build --preset windows -j "$jobs"
 # The linux preset's web tests load what this builds.
@@ -18,3 +23,5 @@ cmake --build --preset web -j "$jobs"
 
 ctest --preset linux -j "$jobs"
 ctest --preset linux-asan -j "$jobs"
+ctest --preset linux-clang -j "$jobs"
+ctest --preset fuzz -j "$jobs"

@@ -377,6 +377,10 @@ def main(argv):
             sys.exit(__doc__)
         sheet, args = args[1], args[2:]
     out_dir = args[0] if args else os.path.join(here, os.pardir, "resources")
+    # Folders that do not exist yet are made, for the images and the sheet.
+    os.makedirs(out_dir, exist_ok=True)
+    if sheet is not None and os.path.dirname(sheet):
+        os.makedirs(os.path.dirname(sheet), exist_ok=True)
     palette = gp.build_palette()
     images = []
     for name, draw in (("BACKIMG", draw_backimg), ("CHARA", draw_chara),

@@ -87,7 +87,8 @@ struct Frame {
     uint64_t number = 0;  // how many frames have been presented so far
 };
 Frame PresentedFrame();
-// Writes a frame as an RGB PNG file. Returns false when the file cannot be written.
+// Writes a frame as an RGB PNG file. Returns false when the file cannot be
+// written, with errno saying why.
 bool WritePng(const Frame& frame, const std::string& path);
 
 // ---- Debug output ----

@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include "../src/backend/backends.h"
+#include "../src/core/fault_list.h"
 
 namespace {
 
@@ -27,62 +28,14 @@ bool VideoChoice(bool* headless) {
     return false;
 }
 
-// Comma-separated items of an environment variable.
-std::vector<std::string> ListFromEnvironment(const char* name) {
-    std::vector<std::string> items;
-    const char* value = getenv(name);
-    std::string rest = value != nullptr ? value : "";
-    while (!rest.empty()) {
-        size_t comma = rest.find(',');
-        std::string item = rest.substr(0, comma);
-        if (!item.empty()) {
-            items.push_back(item);
-        }
-        rest = comma == std::string::npos ? "" : rest.substr(comma + 1);
-    }
-    return items;
-}
-
-// One item of VELMORA_FAULTS: `Call=0xHRESULT`, `Call=0xHRESULT*N` or `hide:NAME`.
-bool ApplyFault(const std::string& item) {
-    if (item.compare(0, 5, "hide:") == 0 && item.size() > 5) {
-        vplat::HideResource(item.substr(5));
-        return true;
-    }
-    size_t equals = item.find('=');
-    if (equals == std::string::npos || equals == 0) {
-        return false;
-    }
-    const char* text = item.c_str() + equals + 1;
-    char* end = nullptr;
-    errno = 0;
-    unsigned long long result = strtoull(text, &end, 0);
-    long long times = -1;
-    if (end != text && *end == '*') {
-        const char* count = end + 1;
-        times = strtoll(count, &end, 10);
-        if (end == count || times <= 0) {
-            return false;
-        }
-    }
-    if (end == text || *end != '\0' || errno != 0 || result > 0xFFFFFFFFull || times > 1000000000) {
-        return false;
-    }
-    vplat::InjectFault(item.substr(0, equals), static_cast<int32_t>(static_cast<uint32_t>(result)),
-                       static_cast<int>(times));
-    return true;
-}
-
-// Faults for scripted runs: every named call answers the given result.
+// Faults for scripted runs: every named call answers the given result. The
+// list is checked whole before any of it is put in force.
 bool ApplyFaults() {
-    for (const std::string& item : ListFromEnvironment("VELMORA_FAULTS")) {
-        if (!ApplyFault(item)) {
-            fprintf(stderr,
-                    "velmora: VELMORA_FAULTS: expected Call=0xHRESULT, Call=0xHRESULT*N or "
-                    "hide:NAME, not \"%s\"\n",
-                    item.c_str());
-            return false;
-        }
+    const char* list = getenv("VELMORA_FAULTS");
+    std::string error;
+    if (!vplat::faults::ApplyFaultList(list != nullptr ? list : "", &error)) {
+        fprintf(stderr, "velmora: VELMORA_FAULTS: %s\n", error.c_str());
+        return false;
     }
     return true;
 }

@@ -82,6 +82,11 @@ struct StepFailure {
     const char* text;
 };
 
+// How a failing case shows itself in GoogleTest's messages.
+void PrintTo(const StepFailure& failure, std::ostream* out) {
+    *out << "step " << failure.step << " (" << failure.text << ")";
+}
+
 const StepFailure kFailures[] = {
     {1, "DirectDrawCreateEx", DDERR_UNSUPPORTED, nullptr, "DirectDrawCreateEx FAILED"},
     {2, "SetCooperativeLevel", DDERR_HWNDALREADYSET, nullptr, "SetCooperativeLevel FAILED"},

@@ -40,7 +40,9 @@ class Run:
         return self.captures[number]
 
 
-def run(script, extra_env=None, timeout=120):
+def run(script, extra_env=None, timeout=120, prepare=None):
+    """Runs the binary in a fresh folder; prepare(folder), when given, may put
+    files there first and returns environment entries of its own."""
     with tempfile.TemporaryDirectory() as folder:
         script_path = os.path.join(folder, "script.txt")
         with open(script_path, "w") as handle:
@@ -52,6 +54,8 @@ def run(script, extra_env=None, timeout=120):
             "VELMORA_CAPTURE": folder,
         })
         env.update(extra_env or {})
+        if prepare is not None:
+            env.update(prepare(folder) or {})
         done = subprocess.run([BINARY], cwd=folder, env=env, capture_output=True,
                               timeout=timeout, text=True)
         captures = {}

@@ -53,7 +53,7 @@ TEST_F(KeyboardTest, PlayAsksForArrowsThenSInOrder) {
     EXPECT_EQ(keys[VK_RIGHT], 0);
     EXPECT_EQ(keys[VK_UP], 1);
     EXPECT_EQ(keys[VK_DOWN], 0);
-    EXPECT_EQ(keys['S'], 0);
+    EXPECT_EQ(keys[static_cast<unsigned char>('S')], 0);
     EXPECT_EQ(keys[VK_SPACE], 0xAA);
 }
 
@@ -62,7 +62,7 @@ TEST_F(KeyboardTest, AKeyHeldReadsDownEveryTime) {
     vplat::PressKey('S');
     for (int frame = 0; frame < 3; frame++) {
         ReadPlayKeys(NULL, keys);
-        EXPECT_EQ(keys['S'], 1);
+        EXPECT_EQ(keys[static_cast<unsigned char>('S')], 1);
     }
 }
 

@@ -132,10 +132,15 @@ TEST_F(SceneTest, ArrowsMoveTheBallAndTheMoveShowsNextFrame) {
 }
 
 struct MoveCase {
+    const char* name;  // what the case shows, as the test's name
     int x, y;
     std::vector<int> keys;
     int expectedX, expectedY;
 };
+
+void PrintTo(const MoveCase& move, std::ostream* out) {
+    *out << move.name;
+}
 
 class PlayMoveTest : public SceneTest, public ::testing::WithParamInterface<MoveCase> {};
 
@@ -154,17 +159,23 @@ TEST_P(PlayMoveTest, MovesAndWraps) {
     ExpectPlayFrame(c.expectedX, c.expectedY);
 }
 
-INSTANTIATE_TEST_SUITE_P(Edges, PlayMoveTest,
-                         ::testing::Values(MoveCase{150, 200, {VK_LEFT}, 622, 200},
-                                           MoveCase{622, 200, {VK_RIGHT}, 150, 200},
-                                           MoveCase{300, 0, {VK_UP}, 300, 472},
-                                           MoveCase{300, 472, {VK_DOWN}, 300, 0},
-                                           MoveCase{151, 1, {VK_LEFT, VK_UP}, 150, 0},
-                                           MoveCase{150, 0, {VK_LEFT, VK_UP}, 622, 472},
-                                           MoveCase{622, 472, {VK_RIGHT, VK_DOWN}, 150, 0},
-                                           MoveCase{300, 200, {VK_LEFT, VK_RIGHT}, 300, 200},
-                                           MoveCase{300, 200, {VK_UP, VK_DOWN}, 300, 200},
-                                           MoveCase{300, 200, {VK_SPACE}, 300, 200}));
+const MoveCase kMoves[] = {
+    MoveCase{"LeftAtTheLeftEdgeWrapsToTheRight", 150, 200, {VK_LEFT}, 622, 200},
+    MoveCase{"RightAtTheRightEdgeWrapsToTheLeft", 622, 200, {VK_RIGHT}, 150, 200},
+    MoveCase{"UpAtTheTopWrapsToTheBottom", 300, 0, {VK_UP}, 300, 472},
+    MoveCase{"DownAtTheBottomWrapsToTheTop", 300, 472, {VK_DOWN}, 300, 0},
+    MoveCase{"LeftAndUpReachTheTopLeftCorner", 151, 1, {VK_LEFT, VK_UP}, 150, 0},
+    MoveCase{"LeftAndUpAtTheTopLeftCornerWrapBoth", 150, 0, {VK_LEFT, VK_UP}, 622, 472},
+    MoveCase{"RightAndDownAtTheBottomRightCornerWrapBoth", 622, 472, {VK_RIGHT, VK_DOWN}, 150, 0},
+    MoveCase{"LeftAndRightTogetherCancel", 300, 200, {VK_LEFT, VK_RIGHT}, 300, 200},
+    MoveCase{"UpAndDownTogetherCancel", 300, 200, {VK_UP, VK_DOWN}, 300, 200},
+    MoveCase{"SpaceDoesNotMove", 300, 200, {VK_SPACE}, 300, 200},
+};
+
+INSTANTIATE_TEST_SUITE_P(Edges, PlayMoveTest, ::testing::ValuesIn(kMoves),
+                         [](const ::testing::TestParamInfo<MoveCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_F(SceneTest, SReturnsToTheTitleAtTheNextFrame) {
     EnterPlay();

@@ -19,12 +19,12 @@ protected:
                                  std::vector<uint8_t> pixels) {
         HRSRC resource = FindResourceA(NULL, "BACKIMG", RT_BITMAP);
         const BYTE* dib = static_cast<const BYTE*>(LockResource(LoadResource(NULL, resource)));
-        BmpSpec spec;
-        spec.width = width;
-        spec.height = height;
-        spec.table.assign(dib + 40, dib + 40 + 1024);
-        spec.pixels = pixels;
-        return WriteTempFile(name, BuildBmp(spec));
+        BmpLayout layout;
+        layout.width = width;
+        layout.height = height;
+        layout.table.assign(dib + 40, dib + 40 + 1024);
+        layout.pixels = pixels;
+        return WriteTempFile(name, BuildBmp(layout));
     }
 
     static DWORD Width(IDirectDrawSurface7* surface) { return Desc(surface).dwWidth; }

@@ -82,7 +82,7 @@ TEST_F(PaletteTest, NeitherResourceNorFileGivesTheDefault) {
 }
 
 TEST_F(PaletteTest, FullTableFileKeepsReservedBytesAsFlags) {
-    std::vector<uint8_t> bytes = BuildBmp(BmpSpec{});
+    std::vector<uint8_t> bytes = BuildBmp(BmpLayout{});
     std::vector<PALETTEENTRY> entries = Entries(WriteTempFile("full.bmp", bytes).c_str());
     for (int i = kFirst; i <= kLast; i++) {
         EXPECT_TRUE(Same(entries[i], FromBytes(bytes, 54 + 4 * i, true))) << i;
@@ -91,12 +91,12 @@ TEST_F(PaletteTest, FullTableFileKeepsReservedBytesAsFlags) {
 }
 
 TEST_F(PaletteTest, SixteenColourFileFillsTheRestWithTheFollowingBytesUnswapped) {
-    BmpSpec spec;
-    spec.colorsUsed = 16;
-    spec.tableEntries = 16;
-    spec.width = 64;
-    spec.height = 16;
-    std::vector<uint8_t> bytes = BuildBmp(spec);
+    BmpLayout layout;
+    layout.colorsUsed = 16;
+    layout.tableEntries = 16;
+    layout.width = 64;
+    layout.height = 16;
+    std::vector<uint8_t> bytes = BuildBmp(layout);
     std::vector<PALETTEENTRY> entries = Entries(WriteTempFile("sixteen.bmp", bytes).c_str());
     for (int i = kFirst; i < 16; i++) {
         EXPECT_TRUE(Same(entries[i], FromBytes(bytes, 54 + 4 * i, true))) << i;
@@ -107,39 +107,39 @@ TEST_F(PaletteTest, SixteenColourFileFillsTheRestWithTheFollowingBytesUnswapped)
 }
 
 TEST_F(PaletteTest, FourBitFileTakesSixteenEntries) {
-    BmpSpec spec;
-    spec.bitCount = 4;
-    spec.tableEntries = 16;
-    spec.width = 128;
-    spec.height = 16;
-    std::vector<uint8_t> bytes = BuildBmp(spec);
+    BmpLayout layout;
+    layout.bitCount = 4;
+    layout.tableEntries = 16;
+    layout.width = 128;
+    layout.height = 16;
+    std::vector<uint8_t> bytes = BuildBmp(layout);
     std::vector<PALETTEENTRY> entries = Entries(WriteTempFile("four.bmp", bytes).c_str());
     EXPECT_TRUE(Same(entries[15], FromBytes(bytes, 54 + 60, true)));
     EXPECT_TRUE(Same(entries[16], FromBytes(bytes, 54 + 64, false)));
 }
 
 TEST_F(PaletteTest, FilesTheHeaderDoesNotAdmitGiveTheirRawBytes) {
-    BmpSpec trueColour;
+    BmpLayout trueColour;
     trueColour.bitCount = 24;
     trueColour.tableEntries = 0;
     trueColour.width = 32;
     trueColour.height = 16;
-    BmpSpec longHeader;
+    BmpLayout longHeader;
     longHeader.headerSize = 108;
-    for (const BmpSpec& spec : {trueColour, longHeader}) {
-        std::vector<uint8_t> bytes = BuildBmp(spec);
+    for (const BmpLayout& layout : {trueColour, longHeader}) {
+        std::vector<uint8_t> bytes = BuildBmp(layout);
         std::vector<PALETTEENTRY> entries = Entries(WriteTempFile("raw.bmp", bytes).c_str());
         for (int i = kFirst; i <= kLast; i++) {
             EXPECT_TRUE(Same(entries[i], FromBytes(bytes, 54 + 4 * i, false)))
-                << spec.bitCount << "/" << spec.headerSize << " entry " << i;
+                << layout.bitCount << "/" << layout.headerSize << " entry " << i;
         }
     }
 }
 
 TEST_F(PaletteTest, ACountAboveTheTableIsCutToIt) {
-    BmpSpec spec;
-    spec.colorsUsed = 100000;
-    std::vector<uint8_t> bytes = BuildBmp(spec);
+    BmpLayout layout;
+    layout.colorsUsed = 100000;
+    std::vector<uint8_t> bytes = BuildBmp(layout);
     std::vector<PALETTEENTRY> entries = Entries(WriteTempFile("huge.bmp", bytes).c_str());
     for (int i = kFirst; i <= kLast; i++) {
         EXPECT_TRUE(Same(entries[i], FromBytes(bytes, 54 + 4 * i, true))) << i;
@@ -147,7 +147,7 @@ TEST_F(PaletteTest, ACountAboveTheTableIsCutToIt) {
 }
 
 TEST_F(PaletteTest, AShortFileLeavesTheUnreadEntriesAtTheirDefaults) {
-    std::vector<uint8_t> bytes = BuildBmp(BmpSpec{});
+    std::vector<uint8_t> bytes = BuildBmp(BmpLayout{});
     bytes.resize(54 + 4 * 10);
     std::vector<PALETTEENTRY> entries = Entries(WriteTempFile("short.bmp", bytes).c_str());
     for (int i = kFirst; i < 10; i++) {
@@ -159,7 +159,7 @@ TEST_F(PaletteTest, AShortFileLeavesTheUnreadEntriesAtTheirDefaults) {
 }
 
 TEST_F(PaletteTest, AFileWithoutAWholeHeaderGivesTheDefault) {
-    std::vector<uint8_t> bytes = BuildBmp(BmpSpec{});
+    std::vector<uint8_t> bytes = BuildBmp(BmpLayout{});
     bytes.resize(30);
     std::vector<PALETTEENTRY> entries = Entries(WriteTempFile("stub.bmp", bytes).c_str());
     for (int i = 0; i < 256; i++) {

@@ -3,7 +3,9 @@
 // without reading or writing out of bounds.
 #include "temp_dir.h"
 #include <climits>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <random>
 
 #include <velmora_platform.h>
@@ -181,6 +183,10 @@ struct Rejection {
     std::function<void(std::vector<uint8_t>&)> breakIt;
 };
 
+void PrintTo(const Rejection& rejection, std::ostream* out) {
+    *out << rejection.what;
+}
+
 void PokeAt(std::vector<uint8_t>& b, size_t at, uint32_t value, int bytes = 4) {
     bmpfiles::Poke(b, at, value, bytes);
 }
@@ -242,14 +248,70 @@ TEST_P(BmpRejectionTest, IsRefusedWithoutAHandle) {
     EXPECT_EQ(bmpfiles::LoadBytes(bytes, "broken.bmp"), nullptr) << GetParam().what;
 }
 
+// The fuzz targets start from these same files: the committed seed corpus
+// holds every malformed class above, byte for byte, under the case's name.
+// VELMORA_WRITE_FUZZ_SEEDS=1 writes the corpus anew when the table changes.
+void ExpectInSeedCorpus(const std::string& name, const std::vector<uint8_t>& bytes) {
+    std::string path = std::string(VELMORA_SOURCE_DIR) + "/fuzz/corpus/bmp_parse/" + name + ".bmp";
+    if (getenv("VELMORA_WRITE_FUZZ_SEEDS") != nullptr) {
+        FILE* file = fopen(path.c_str(), "wb");
+        ASSERT_NE(file, nullptr) << path;
+        fwrite(bytes.data(), 1, bytes.size(), file);
+        fclose(file);
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::vector<uint8_t> seed((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
+    EXPECT_TRUE(in.good() || in.eof()) << path << " is missing from the seed corpus";
+    EXPECT_EQ(seed, bytes) << path << " holds " << seed.size() << " bytes, not the case's "
+                           << bytes.size();
+}
+
+std::string RejectionName(const Rejection& rejection) {
+    std::string name;
+    for (const char* p = rejection.what; *p; ++p) {
+        name += isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+    }
+    return name;
+}
+
+TEST_P(BmpRejectionTest, IsInTheFuzzSeedCorpus) {
+    std::vector<uint8_t> bytes = bmpfiles::File(Image{});
+    GetParam().breakIt(bytes);
+    ExpectInSeedCorpus(RejectionName(GetParam()), bytes);
+}
+
 INSTANTIATE_TEST_SUITE_P(MalformedFiles, BmpRejectionTest, ::testing::ValuesIn(kRejections),
                          [](const ::testing::TestParamInfo<Rejection>& info) {
-                             std::string name;
-                             for (const char* p = info.param.what; *p; ++p) {
-                                 name += isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                             }
-                             return name;
+                             return RejectionName(info.param);
                          });
+
+// Sound files of every kind the parser takes seed the fuzzing too.
+TEST(BmpFuzzSeeds, SoundFilesOfEachKindAreInTheCorpus) {
+    vplat::ResetPlatform();
+    Image eight, four, one, sixteen, twentyFour, thirtyTwo, topDown, fewColours;
+    four.bitCount = 4;
+    one.bitCount = 1;
+    one.width = 19;
+    sixteen.bitCount = 16;
+    sixteen.compression = BI_BITFIELDS;
+    sixteen.masks = {0xF800, 0x07E0, 0x001F};
+    twentyFour.bitCount = 24;
+    thirtyTwo.bitCount = 32;
+    topDown.height = -5;
+    fewColours.colorsUsed = 7;
+    const std::pair<const char*, Image> kinds[] = {
+        {"valid_8_bit", eight},       {"valid_4_bit", four},
+        {"valid_1_bit", one},         {"valid_16_bit_bit_fields", sixteen},
+        {"valid_24_bit", twentyFour}, {"valid_32_bit", thirtyTwo},
+        {"valid_top_down", topDown},  {"valid_7_colours", fewColours},
+    };
+    for (const auto& [name, image] : kinds) {
+        std::vector<uint8_t> bytes = bmpfiles::File(image);
+        EXPECT_NE(bmpfiles::LoadBytes(bytes, "seed.bmp"), nullptr) << name << " does not load";
+        ExpectInSeedCorpus(name, bytes);
+    }
+}
 
 TEST(BmpFileTest, DirectoriesDevicesAndMissingFilesGiveNull) {
     vplat::ResetPlatform();

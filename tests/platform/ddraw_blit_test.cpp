@@ -130,7 +130,10 @@ TEST_P(KeyedBlitTest, MatchesPerPixelReference) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(PixelSizes, KeyedBlitTest, ::testing::Values(8, 16, 32));
+INSTANTIATE_TEST_SUITE_P(PixelSizes, KeyedBlitTest, ::testing::Values(8, 16, 32),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return "Bits" + std::to_string(info.param);
+                         });
 
 TEST_F(DisplayTest, KeyedBltFastWithoutAKeyCopiesEverything) {
     IDirectDrawSurface7* source = Plain(16, 2);

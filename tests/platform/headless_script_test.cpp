@@ -186,17 +186,60 @@ TEST(HeadlessRunDeathTest, WaitingForFramesThatNeverComeExitsWithThree) {
         ::testing::ExitedWithCode(3), "no progress.*stuck.txt.*line 1");
 }
 
+// How many polls with nothing to do make a stall: a game that runs presents
+// a frame every poll or two, so this many is already far beyond any real run.
+constexpr int kStallPolls = 2000;
+
+TEST(HeadlessRunDeathTest, GivesUpAfterABoundedNumberOfEmptyPolls) {
+    vplat::headless::UseScript(Parse("1 capture\n"), "stuck.txt");
+    EXPECT_EXIT(
+        {
+            for (int i = 0; i < kStallPolls; ++i) {
+                vplat::internal::OnMessagePoll(true);
+            }
+            fprintf(stderr, "still running after %d polls without a frame\n", kStallPolls);
+            exit(0);
+        },
+        ::testing::ExitedWithCode(3), "no progress for 2000 polls");
+}
+
+TEST(HeadlessRunDeathTest, AnEndedScriptWhoseGameDoesNotQuitGivesUp) {
+    vplat::headless::UseScript(Parse("0 tap SPACE\n"), "ended.txt");
+    EXPECT_EXIT(
+        {
+            for (int i = 0; i < 2 * kStallPolls; ++i) {
+                vplat::internal::OnMessagePoll(true);
+            }
+            fprintf(stderr, "still running after %d polls\n", 2 * kStallPolls);
+            exit(0);
+        },
+        ::testing::ExitedWithCode(3), "after the script's end");
+}
+
 TEST_F(HeadlessRun, FramesKeepTheRunAlive) {
+    IDirectDrawSurface7* surface = WatchedSurface();
     vplat::headless::UseScript(Parse("3 lose\n"), "slow.txt");
-    // Many polls between frames are not a stall as long as frames keep coming.
+    // Almost a stall's worth of polls between frames is still not a stall
+    // as long as frames keep coming; the event then fires on time.
     for (int frame = 0; frame < 3; ++frame) {
-        for (int i = 0; i < 6000000; ++i) {
+        for (int i = 0; i < kStallPolls - 1; ++i) {
             vplat::internal::OnMessagePoll(true);
         }
+        EXPECT_EQ(DD_OK, surface->IsLost()) << "lost before frame " << frame + 1;
         PresentOne();
     }
     vplat::internal::OnMessagePoll(true);
-    SUCCEED();
+    EXPECT_EQ(DDERR_SURFACELOST, surface->IsLost()) << "the event after frame 3 did not fire";
+}
+
+TEST_F(HeadlessRun, PollsAScriptAsksForWithIdleAreNotAStall) {
+    IDirectDrawSurface7* surface = WatchedSurface();
+    vplat::headless::UseScript(Parse("0 idle 30000\n0 lose\n"), "idle.txt");
+    for (int i = 0; i < 30001; ++i) {
+        vplat::internal::OnMessagePoll(true);
+    }
+    vplat::internal::OnMessagePoll(true);
+    EXPECT_EQ(DDERR_SURFACELOST, surface->IsLost()) << "the events after the idle did not fire";
 }
 
 TEST(HeadlessMessageBox, PrintsOneLineAndReturns) {

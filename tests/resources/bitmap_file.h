@@ -8,13 +8,18 @@
 #include <string>
 #include <vector>
 
-struct ImageSpec {
+// The name and size of one of the game's committed images.
+struct CommittedImage {
     const char* name;
     int width;
     int height;
 };
 
-inline const ImageSpec kImages[] = {
+inline void PrintTo(const CommittedImage& image, std::ostream* out) {
+    *out << image.name;
+}
+
+inline const CommittedImage kImages[] = {
     {"BACKIMG", 640, 640}, {"CHARA", 192, 112}, {"STRINGS", 600, 96}, {"TITLE", 640, 480}};
 
 constexpr int kKeyIndex = 145;
@@ -59,16 +64,16 @@ struct IndexedImage {
     }
 };
 
-// Loads a committed image whose size is already checked to match spec; an
+// Loads a committed image whose size is already checked to match its listed size; an
 // image that is too short comes back with width 0 so callers can fail.
-inline IndexedImage LoadImage(const ImageSpec& spec) {
+inline IndexedImage LoadImage(const CommittedImage& image) {
     IndexedImage img;
-    img.bytes = ReadFileBytes(ImagePath(spec.name));
-    if (img.bytes.size() != kPixelOffset + size_t(spec.width) * size_t(spec.height)) {
+    img.bytes = ReadFileBytes(ImagePath(image.name));
+    if (img.bytes.size() != kPixelOffset + size_t(image.width) * size_t(image.height)) {
         return img;
     }
-    img.width = spec.width;
-    img.height = spec.height;
+    img.width = image.width;
+    img.height = image.height;
     for (size_t i = 0; i < 256; ++i) {
         size_t at = kFileHeaderSize + kInfoHeaderSize + i * 4;
         img.table.push_back({img.bytes[at + 2], img.bytes[at + 1], img.bytes[at]});
@@ -76,8 +81,8 @@ inline IndexedImage LoadImage(const ImageSpec& spec) {
     return img;
 }
 
-inline const ImageSpec& Spec(const char* name) {
-    for (const ImageSpec& s : kImages) {
+inline const CommittedImage& Committed(const char* name) {
+    for (const CommittedImage& s : kImages) {
         if (std::string(s.name) == name)
             return s;
     }

@@ -12,7 +12,7 @@ constexpr int kBands = 5;
 class FontImage : public testing::Test {
 protected:
     void SetUp() override {
-        img = LoadImage(Spec("STRINGS"));
+        img = LoadImage(Committed("STRINGS"));
         ASSERT_GT(img.width, 0);
     }
     Box Cell(int band, int code) const {

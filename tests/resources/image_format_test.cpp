@@ -6,12 +6,12 @@
 
 namespace {
 
-class ImageFormat : public testing::TestWithParam<ImageSpec> {};
+class ImageFormat : public testing::TestWithParam<CommittedImage> {};
 
 TEST_P(ImageFormat, HeadersDescribeAnUncompressedBottomUp8BitImage) {
-    const ImageSpec& spec = GetParam();
-    std::vector<uint8_t> b = ReadFileBytes(ImagePath(spec.name));
-    size_t pixels = size_t(spec.width) * size_t(spec.height);
+    const CommittedImage& image = GetParam();
+    std::vector<uint8_t> b = ReadFileBytes(ImagePath(image.name));
+    size_t pixels = size_t(image.width) * size_t(image.height);
     ASSERT_EQ(b.size(), kPixelOffset + pixels);
 
     EXPECT_EQ(b[0], 'B');
@@ -20,9 +20,9 @@ TEST_P(ImageFormat, HeadersDescribeAnUncompressedBottomUp8BitImage) {
     EXPECT_EQ(Le32(b, 6), 0u);             // reserved
     EXPECT_EQ(Le32(b, 10), kPixelOffset);  // bfOffBits
 
-    EXPECT_EQ(Le32(b, 14), 40u);                  // biSize
-    EXPECT_EQ(int32_t(Le32(b, 18)), spec.width);  // biWidth
-    EXPECT_EQ(int32_t(Le32(b, 22)), spec.height) << "positive height: rows stored bottom-up";
+    EXPECT_EQ(Le32(b, 14), 40u);                   // biSize
+    EXPECT_EQ(int32_t(Le32(b, 18)), image.width);  // biWidth
+    EXPECT_EQ(int32_t(Le32(b, 22)), image.height) << "positive height: rows stored bottom-up";
     EXPECT_EQ(Le16(b, 26), 1);       // biPlanes
     EXPECT_EQ(Le16(b, 28), 8);       // biBitCount
     EXPECT_EQ(Le32(b, 30), 0u);      // biCompression BI_RGB
@@ -31,12 +31,12 @@ TEST_P(ImageFormat, HeadersDescribeAnUncompressedBottomUp8BitImage) {
     EXPECT_EQ(Le32(b, 42), 0u);      // biYPelsPerMeter
     EXPECT_EQ(Le32(b, 46), 0u);      // biClrUsed: all 256 entries
     EXPECT_EQ(Le32(b, 50), 0u);      // biClrImportant
-    EXPECT_EQ(spec.width % 4, 0) << "rows need no padding";
+    EXPECT_EQ(image.width % 4, 0) << "rows need no padding";
 }
 
 TEST_P(ImageFormat, ColourTableIsTheBackgroundImagesTableWithZeroReservedBytes) {
     IndexedImage img = LoadImage(GetParam());
-    IndexedImage back = LoadImage(Spec("BACKIMG"));
+    IndexedImage back = LoadImage(Committed("BACKIMG"));
     ASSERT_GT(img.width, 0);
     ASSERT_GT(back.width, 0);
     EXPECT_EQ(img.table, back.table);
@@ -46,12 +46,12 @@ TEST_P(ImageFormat, ColourTableIsTheBackgroundImagesTableWithZeroReservedBytes) 
 }
 
 TEST_P(ImageFormat, BackgroundIsOpaqueAndTheOthersShowTheKeyColour) {
-    const ImageSpec& spec = GetParam();
-    IndexedImage img = LoadImage(spec);
+    const CommittedImage& image = GetParam();
+    IndexedImage img = LoadImage(image);
     ASSERT_GT(img.width, 0);
     Box ink = InkBox(img, 0, 0, img.width, img.height);
     int total = img.width * img.height;
-    if (std::string(spec.name) == "BACKIMG") {
+    if (std::string(image.name) == "BACKIMG") {
         EXPECT_EQ(ink.count, total) << "the background is drawn opaque: no key colour in it";
     } else {
         EXPECT_GT(ink.count, 0);
@@ -60,7 +60,7 @@ TEST_P(ImageFormat, BackgroundIsOpaqueAndTheOthersShowTheKeyColour) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllImages, ImageFormat, testing::ValuesIn(kImages),
-                         [](const testing::TestParamInfo<ImageSpec>& info) {
+                         [](const testing::TestParamInfo<CommittedImage>& info) {
                              return std::string(info.param.name);
                          });
 

@@ -14,7 +14,7 @@ namespace {
 class ColourTable : public testing::Test {
 protected:
     void SetUp() override {
-        IndexedImage back = LoadImage(Spec("BACKIMG"));
+        IndexedImage back = LoadImage(Committed("BACKIMG"));
         ASSERT_EQ(back.table.size(), 256u);
         table = back.table;
     }

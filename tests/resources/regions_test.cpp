@@ -31,7 +31,7 @@ void ExpectInside(const Box& box, int left, int top, int right, int bottom) {
 class TitleImage : public testing::Test {
 protected:
     void SetUp() override {
-        img = LoadImage(Spec("TITLE"));
+        img = LoadImage(Committed("TITLE"));
         ASSERT_GT(img.width, 0);
     }
     IndexedImage img;
@@ -79,7 +79,7 @@ TEST_F(TitleImage, GreenPromptAndMenuLabelsKeepToTheirBoxes) {
 class BackgroundImage : public testing::Test {
 protected:
     void SetUp() override {
-        img = LoadImage(Spec("BACKIMG"));
+        img = LoadImage(Committed("BACKIMG"));
         ASSERT_GT(img.width, 0);
     }
     IndexedImage img;
@@ -111,7 +111,7 @@ TEST_F(BackgroundImage, PictureIsADarkSkyWithABrightStarNear440And194) {
 }
 
 TEST(CharaImage, FirstBallIsRedWithThreeKeyPixelsInEachCorner) {
-    IndexedImage img = LoadImage(Spec("CHARA"));
+    IndexedImage img = LoadImage(Committed("CHARA"));
     ASSERT_GT(img.width, 0);
     const int spans[8][2] = {{2, 5}, {1, 6}, {0, 7}, {0, 7}, {0, 7}, {0, 7}, {1, 6}, {2, 5}};
     std::map<int, int> counts;
@@ -135,7 +135,7 @@ TEST(CharaImage, FirstBallIsRedWithThreeKeyPixelsInEachCorner) {
 }
 
 TEST(CharaImage, EverySheetRowHoldsSprites) {
-    IndexedImage img = LoadImage(Spec("CHARA"));
+    IndexedImage img = LoadImage(Committed("CHARA"));
     ASSERT_GT(img.width, 0);
     const int bands[][2] = {{0, 16},  {16, 32}, {32, 48},  {48, 64},
                             {64, 80}, {80, 88}, {88, 104}, {104, 112}};

@@ -1,6 +1,7 @@
 // vplat::WritePng: a frame as an 8-bit RGB PNG, written by libpng.
 #include <png.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
@@ -35,10 +36,22 @@ bool WritePng(const Frame& frame, const std::string& path) {
     image.width = static_cast<png_uint_32>(frame.width);
     image.height = static_cast<png_uint_32>(frame.height);
     image.format = PNG_FORMAT_RGB;
-    bool written = png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr) != 0;
+    // Opened here rather than by libpng, so that errno still says why when
+    // the file cannot be made (a missing folder, one that is read-only).
+    FILE* file = fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    bool written = png_image_write_to_stdio(&image, file, 0, rgb.data(), 0, nullptr) != 0;
+    int writeError = errno;
     png_image_free(&image);
+    if (fclose(file) != 0 && written) {
+        written = false;
+        writeError = errno;
+    }
     if (!written) {
         remove(path.c_str());
+        errno = writeError != 0 ? writeError : EIO;
     }
     return written;
 }

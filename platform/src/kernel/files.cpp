@@ -1,7 +1,7 @@
 // _lopen, _lread and _lclose over real files. Only handles that _lopen gave
-// out are accepted, so a stray number never reads from another descriptor.
+// out are accepted, so a stray number never reads from another descriptor,
+// and only regular files open: anything else is not found, as it could block.
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -24,19 +24,6 @@ int OpenFlags(int readWrite) {
         default:
             return O_RDONLY;
     }
-}
-
-int OpenRegularFile(const char* path, int readWrite) {
-    int fd = open(path, OpenFlags(readWrite) | O_CLOEXEC);
-    if (fd < 0) {
-        return -1;
-    }
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        close(fd);
-        return -1;
-    }
-    return fd;
 }
 
 // Reads until `bytes` have come or the file ends; -1 on a read error.
@@ -80,7 +67,7 @@ HFILE WINAPI _lopen(LPCSTR path, int readWrite) {
         return result;
     }
     if (path != nullptr) {
-        int fd = vplat::OpenRegularFile(path, readWrite);
+        int fd = vplat::kernel::OpenRegularFile(path, vplat::OpenFlags(readWrite), nullptr);
         if (fd >= 0) {
             vplat::g_openFiles.insert(fd);
             result = fd;

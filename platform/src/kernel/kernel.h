@@ -1,6 +1,10 @@
 // What the kernel services tell the rest of the platform, beyond internal.h.
 #pragma once
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include <windows.h>
 
 namespace vplat::kernel {
@@ -11,6 +15,15 @@ HMODULE ModuleHandle();
 bool VirtualClockInUse();
 // The clock's reading, without a journal record (for message times).
 DWORD Now();
+
+// Opens `path` (open(2) access flags) only when it is a regular file, without
+// ever blocking; -1 otherwise, with *why (when given) saying what is wrong:
+// "is a directory", "is not a regular file", or the system's reason.
+int OpenRegularFile(const char* path, int accessFlags, std::string* why);
+// The whole of a regular file of at most `maxBytes`, read without blocking on
+// anything that is not one; false with *why set otherwise.
+bool ReadRegularFile(const char* path, size_t maxBytes, std::vector<uint8_t>* data,
+                     std::string* why);
 
 // Each kernel service's part of ResetKernel.
 void ResetClock();

@@ -1,10 +1,6 @@
 // LoadImageA for bitmaps: from a bitmap resource of the executable, or with
 // LR_LOADFROMFILE from a BMP file, into a DIB section that keeps the image's
 // own bit depth and colour table.
-#include <sys/stat.h>
-
-#include <cstdio>
-
 #include "gdi/gdi.h"
 #include "kernel/call_record.h"
 #include "kernel/kernel.h"
@@ -14,24 +10,11 @@ namespace {
 
 // No bitmap this program could want is larger; anything bigger, or not a
 // regular file (a device, a pipe), is refused before it is read.
-constexpr off_t kMaxFileBytes = off_t{256} << 20;
+constexpr size_t kMaxFileBytes = size_t{256} << 20;
 
 std::vector<uint8_t> ReadBitmapFile(const char* path, bool* ok) {
     std::vector<uint8_t> data;
-    *ok = false;
-    struct stat info {};
-    if (stat(path, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileBytes) {
-        return data;
-    }
-    FILE* file = fopen(path, "rb");
-    if (file == nullptr) {
-        return data;
-    }
-    data.resize(static_cast<size_t>(info.st_size));
-    size_t got = data.empty() ? 0 : fread(data.data(), 1, data.size(), file);
-    fclose(file);
-    data.resize(got);
-    *ok = true;
+    *ok = kernel::ReadRegularFile(path, kMaxFileBytes, &data, nullptr);
     return data;
 }
 

@@ -1,18 +1,27 @@
 // The headless back end: no window, the virtual clock, and the script that
 // stands in for the player, run from the game's own message polls.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <cstring>
 
 #include "backend/backends.h"
 #include "backend/headless/script.h"
+#include "kernel/kernel.h"
 
 namespace vplat::headless {
 namespace {
 
-// A run that waits this long without a frame is stuck, not slow.
-constexpr int64_t kStallPolls = 10000000;
+// A run is stuck, not slow, when this many polls of the message queue pass
+// with no frame presented and no script event due: a running game presents
+// a frame every poll or two, and a script that wants to wait says so with
+// `idle`. Small enough that giving up takes well under a second, even in the
+// sanitizer build and when every poll draws a frame that never reaches the screen.
+constexpr int64_t kStallPolls = 2000;
+// The exit status of a run whose capture could not be written.
+constexpr int kCaptureFailedStatus = 4;
+// Far more than any script needs; a larger file is a mistake, not input.
+constexpr size_t kMaxScriptBytes = size_t{64} << 20;
 
 struct Run {
     bool loaded = false;
@@ -56,8 +65,14 @@ void WriteCapture(const Frame& frame) {
     snprintf(name, sizeof(name), "frame-%06llu.png", static_cast<unsigned long long>(frame.number));
     std::string path =
         (dir != nullptr && *dir != '\0' ? std::string(dir) : std::string(".")) + "/" + name;
+    errno = 0;
     if (!WritePng(frame, path)) {
-        fprintf(stderr, "velmora: cannot write the capture %s\n", path.c_str());
+        // A frame that was asked for and not written is a failed run: a
+        // caller comparing captures must not find a status that says success.
+        const char* why = errno != 0 ? strerror(errno) : "the frame is empty";
+        fprintf(stderr, "velmora: cannot write the capture %s (%s)\n", path.c_str(), why);
+        fflush(stderr);
+        std::exit(kCaptureFailedStatus);
     }
 }
 
@@ -106,6 +121,7 @@ bool FireDueEvents(Run& run) {
     while (run.next < run.events.size()) {
         if (run.idleLeft > 0) {
             --run.idleLeft;
+            run.stalledPolls = 0;
             return false;
         }
         const Event& event = run.events[run.next];
@@ -114,6 +130,7 @@ bool FireDueEvents(Run& run) {
             return false;
         }
         ++run.next;
+        run.stalledPolls = 0;
         Fire(run, event);
     }
     return run.idleLeft == 0;
@@ -130,15 +147,17 @@ void UseScript(const std::vector<Event>& events, const std::string& fileName) {
 }
 
 bool LoadScript(const std::string& path, std::string* error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        *error = path + ": cannot read the script";
+    // Read without blocking: a script named by mistake as a FIFO or a device
+    // must not hang the run, and a directory is not an empty script.
+    std::vector<uint8_t> bytes;
+    std::string why;
+    if (!kernel::ReadRegularFile(path.c_str(), kMaxScriptBytes, &bytes, &why)) {
+        *error = path + ": cannot read the script (" + why + ")";
         return false;
     }
-    std::stringstream text;
-    text << in.rdbuf();
+    std::string text(bytes.begin(), bytes.end());
     std::vector<Event> events;
-    if (!ParseScript(text.str(), path, &events, error)) {
+    if (!ParseScript(text, path, &events, error)) {
         return false;
     }
     UseScript(events, path);

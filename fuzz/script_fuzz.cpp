@@ -1,0 +1,39 @@
+// Untrusted text as a headless script: a parse either fails with one line
+// saying where, or gives events that are sound and in the order they fire.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "backend/headless/script.h"
+#include "fuzz_check.h"
+
+using vplat::headless::Action;
+using vplat::headless::Event;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::string text(reinterpret_cast<const char*>(data), size);
+    std::vector<Event> events;
+    std::string error;
+    if (!vplat::headless::ParseScript(text, "fuzz.txt", &events, &error)) {
+        FUZZ_CHECK(error.compare(0, 9, "fuzz.txt:") == 0);
+        FUZZ_CHECK(error.find('\n') == std::string::npos);
+        return 0;
+    }
+    FUZZ_CHECK(error.empty());
+    for (size_t i = 0; i < events.size(); ++i) {
+        const Event& event = events[i];
+        FUZZ_CHECK(event.frame >= 0 && event.frame <= 1000000000);
+        FUZZ_CHECK(event.line >= 1);
+        bool keyed = event.action == Action::Down || event.action == Action::Up ||
+                     event.action == Action::Tap;
+        FUZZ_CHECK(keyed == (event.key != 0));
+        FUZZ_CHECK(event.polls >= 0 && event.polls <= 1000000000);
+        if (i > 0) {
+            // By frame, and in the script's own order within a frame.
+            const Event& before = events[i - 1];
+            FUZZ_CHECK(before.frame <= event.frame);
+            FUZZ_CHECK(before.frame < event.frame || before.line <= event.line);
+        }
+    }
+    return 0;
+}
