@@ -1,10 +1,6 @@
 # The browser build: the services with the web back end alone, no SDL, no
 # libpng (nothing here captures frames to files). The page and its script are
 # copied next to velmora.js and velmora.wasm.
-# The game indexes its key table with letters ('S'), as Windows code does with
-# virtual-key codes: a constant, never a negative index.
-target_compile_options(velmora_warnings INTERFACE -Wno-char-subscripts)
-
 set(web_dir ${CMAKE_CURRENT_SOURCE_DIR}/src/backend/web)
 # The native dispatcher and PNG writer name SDL, headless and libpng.
 list(REMOVE_ITEM VELMORA_PLATFORM_SERVICES
