@@ -29,6 +29,17 @@ std::string Trim(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
+// A line quoted in a message: short, and nothing that a terminal would act on.
+std::string Printable(const std::string& line) {
+    std::string shown = line.substr(0, 60);
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f) {
+            c = '?';
+        }
+    }
+    return shown;
+}
+
 bool ParseNumber(const std::string& text, long low, long high, int* value) {
     if (text.empty()) {
         return false;
@@ -143,7 +154,7 @@ bool ReadSettings(const std::string& path, backend::PlayerSettings* settings, st
         std::string key = equals == std::string::npos ? "" : Trim(line.substr(0, equals));
         if (key.empty() ||
             !ApplySetting(key, Trim(line.substr(equals + 1)), &read, &placedX, &placedY)) {
-            *error = "line " + std::to_string(number) + " is not a setting: " + line;
+            *error = "line " + std::to_string(number) + " is not a setting: " + Printable(line);
             return false;
         }
     }
