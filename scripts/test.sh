@@ -12,6 +12,13 @@ cmake --preset linux-asan
 cmake --build --preset linux-asan -j "$jobs"
 cmake --preset windows
 cmake --build --preset windows -j "$jobs"
+# The build a player makes: it must need neither GoogleTest nor Benchmark.
+cmake --preset play
+cmake --build --preset play -j "$jobs"
+if grep -Eq '^(GTest|benchmark)_DIR:' build/play/CMakeCache.txt; then
+    echo "the play build looked for GoogleTest or Benchmark" >&2
+    exit 1
+fi
 
 ctest --preset linux -j "$jobs"
 ctest --preset linux-asan -j "$jobs"
