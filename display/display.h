@@ -4,6 +4,12 @@
 #include <windows.h>
 #include <ddraw.h>
 
+// The display mode the game runs in: set at start-up, and again when the
+// platform has put another mode in its place.
+const DWORD DISPLAY_WIDTH = 640;
+const DWORD DISPLAY_HEIGHT = 480;
+const DWORD DISPLAY_BITS_PER_PIXEL = 8;
+
 // RGB 21, 141, 91: the one colour that keyed blits leave out.
 const COLORREF TRANSPARENT_COLOR = 0x005B8D15;
 

@@ -49,7 +49,7 @@ static HRESULT CreateDisplay(HWND window) {
     }
     OutputDebugStringA("SetCooperativeLevel OK\n");
 
-    hr = g_directDraw->SetDisplayMode(640, 480, 8, 0, 0);
+    hr = g_directDraw->SetDisplayMode(DISPLAY_WIDTH, DISPLAY_HEIGHT, DISPLAY_BITS_PER_PIXEL, 0, 0);
     if (hr != DD_OK) {
         return ReportInitFailure(window, hr, "SetDisplayMode FAILED");
     }

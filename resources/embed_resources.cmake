@@ -3,6 +3,9 @@
 # compiler stores them) and a C++ table of those bytes.
 #
 # cmake -DRC_FILE=<script.rc> -DOUT_ASM=<file.S> -DOUT_CPP=<file.cpp> -P embed_resources.cmake
+#
+# Without OUT_ASM the bytes are written into the C++ file as arrays instead:
+# WebAssembly has no assembler that includes a file's bytes.
 
 include(${CMAKE_CURRENT_LIST_DIR}/rc_bitmaps.cmake)
 velmora_rc_bitmaps(${RC_FILE} names files)
@@ -20,6 +23,13 @@ foreach(i RANGE ${last})
     list(GET names ${i} name)
     list(GET files ${i} file)
     set(sym velmora_embedded_resource_${i})
+    if(NOT OUT_ASM)
+        file(READ ${file} hex OFFSET 14 HEX)
+        string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+        string(APPEND decls "static const unsigned char ${sym}[] = {${bytes}};\n")
+        string(APPEND rows "        {\"${name}\", 2, ${sym}, sizeof ${sym}},\n")
+        continue()
+    endif()
     string(APPEND asm "    .balign 4\n    .globl ${sym}\n    .globl ${sym}_end\n"
                       "    .hidden ${sym}\n    .hidden ${sym}_end\n"
                       "${sym}:\n    .incbin \"${file}\", 14\n${sym}_end:\n")
@@ -36,5 +46,7 @@ string(APPEND cpp "#include \"embedded_resources.h\"\n\n${decls}\n"
                   "    *count = sizeof table / sizeof table[0];\n"
                   "    return table;\n}\n")
 
-file(WRITE ${OUT_ASM} "${asm}")
+if(OUT_ASM)
+    file(WRITE ${OUT_ASM} "${asm}")
+endif()
 file(WRITE ${OUT_CPP} "${cpp}")

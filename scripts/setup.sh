@@ -1,19 +1,20 @@
 #!/bin/sh
 # Installs the Debian packages that building and testing need, when missing.
-# Usage: scripts/setup.sh run|test
+# Usage: scripts/setup.sh run|test|web
 set -eu
 
 # Playing needs only what builds the game; the tests add GoogleTest,
-# Benchmark, Wine, an X server and the install checkers.
+# Benchmark, Wine, an X server, the browser build and the install checkers.
 run_packages="cmake ninja-build g++ pkg-config libsdl2-dev zlib1g-dev libpng-dev"
 test_packages="$run_packages libgtest-dev libgmock-dev libbenchmark-dev g++-mingw-w64-x86-64 wine64
   wine xvfb xauth xdotool x11-utils imagemagick python3 python3-pil fonts-motoya-l-maruberi
-  fonts-mplus fonts-liberation desktop-file-utils appstream"
+  fonts-mplus fonts-liberation emscripten chromium python3-websocket desktop-file-utils appstream"
 
 case "${1:-run}" in
     run) wanted=$run_packages ;;
     test) wanted=$test_packages ;;
-    *) echo "usage: $0 run|test" >&2; exit 2 ;;
+    web) wanted="cmake ninja-build emscripten python3" ;;
+    *) echo "usage: $0 run|test|web" >&2; exit 2 ;;
 esac
 
 missing=""

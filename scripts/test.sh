@@ -1,6 +1,6 @@
 #!/bin/sh
 # Sets up, builds and runs every test: the native build, the sanitizer build,
-# and the Windows build under Wine.
+# the Windows build under Wine and the browser build in chromium.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh test
@@ -19,6 +19,9 @@ if grep -Eq '^(GTest|benchmark)_DIR:' build/play/CMakeCache.txt; then
     echo "the play build looked for GoogleTest or Benchmark" >&2
     exit 1
 fi
+# The linux preset's web tests load what this builds.
+cmake --preset web
+cmake --build --preset web -j "$jobs"
 
 ctest --preset linux -j "$jobs"
 ctest --preset linux-asan -j "$jobs"

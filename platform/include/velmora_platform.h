@@ -56,6 +56,13 @@ void MinimizeWindow();
 void RestoreWindow();
 // The display is taken away: every surface of every DirectDraw object is lost.
 void LoseAllSurfaces();
+// Another program takes the front from the exclusive window, as Wine does it:
+// the window is deactivated (WM_ACTIVATE inactive, but without the minimised
+// flag), the desktop's display mode comes back (every surface lost), and
+// the window is minimised (WM_SIZE only). The primary surface's Restore then
+// answers DDERR_WRONGMODE until SetDisplayMode sets the mode again: the mode
+// does not come back by itself. RestoreWindow brings the window back.
+void SwitchAway();
 
 // How many DirectDraw objects, surfaces and palettes are still alive.
 int LiveDirectDrawObjects();
@@ -90,7 +97,7 @@ std::string DebugOutput();
 void EchoDebugOutput(bool toStandardError);
 
 // ---- Back ends ----
-enum class Backend { Headless, Sdl };
+enum class Backend { Headless, Sdl, Web };
 // Chosen once before WinMain runs; the default is Headless.
 void SelectBackend(Backend backend);
 Backend SelectedBackend();

@@ -227,6 +227,7 @@ typedef IUnknown* LPUNKNOWN;
 #define WM_SHOWWINDOW 0x0018
 #define WM_ACTIVATEAPP 0x001C
 #define WM_SETCURSOR 0x0020
+#define WM_DISPLAYCHANGE 0x007E
 #define WM_NCCREATE 0x0081
 #define WM_NCDESTROY 0x0082
 #define WM_NCACTIVATE 0x0086
@@ -237,6 +238,9 @@ typedef IUnknown* LPUNKNOWN;
 #define WM_SYSKEYUP 0x0105
 #define WM_SYSCOMMAND 0x0112
 #define WM_MOUSEMOVE 0x0200
+
+#define SIZE_RESTORED 0
+#define SIZE_MINIMIZED 1
 
 #define WA_INACTIVE 0
 #define WA_ACTIVE 1
@@ -354,6 +358,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
 BOOL WINAPI ShowWindow(HWND window, int showCommand);
 BOOL WINAPI UpdateWindow(HWND window);
 HWND WINAPI SetFocus(HWND window);
+HWND WINAPI GetActiveWindow(void);
 BOOL WINAPI DestroyWindow(HWND window);
 BOOL WINAPI IsWindow(HWND window);
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

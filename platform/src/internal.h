@@ -51,6 +51,9 @@ void DestroySurfaceDC(HDC dc);
 void ResetDdraw();
 // Every surface of every DirectDraw object becomes lost.
 void LoseAllSurfacesNow();
+// Every exclusive DirectDraw object gives the display back to the desktop's
+// mode (its surfaces are lost); true when one did.
+bool GiveDisplayToDesktop();
 
 // ---- back end (backend/) ----
 void ResetBackend();

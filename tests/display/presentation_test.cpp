@@ -36,12 +36,15 @@ TEST_F(PresentationTest, LostFlipRestoresThePrimaryOnlyAndDoesNotFlipAgain) {
     EXPECT_EQ(vplat::PresentedFrame().number, 0u);
 }
 
+// A failing Restore other than the wrong-mode answer, which has a path of its
+// own (mode_recovery_test.cpp).
 TEST_F(PresentationTest, LostFlipWhoseRestoreFailsEndsAfterOneOfEach) {
     vplat::InjectFault("Flip", DDERR_SURFACELOST);
-    vplat::InjectFault("Restore", DDERR_WRONGMODE);
+    vplat::InjectFault("Restore", DDERR_NOEXCLUSIVEMODE);
     PresentFrame();
     EXPECT_EQ(CountCalls("Flip"), 1);
     EXPECT_EQ(CountCalls("Restore"), 1);
+    EXPECT_EQ(CountCalls("SetDisplayMode"), 0);
 }
 
 TEST_F(PresentationTest, BusyBlitIsReissuedUntilItIsDone) {
@@ -83,10 +86,11 @@ TEST_F(PresentationTest, RealLossRestoresEverySurfaceReloadsTheImagesAndDropsThe
 
 TEST_F(PresentationTest, FailedPrimaryRestoreTouchesNoImageAndIsReturned) {
     vplat::InjectFault("BltFast", DDERR_SURFACELOST, 1);
-    vplat::InjectFault("Restore", DDERR_WRONGMODE, 1, g_primarySurface);
-    EXPECT_EQ(BlitLogo(), DDERR_WRONGMODE);
+    vplat::InjectFault("Restore", DDERR_NOEXCLUSIVEMODE, 1, g_primarySurface);
+    EXPECT_EQ(BlitLogo(), DDERR_NOEXCLUSIVEMODE);
     EXPECT_EQ(ObjectsOf("Restore"), std::vector<const void*>{g_primarySurface});
     EXPECT_EQ(CountCalls("LoadImageA"), 0);
+    EXPECT_EQ(CountCalls("SetDisplayMode"), 0);
 }
 
 TEST_F(PresentationTest, FailedTitleRestoreSkipsOnlyItsReloadAndTheLastResultCounts) {

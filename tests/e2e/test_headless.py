@@ -136,6 +136,15 @@ class Recovery(unittest.TestCase):
         self.assertEqual(result.status, 0, result.stderr)
         self.assertEqual(mismatches(result.frame(12), expected_play(390, 400)), [])
 
+    def test_back_from_another_program_the_play_frame_comes_back_whole(self):
+        # While another program is in front, frames run but none can be shown
+        # (the primary cannot be restored in the desktop's mode), so the
+        # script waits by polls; after `restore` the game sets its mode again.
+        result = run(START_PLAY + ["5 switch", "5 idle 1000", "5 restore", "8 capture"])
+        self.assertEqual(result.status, 0, result.stderr)
+        self.assertEqual(sorted(result.captures), [9])
+        self.assertEqual(mismatches(result.frame(9), expected_play(386, 400)), [])
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -35,14 +35,15 @@ std::string ParseError(const std::string& text) {
 TEST(HeadlessScript, ParsesEveryActionAndSkipsBlankAndCommentLines) {
     std::vector<Event> events = Parse(
         "# a comment\n\n0 down SPACE\n1 up LEFT  # trailing comment\n  2 tap F12\n3 capture\n"
-        "4 minimize\n4 idle 500\n4 restore\n5 lose\n6 close\n7 down s\n");
+        "4 minimize\n4 idle 500\n4 restore\n5 lose\n6 close\n7 down s\n7 SWITCH\n");
     std::vector<Action> actions;
     for (const Event& event : events) {
         actions.push_back(event.action);
     }
-    std::vector<Action> expected = {
-        Action::Down, Action::Up,      Action::Tap,  Action::Capture, Action::Minimize,
-        Action::Idle, Action::Restore, Action::Lose, Action::Close,   Action::Down};
+    std::vector<Action> expected = {Action::Down,    Action::Up,       Action::Tap,
+                                    Action::Capture, Action::Minimize, Action::Idle,
+                                    Action::Restore, Action::Lose,     Action::Close,
+                                    Action::Down,    Action::Switch};
     ASSERT_EQ(expected, actions);
     EXPECT_EQ(0, events[0].frame);
     EXPECT_EQ(3, events[0].line);

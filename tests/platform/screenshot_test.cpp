@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "../../platform/src/backend/screenshot.h"
+#include "../../platform/src/backend/sdl/screenshot.h"
 #include "game.h"
 #include "game_test_support.h"
 

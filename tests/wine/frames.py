@@ -11,6 +11,8 @@ FPS_BOX = (0, 0, 72, 16)
 # Its four digits alone: " FPS" after them is the same on both platforms once
 # the first second has passed.
 FPS_DIGITS_BOX = (0, 0, 32, 16)
+# The whole row the text stands in.
+FPS_ROW_BOX = (0, 0, WIDTH, 16)
 
 # The ball's 8 x 8 cell: the columns it covers in each row; the corners are
 # colour-keyed away and show the background.

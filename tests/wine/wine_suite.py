@@ -3,6 +3,9 @@
   wine_suite.py prefix  PREFIX                      make the suite's Wine prefix
   wine_suite.py imports EXE                         the .exe needs only system DLLs
   wine_suite.py session EXE NATIVE PREFIX WORKDIR   play it under Wine and compare
+  wine_suite.py loss EXE NATIVE HELPER PREFIX WORKDIR
+                                                    another program takes the front
+                                                    during play; the game comes back
 
 Wine's ddraw, user32 and gdi32 stand for the real platform here: the title and
 play frames it shows must equal, pixel for pixel, the frames that the native
@@ -204,31 +207,28 @@ def check_progress_lines(game):
     log("the eleven progress lines, in order")
 
 
-def play_session(exe, native_frames, prefix, workdir):
+def escape_ends_with_status_0(game):
+    game.key_down("Escape")
+    status = game.wait_exit(30)
+    game.key_up("Escape")
+    if status is None:
+        raise Failure("Escape did not end the game")
+    if status != 0:
+        raise Failure("the game ended with status %d after Escape" % status)
+    if game.debug_lines() != PROGRESS_LINES:
+        raise Failure("unexpected debug output: %s" % game.debug_lines()[11:])
+    log("Escape: the game ended with status 0")
+
+
+def run_game(exe, prefix, workdir, body):
+    """Starts the game on an X server of its own, runs body(game, session) and
+    stops everything, with a screenshot of the screen when a check failed."""
     xserver = winehost.XServer()
     game = None
     try:
         log("Xvfb on %s" % xserver.display)
         game = winehost.WineGame(exe, prefix, xserver.display, workdir)
-        session = Session(game, workdir)
-        check_progress_lines(game)
-        session.expect_frame("title", native_frames["title"])
-        session.expect_frame("title with FPS text", native_frames["title_fps"],
-                             ignore=(frames.FPS_DIGITS_BOX,))
-        play = session.hold_until_frame("space", "play", native_frames["play"])
-        sprite = frames.ball_pixels(native_frames["play"], *frames.BALL_START)
-        check_movement(session, play, sprite, play_background(native_frames, sprite))
-        session.hold_until_frame("s", "title after S", native_frames["title"])
-        game.key_down("Escape")
-        status = game.wait_exit(30)
-        game.key_up("Escape")
-        if status is None:
-            raise Failure("Escape did not end the game")
-        if status != 0:
-            raise Failure("the game ended with status %d after Escape" % status)
-        if game.debug_lines() != PROGRESS_LINES:
-            raise Failure("unexpected debug output: %s" % game.debug_lines()[11:])
-        log("Escape: the game ended with status 0")
+        body(game, Session(game, workdir))
     except Failure:
         if game is not None and not game.exited():
             path = game.screenshot(os.path.join(workdir, "failure.png"))
@@ -241,12 +241,128 @@ def play_session(exe, native_frames, prefix, workdir):
         xserver.stop()
 
 
-def session_command(exe, native, prefix, workdir):
+def play_session(native_frames):
+    def body(game, session):
+        check_progress_lines(game)
+        session.expect_frame("title", native_frames["title"])
+        session.expect_frame("title with FPS text", native_frames["title_fps"],
+                             ignore=(frames.FPS_DIGITS_BOX,))
+        play = session.hold_until_frame("space", "play", native_frames["play"])
+        sprite = frames.ball_pixels(native_frames["play"], *frames.BALL_START)
+        check_movement(session, play, sprite, play_background(native_frames, sprite))
+        session.hold_until_frame("s", "title after S", native_frames["title"])
+        escape_ends_with_status_0(game)
+
+    return body
+
+
+# What Wine 8 does when another program takes the front from the game in
+# exclusive full-screen mode (640 x 480 virtual desktop, GDI renderer; found
+# with WINEDEBUG=+message,+ddraw while `wine winver` came up during play):
+#
+# - The game's window hears WM_NCACTIVATE(0), WM_ACTIVATE(WA_INACTIVE) with
+#   the minimised flag clear, then WM_ACTIVATEAPP(0); inside that, Wine puts
+#   the desktop's mode back (WM_DISPLAYCHANGE, 32 bits per pixel) and only
+#   then minimises the window (WM_KILLFOCUS, WM_SIZE with SIZE_MINIMIZED).
+#   No WM_ACTIVATE ever carries the minimised flag on the way down, so the
+#   game stays "active" by its own rule (active means not minimised) and
+#   frames go on running in the background, as fast as the 1 ms sleep lets
+#   them, each one's Flip meeting a lost primary whose Restore fails.
+# - Blits into the back buffer keep succeeding; only Flip reports the loss.
+# - Brought back (ShowWindow(SW_RESTORE), SetForegroundWindow), the window
+#   hears WM_ACTIVATEAPP(1), WM_NCACTIVATE(1), WM_ACTIVATE(WA_ACTIVE) with
+#   the minimised flag set (frames stop), WM_SETFOCUS, WM_SIZE restored, then
+#   WM_ACTIVATE(WA_ACTIVE) without the flag (frames run again).
+# - Wine does not set the game's mode again: no WM_DISPLAYCHANGE comes, and
+#   Restore on the primary answers DDERR_WRONGMODE ("Display mode format 0x76
+#   doesn't match surface format 0xa") until the game calls SetDisplayMode.
+#   Without that the screen stays white for good. After SetDisplayMode the
+#   colours are right even without SetPalette: Wine keeps the palette.
+# - The published behaviour of the real platform: Restore answers
+#   DDERR_WRONGMODE for a surface made in another mode, and an exclusive
+#   application's mode comes back when it is activated again, so there the
+#   first Restore after the return succeeds and the game's extra step never
+#   runs.
+# - SetDisplayMode from the game while another program is in front succeeds
+#   under Wine and switches the desktop under that program, which is why the
+#   game sets its mode only while its window is the active one.
+def loss_session(native_frames, helper):
+    def body(game, session):
+        check_progress_lines(game)
+        session.expect_frame("title", native_frames["title"])
+        play = session.hold_until_frame("space", "play", native_frames["play"])
+        other = other_program_in_front(game, session, play)
+        close_other_program(game, other)
+        bring_back(game, helper)
+        session.expect_frame("play after the loss", native_frames["play"],
+                             ignore=(frames.FPS_ROW_BOX,))
+        escape_ends_with_status_0(game)
+
+    return body
+
+
+def other_program_in_front(game, session, play):
+    other = game.start_beside("winver")
+
+    def covered():
+        if other.poll() is not None:
+            raise Failure("winver ended by itself with status %d" % other.returncode)
+        return len(frames.differences(session.shot(), play)) > frames.WIDTH * frames.HEIGHT // 4
+
+    if not winehost.wait_until(covered, FRAME_WAIT, step=0.5):
+        raise Failure("winver did not take the front from the game")
+    # Frames go on running behind it; give them time to try their restores.
+    time.sleep(2)
+    if not covered():
+        raise Failure("the game took the front back from winver by itself")
+    log("winver in front of the game")
+    return other
+
+
+def close_other_program(game, other):
+    # Its OK button has the focus: Return presses it.
+    for _ in range(3):
+        game.xdotool("key", "Return")
+        try:
+            status = other.wait(timeout=10)
+            break
+        except subprocess.TimeoutExpired:
+            continue
+    else:
+        raise Failure("winver did not close on Return")
+    if status != 0:
+        raise Failure("winver ended with status %d" % status)
+    log("winver closed")
+
+
+def bring_back(game, helper):
+    status = subprocess.run(["wine", helper], env=game.env, timeout=60, stdin=subprocess.DEVNULL,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
+    if status == 1:
+        raise Failure("the helper found no window of class Velmora")
+    if status != 0:
+        raise Failure("the helper could not bring the game's window to the front (%d)" % status)
+    log("the game's window restored and in front")
+
+
+def fresh_workdir(workdir):
     shutil.rmtree(workdir, ignore_errors=True)
     os.makedirs(workdir)
+
+
+def session_command(exe, native, prefix, workdir):
+    fresh_workdir(workdir)
     native_frames = capture_native(native, workdir)
     log("native frames captured")
-    play_session(os.path.abspath(exe), native_frames, prefix, workdir)
+    run_game(os.path.abspath(exe), prefix, workdir, play_session(native_frames))
+
+
+def loss_command(exe, native, helper, prefix, workdir):
+    fresh_workdir(workdir)
+    native_frames = capture_native(native, workdir)
+    log("native frames captured")
+    run_game(os.path.abspath(exe), prefix, workdir,
+             loss_session(native_frames, os.path.abspath(helper)))
 
 
 def on_alarm(signum, frame):
@@ -265,6 +381,8 @@ def main(argv):
             check_imports(argv[1])
         elif argv[:1] == ["session"] and len(argv) == 5:
             session_command(*argv[1:])
+        elif argv[:1] == ["loss"] and len(argv) == 6:
+            loss_command(*argv[1:])
         else:
             print(__doc__, file=sys.stderr)
             return 2

@@ -165,6 +165,15 @@ class WineGame:
         self.process = subprocess.Popen(["wine", exe], env=self.env, cwd=os.path.dirname(exe),
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=self.stderr)
+        self.others = []
+
+    def start_beside(self, *command):
+        """Another Wine program in the same prefix and desktop, such as
+        `winver`; stopped with the game at the latest."""
+        process = subprocess.Popen(["wine", *command], env=self.env, stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.others.append(process)
+        return process
 
     def debug_lines(self):
         """The OutputDebugStringA texts so far, each without its final newline."""
@@ -198,5 +207,7 @@ class WineGame:
 
     def stop(self):
         stop_process(self.process)
+        for other in self.others:
+            stop_process(other)
         stop_wineserver(self.prefix)
         self.stderr.close()

@@ -41,6 +41,13 @@ void DestroyEverything(DirectDraw* object) {
     delete object;
 }
 
+// The desktop's own mode, which is in force until the game sets one.
+void UseDesktopMode(DirectDraw* object) {
+    object->modeWidth = 640;
+    object->modeHeight = 480;
+    object->modeBitsPerPixel = 32;
+}
+
 HRESULT CheckCooperativeFlags(HWND window, DWORD flags) {
     bool exclusive = (flags & DDSCL_EXCLUSIVE) != 0;
     bool fullscreen = (flags & DDSCL_FULLSCREEN) != 0;
@@ -177,9 +184,7 @@ HRESULT DirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel
 
 HRESULT DirectDraw::RestoreDisplayMode() {
     return Journaled("RestoreDisplayMode", this, "", [&]() -> HRESULT {
-        modeWidth = 640;
-        modeHeight = 480;
-        modeBitsPerPixel = 32;
+        UseDesktopMode(this);
         return DD_OK;
     });
 }
@@ -231,6 +236,24 @@ void LoseAllSurfacesNow() {
             surface->lost = surface->lost || surface->CanBeLost();
         }
     }
+}
+
+bool GiveDisplayToDesktop() {
+    bool given = false;
+    for (ddraw::DirectDraw* object : ddraw::Objects()) {
+        if (!object->Exclusive()) {
+            continue;
+        }
+        // Wine leaves the desktop's mode in force when the game returns, so
+        // the primary surface cannot be restored until the game sets its
+        // mode again (Restore compares the two).
+        ddraw::UseDesktopMode(object);
+        for (ddraw::Surface* surface : object->surfaces) {
+            surface->lost = surface->lost || surface->CanBeLost();
+        }
+        given = true;
+    }
+    return given;
 }
 
 void ResetDdraw() {

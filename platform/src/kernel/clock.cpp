@@ -4,6 +4,10 @@
 
 #include <cerrno>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 #include "kernel/call_record.h"
 #include "kernel/kernel.h"
 
@@ -21,10 +25,16 @@ uint32_t MonotonicMilliseconds() {
 }
 
 void SleepReally(DWORD milliseconds) {
+#ifdef __EMSCRIPTEN__
+    // A page's only thread must not spin (the C library's sleep does): the
+    // wait hands the page back to the browser until the time has passed.
+    emscripten_sleep(milliseconds);
+#else
     timespec wait{static_cast<time_t>(milliseconds / 1000),
                   static_cast<long>(milliseconds % 1000) * 1000000L};
     while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
     }
+#endif
 }
 
 }  // namespace

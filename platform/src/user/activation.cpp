@@ -9,6 +9,9 @@ namespace {
 
 HWND g_active = nullptr;
 HWND g_focus = nullptr;
+// The window that another program took the front from (SwitchAway), which
+// RestoreWindow brings back.
+HWND g_away = nullptr;
 
 bool Alive(HWND window) {
     Window* record = FindWindowRecord(window);
@@ -88,13 +91,53 @@ void MinimizeWindow() {
     user::MoveFocus(nullptr);
 }
 
-void RestoreWindow() {
+void SwitchAway() {
     HWND window = user::g_active;
+    user::Window* record = user::FindWindowRecord(window);
+    if (record == nullptr) {
+        internal::LoseAllSurfacesNow();
+        return;
+    }
+    // Wine's order: the window is told it is inactive while it is not yet
+    // minimised, so WM_ACTIVATE carries no minimised flag; the desktop's
+    // mode comes back; only then is the window minimised.
+    user::g_away = window;
+    internal::SendToWindow(window, WM_NCACTIVATE, FALSE, 0);
+    internal::SendToWindow(window, WM_ACTIVATE, WA_INACTIVE, 0);
+    internal::SendToWindow(window, WM_ACTIVATEAPP, FALSE, 0);
+    user::g_active = nullptr;
+    if (internal::GiveDisplayToDesktop()) {
+        internal::SendToWindow(window, WM_DISPLAYCHANGE, 32, MAKELONG(640, 480));
+    }
+    user::MoveFocus(nullptr);
+    record = user::FindWindowRecord(window);
+    if (record != nullptr) {
+        record->minimized = true;
+        internal::SendToWindow(window, WM_SIZE, SIZE_MINIMIZED, 0);
+    }
+}
+
+void RestoreWindow() {
+    HWND window = user::g_active != nullptr ? user::g_active : user::g_away;
     user::Window* record = user::FindWindowRecord(window);
     if (record == nullptr) {
         return;
     }
+    // Back from another program: active again first, still minimised (as
+    // Wine tells it), then restored.
+    bool returning = user::g_active != window;
+    if (returning) {
+        user::ActivateWindow(window);
+        record = user::FindWindowRecord(window);
+        if (record == nullptr) {
+            return;
+        }
+    }
+    user::g_away = nullptr;
     record->minimized = false;
+    if (returning) {
+        internal::SendToWindow(window, WM_SIZE, SIZE_RESTORED, MAKELONG(640, 480));
+    }
     internal::SendToWindow(window, WM_ACTIVATE, MAKELONG(WA_ACTIVE, 0), 0);
     user::MoveFocus(window);
 }
@@ -104,6 +147,7 @@ namespace user {
 void ResetActivation() {
     g_active = nullptr;
     g_focus = nullptr;
+    g_away = nullptr;
 }
 
 }  // namespace user
@@ -129,4 +173,12 @@ HWND WINAPI SetFocus(HWND window) {
     }
     vplat::user::MoveFocus(window);
     return previous;
+}
+
+HWND WINAPI GetActiveWindow(void) {
+    HWND result = nullptr;
+    if (vplat::calls::Faulted("GetActiveWindow", "", &result)) {
+        return result;
+    }
+    return vplat::calls::Done("GetActiveWindow", "", vplat::user::g_active);
 }

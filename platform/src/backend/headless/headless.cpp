@@ -89,6 +89,9 @@ void Fire(Run& run, const Event& event) {
         case Action::Lose:
             LoseAllSurfaces();
             break;
+        case Action::Switch:
+            SwitchAway();
+            break;
         case Action::Close:
             CloseWindow();
             break;

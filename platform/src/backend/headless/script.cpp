@@ -48,6 +48,7 @@ const struct {
     {"minimize", Action::Minimize, false},
     {"restore", Action::Restore, false},
     {"lose", Action::Lose, false},
+    {"switch", Action::Switch, false},
     {"close", Action::Close, false},
     {"idle", Action::Idle, false},
 };

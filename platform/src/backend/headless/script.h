@@ -8,7 +8,7 @@
 
 namespace vplat::headless {
 
-enum class Action { Down, Up, Tap, Capture, Minimize, Restore, Lose, Close, Idle };
+enum class Action { Down, Up, Tap, Capture, Minimize, Restore, Lose, Switch, Close, Idle };
 
 struct Event {
     int64_t frame = 0;  // fires once this many frames have been presented

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "backend/backends.h"
-#include "backend/screenshot.h"
+#include "backend/sdl/screenshot.h"
 #include "backend/sdl/input.h"
 
 namespace vplat::sdl {

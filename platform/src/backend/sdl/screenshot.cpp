@@ -1,6 +1,6 @@
 // Where screenshots go and how they are named. A name already taken is never
 // overwritten: the file is made with O_EXCL and the next number tried.
-#include "backend/screenshot.h"
+#include "backend/sdl/screenshot.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "backend/screenshot.h"
+#include "backend/sdl/screenshot.h"
 
 namespace vplat::backend {
 

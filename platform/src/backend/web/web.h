@@ -1,0 +1,31 @@
+// The browser back end's parts, shared by its files. Private to the platform.
+// The page's script (page/velmora-page.js) does what only a page can: draw on
+// the canvas, take keys, say what the game says; these files call it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "internal.h"
+
+namespace vplat::web {
+
+// Keys and the page's visibility into key state and window messages.
+void PumpEvents();
+void Present(const uint8_t* pixels, int width, int height, int pitch, const PALETTEENTRY* palette);
+// After a frame: waits for the browser's next animation frame.
+void PaceAfterSleep();
+void ShowMessageBox(const std::string& text, const std::string& caption);
+void ShowCursorImage(bool visible);
+void TakeDisplay(int width, int height);
+void ReleaseDisplay();
+// WinMain has returned: the page says so and offers to start again.
+void GameEnded(int exitStatus);
+void Reset();
+void ResetEvents();
+void ResetScreen();
+
+// The table a frame goes through: palette index to the canvas's RGBA bytes.
+void BuildRgbaTable(const PALETTEENTRY* palette, uint32_t* table);
+
+}  // namespace vplat::web

@@ -1,0 +1,255 @@
+"""The browser build in headless chromium, against the native build.
+
+The page's canvas must show, pixel for pixel, the frames the native build
+captures headless of the same moments (the FPS text apart); the keys must
+reach the game as they do natively; the end of the game must be said on the
+page. Screenshots of what a person sees are left in the work folder.
+
+Environment: VELMORA_BIN (the native build), VELMORA_WEB_DIR (the web preset's
+build folder), VELMORA_WEB_WORK (a folder for captures and screenshots).
+"""
+
+import json
+import os
+import shutil
+import subprocess
+import sys
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "wine"))
+
+import devtools  # noqa: E402
+import frames  # noqa: E402
+
+# The moments the native build captures (see ../wine/native_frames.txt).
+NATIVE_SCRIPT = os.path.join(HERE, "..", "wine", "native_frames.txt")
+NATIVE_FRAMES = {3: "title", 1103: "play"}
+# What display set-up writes with OutputDebugStringA, which the page sends to
+# the browser's console.
+PROGRESS_LINES = [
+    "DirectDrawCreateEx OK", "SetCooperativeLevel OK", "SetDisplayMode OK", "CreateSurface OK",
+    "GetAttachedSurface OK", "DDLoadPalette OK", "SetPalette OK", "DDLoadBitmap BackImage OK",
+    "DDLoadBitmap Strings OK", "DDLoadBitmap Title OK", "DDLoadBitmap Chara OK"
+]
+FRAME_WAIT = 20  # seconds
+
+
+def capture_native(native, workdir):
+    folder = os.path.join(workdir, "native")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    env = dict(os.environ, VELMORA_VIDEO="headless", VELMORA_CAPTURE=folder,
+               VELMORA_SCRIPT=NATIVE_SCRIPT)
+    result = subprocess.run([native], env=env, timeout=60, capture_output=True, text=True)
+    if result.returncode != 0:
+        raise devtools.Failure("the native build ended with %d:\n%s" %
+                               (result.returncode, result.stderr))
+    return {name: frames.load(os.path.join(folder, "frame-%06d.png" % number))
+            for number, name in NATIVE_FRAMES.items()}
+
+
+def required(name):
+    value = os.environ.get(name)
+    if not value:
+        raise unittest.SkipTest("%s is not set; run through ctest" % name)
+    return value
+
+
+class WebPage(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.web_dir = required("VELMORA_WEB_DIR")
+        cls.work = required("VELMORA_WEB_WORK")
+        for name in ("velmora.html", "velmora-page.js", "velmora.js", "velmora.wasm"):
+            if not os.path.exists(os.path.join(cls.web_dir, name)):
+                raise devtools.Failure(
+                    "%s is missing from the web build; build it first: cmake --preset web && "
+                    "cmake --build --preset web" % name)
+        os.makedirs(cls.work, exist_ok=True)
+        cls.native = capture_native(required("VELMORA_BIN"), cls.work)
+        cls.sprite = frames.ball_pixels(cls.native["play"], *frames.BALL_START)
+
+    def setUp(self):
+        self.server = devtools.Server(self.web_dir)
+        self.browser = devtools.Browser()
+        self.addCleanup(self.server.stop)
+        self.addCleanup(self.browser.stop)
+        self.browser.open(self.server.url + "velmora.html")
+
+    # ---- helpers ----
+
+    def state(self):
+        return self.browser.page_state()
+
+    def wait_for_frames(self, count, why):
+        """Waits until `count` more frames have been presented."""
+        start = self.state().get("frames", 0)
+        if not devtools.wait_until(lambda: self.state().get("frames", 0) >= start + count,
+                                   FRAME_WAIT):
+            self.fail("%s: the page presented %s frames in %d s, expected %d more than %d "
+                      "(page state %s)" % (why, self.state().get("frames"), FRAME_WAIT, count,
+                                           start, self.state()))
+
+    def expect_canvas(self, name, expected):
+        """Waits until the canvas equals `expected` below the FPS text."""
+        last = {}
+
+        def matches():
+            last["canvas"] = self.browser.canvas()
+            last["diffs"] = frames.differences(last["canvas"], expected)
+            return not last["diffs"]
+
+        if devtools.wait_until(matches, FRAME_WAIT, step=0.1):
+            return last["canvas"]
+        path = os.path.join(self.work, "diff-%s.png" % self.id().split(".")[-1])
+        marked = last["canvas"].convert("L").convert("RGB")
+        for x, y, _, _ in last["diffs"]:
+            marked.putpixel((x, y), (255, 0, 0))
+        marked.save(path)
+        self.fail("the %s frame on the page differs from the native one (marked in %s):\n%s" %
+                  (name, path, frames.describe(last["diffs"], "page", "native")))
+
+    def press(self, key):
+        """Down for a few frames, then up: a press the game cannot miss."""
+        self.browser.key(key, True)
+        self.wait_for_frames(3, "holding %s" % key)
+        self.browser.key(key, False)
+
+    def to_play(self):
+        self.wait_for_frames(2, "the title")
+        self.press("SPACE")
+        return self.expect_canvas("first play", self.native["play"])
+
+    def ball(self):
+        canvas = self.browser.canvas()
+        where = frames.locate_ball(canvas, self.native["play"], self.sprite)
+        self.assertIsNotNone(where, "the ball is nowhere on the canvas")
+        return where
+
+    def hold_until(self, key, condition, what):
+        self.browser.key(key, True)
+        try:
+            seen = []
+
+            def reached():
+                seen.append(self.ball())
+                return condition(seen[-1])
+
+            self.assertTrue(devtools.wait_until(reached, FRAME_WAIT, step=0.05),
+                            "%s held for %d s: %s never happened; the ball was at %s" %
+                            (key, FRAME_WAIT, what, seen[-3:]))
+            return seen[-1]
+        finally:
+            self.browser.key(key, False)
+
+    def shot(self, name):
+        return self.browser.screenshot(os.path.join(self.work, name + ".png"))
+
+    # ---- the tests ----
+
+    def test_title_and_first_play_frame_equal_native(self):
+        self.wait_for_frames(2, "the first frames")
+        self.expect_canvas("title", self.native["title"])
+        self.shot("title")
+        self.to_play()
+        self.shot("play")
+        self.assertEqual(self.state()["state"], "running")
+
+    def test_debug_output_goes_to_the_console(self):
+        self.wait_for_frames(2, "the first frames")
+        progress = [line for line in self.browser.console if line in PROGRESS_LINES]
+        self.assertEqual(progress, PROGRESS_LINES,
+                         "console lines: %s" % self.browser.console[:20])
+
+    def test_arrows_move_the_ball(self):
+        self.to_play()
+        x0, y0 = frames.BALL_START
+        right = self.hold_until("RIGHT", lambda at: at[0] > x0 + 4, "a move right")
+        self.assertEqual(right[1], y0,
+                         "Right moved the ball from row %d to row %d" % (y0, right[1]))
+        up = self.hold_until("UP", lambda at: at[1] < y0 - 4, "a move up")
+        self.assertEqual(up[0], self.ball()[0], "Up moved the ball sideways")
+        left = self.hold_until("LEFT", lambda at: at[0] < up[0] - 4, "a move left")
+        down = self.hold_until("DOWN", lambda at: at[1] > left[1] + 4, "a move down")
+        self.assertLess(down[1] - left[1], 200, "Down moved the ball %d rows" % (down[1] - left[1]))
+
+    def test_s_returns_to_the_title(self):
+        self.to_play()
+        self.press("S")
+        self.expect_canvas("title after S", self.native["title"])
+
+    def test_f12_ends_the_game(self):
+        self.wait_for_frames(2, "the title")
+        self.browser.key("F12", True)
+        self.browser.key("F12", False)
+        self.assertTrue(devtools.wait_until(lambda: self.state().get("state") == "ended",
+                                            FRAME_WAIT),
+                        "the page still says %s after F12" % self.state())
+        self.assertEqual(self.state()["exitStatus"], 0)
+
+    def test_game_keys_do_not_reach_the_page(self):
+        self.to_play()
+        self.browser.evaluate(
+            "window.seenKeys = []; window.addEventListener('keydown', "
+            "(e) => seenKeys.push([e.code, e.defaultPrevented]))")
+        for key in ("LEFT", "RIGHT", "UP", "DOWN", "SPACE"):
+            self.browser.key(key, True)
+            self.browser.key(key, False)
+        seen = self.browser.evaluate("JSON.stringify(seenKeys)")
+        codes = [code for code, prevented in json.loads(seen) if not prevented]
+        self.assertEqual(codes, [], "keys the browser would still act on (scroll): %s" % codes)
+        self.assertEqual(self.browser.evaluate("window.scrollY"), 0)
+
+    def test_escape_ends_the_game_and_the_page_offers_a_new_one(self):
+        self.to_play()
+        self.browser.key("ESCAPE", True)
+        self.browser.key("ESCAPE", False)
+        self.assertTrue(devtools.wait_until(lambda: self.state().get("state") == "ended",
+                                            FRAME_WAIT),
+                        "the page still says %s after Escape" % self.state())
+        self.assertEqual(self.state()["exitStatus"], 0)
+        text = self.browser.evaluate(
+            "document.getElementById('status').hidden ? '' : "
+            "document.getElementById('status-text').textContent")
+        self.assertEqual(text, "The game has ended.")
+        self.assertFalse(self.browser.evaluate("document.getElementById('restart').hidden"),
+                         "no button to start again")
+        self.shot("ended")
+        self.browser.evaluate("document.getElementById('restart').click()")
+        self.assertTrue(devtools.wait_until(
+            lambda: self.state().get("state") == "running" and self.state().get("frames", 0) > 2,
+            FRAME_WAIT), "the game did not start again: %s" % self.state())
+        self.expect_canvas("title after a new start", self.native["title"])
+
+    def expect_no_frames(self, why):
+        time.sleep(0.3)  # the game sees the page's event at its next poll
+        before = self.state()["frames"]
+        # Longer than a hidden tab's timer throttling (one wake a second), so
+        # a game that was not minimised shows at least one frame.
+        time.sleep(1.2)
+        after = self.state()["frames"]
+        self.assertEqual(after, before, "%s: %d frames were presented in 1.2 s, expected none" %
+                         (why, after - before))
+
+    def test_lost_focus_stops_frames_until_it_comes_back(self):
+        self.to_play()
+        self.browser.evaluate("window.dispatchEvent(new Event('blur'))")
+        self.expect_no_frames("the page lost the focus")
+        self.browser.evaluate("window.dispatchEvent(new Event('focus'))")
+        self.wait_for_frames(3, "back after a minimise")
+        # Every surface was lost and restored: the picture must be whole again.
+        self.expect_canvas("play after a restore", self.native["play"])
+
+    def test_hidden_tab_stops_frames_until_it_is_shown(self):
+        self.to_play()
+        tab = self.browser.hide()
+        self.assertEqual(self.browser.evaluate("document.visibilityState"), "hidden")
+        self.expect_no_frames("the tab was hidden")
+        self.browser.show(tab)
+        self.wait_for_frames(3, "the tab shown again")
+        self.expect_canvas("play after the tab came back", self.native["play"])
+
+if __name__ == "__main__":
+    unittest.main()
