@@ -117,12 +117,4 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, BadOptions, testing::ValuesIn(kBad),
                              return std::string(info.param.name);
                          });
 
-TEST(Usage, NamesEveryOption) {
-    std::string usage = vplat::start::UsageText("velmora");
-    for (const char* option : {"--help", "--version", "--fullscreen", "--window", "--scale N",
-                               "--integer-scale", "--no-integer-scale", "--verbose"}) {
-        EXPECT_NE(std::string::npos, usage.find(option)) << option << " missing from:\n" << usage;
-    }
-}
-
 }  // namespace
