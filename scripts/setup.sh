@@ -3,11 +3,14 @@
 # Usage: scripts/setup.sh run|test|web
 set -eu
 
-run_packages="cmake ninja-build g++ pkg-config libsdl2-dev zlib1g-dev libpng-dev libgtest-dev libgmock-dev
-  libbenchmark-dev"
-test_packages="$run_packages g++-mingw-w64-x86-64 wine64 wine xvfb xauth xdotool imagemagick
-  python3 python3-pil fonts-motoya-l-maruberi fonts-mplus fonts-liberation clang libclang-rt-14-dev
-  emscripten chromium python3-websocket"
+# Playing needs only what builds the game; the tests add GoogleTest,
+# Benchmark, Wine, an X server, clang for its build and the fuzz targets, the
+# browser build and the install checkers.
+run_packages="cmake ninja-build g++ pkg-config libsdl2-dev zlib1g-dev libpng-dev"
+test_packages="$run_packages libgtest-dev libgmock-dev libbenchmark-dev g++-mingw-w64-x86-64 wine64
+  wine xvfb xauth xdotool x11-utils imagemagick python3 python3-pil fonts-motoya-l-maruberi
+  fonts-mplus fonts-liberation clang libclang-rt-14-dev emscripten chromium python3-websocket
+  desktop-file-utils appstream"
 
 case "${1:-run}" in
     run) wanted=$run_packages ;;

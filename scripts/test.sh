@@ -17,6 +17,13 @@ cmake --preset fuzz
 cmake --build --preset fuzz -j "$jobs"
 cmake --preset windows
 cmake --build --preset windows -j "$jobs"
+# The build a player makes: it must need neither GoogleTest nor Benchmark.
+cmake --preset play
+cmake --build --preset play -j "$jobs"
+if grep -Eq '^(GTest|benchmark)_DIR:' build/play/CMakeCache.txt; then
+    echo "the play build looked for GoogleTest or Benchmark" >&2
+    exit 1
+fi
 # The linux preset's web tests load what this builds.
 cmake --preset web
 cmake --build --preset web -j "$jobs"

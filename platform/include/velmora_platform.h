@@ -94,6 +94,8 @@ bool WritePng(const Frame& frame, const std::string& path);
 // ---- Debug output ----
 // Everything written with OutputDebugStringA since the last reset.
 std::string DebugOutput();
+// Whether OutputDebugStringA also writes to standard error (on by default).
+void EchoDebugOutput(bool toStandardError);
 
 // ---- Back ends ----
 enum class Backend { Headless, Sdl, Web };

@@ -1,5 +1,6 @@
-// The process start-up of the Linux build: chooses the back end, then calls
-// WinMain as the Windows start-up does and returns its result as exit status.
+// The process start-up of the Linux build: reads the command line and the
+// player's settings, chooses the back end, then calls WinMain as the Windows
+// start-up does and returns its result as exit status.
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +14,9 @@
 
 #include "../src/backend/backends.h"
 #include "../src/core/fault_list.h"
+#include "../src/backend/player.h"
+#include "options.h"
+#include "settings_file.h"
 
 namespace {
 
@@ -62,7 +66,45 @@ bool StartHeadless() {
     return true;
 }
 
-bool StartWindowed() {
+// Settings file, then VELMORA_WINDOWED, then the command line: the later wins.
+vplat::backend::PlayerSettings ChooseSettings(const vplat::start::Options& options) {
+    vplat::backend::PlayerSettings settings;
+    std::string path = vplat::start::SettingsPath();
+    std::string error;
+    if (!path.empty() && !vplat::start::ReadSettings(path, &settings, &error)) {
+        fprintf(stderr, "velmora: settings file %s ignored: %s\n", path.c_str(), error.c_str());
+    }
+    const char* windowed = getenv("VELMORA_WINDOWED");
+    if (windowed != nullptr && strcmp(windowed, "1") == 0) {
+        settings.fullscreen = false;
+    }
+    if (options.scale > 0) {
+        settings.fullscreen = false;
+        settings.windowWidth = 640 * options.scale;
+        settings.windowHeight = 480 * options.scale;
+        settings.windowPlaced = false;
+    }
+    if (options.setFullscreen) {
+        settings.fullscreen = options.fullscreen;
+    }
+    if (options.setIntegerScale) {
+        settings.integerScale = options.integerScale;
+    }
+    return settings;
+}
+
+void SaveSettings() {
+    std::string path = vplat::start::SettingsPath();
+    std::string error;
+    if (!path.empty() &&
+        !vplat::start::WriteSettings(path, vplat::sdl::CurrentPlayerSettings(), &error)) {
+        fprintf(stderr, "velmora: settings not saved to %s: %s\n", path.c_str(), error.c_str());
+    }
+}
+
+bool StartWindowed(const vplat::start::Options& options) {
+    vplat::sdl::UsePlayerSettings(ChooseSettings(options));
+    vplat::EchoDebugOutput(options.verbose);
     std::string error;
     if (!vplat::sdl::Start(&error)) {
         fprintf(stderr,
@@ -73,6 +115,25 @@ bool StartWindowed() {
     }
     vplat::SelectBackend(vplat::Backend::Sdl);
     vplat::UseRealClock();
+    return true;
+}
+
+// --help and --version answer and end the run; a bad option ends it with 2.
+bool ReadOptions(int argc, char** argv, vplat::start::Options* options, int* exitStatus) {
+    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    std::string error;
+    if (!vplat::start::ParseOptions(args, options, &error)) {
+        fprintf(stderr, "velmora: %s (see 'velmora --help')\n", error.c_str());
+        *exitStatus = 2;
+        return false;
+    }
+    if (options->help || options->version) {
+        std::string text =
+            options->help ? vplat::start::UsageText("velmora") : vplat::start::VersionText();
+        fputs(text.c_str(), stdout);
+        *exitStatus = 0;
+        return false;
+    }
     return true;
 }
 
@@ -88,8 +149,13 @@ std::string CommandLine(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    vplat::start::Options options;
+    int exitStatus = 0;
+    if (!ReadOptions(argc, argv, &options, &exitStatus)) {
+        return exitStatus;
+    }
     bool headless = false;
-    if (!VideoChoice(&headless) || !(headless ? StartHeadless() : StartWindowed())) {
+    if (!VideoChoice(&headless) || !(headless ? StartHeadless() : StartWindowed(options))) {
         return 2;
     }
     // A long run would grow the journal without end; only tests read it.
@@ -97,6 +163,7 @@ int main(int argc, char** argv) {
     std::string commandLine = CommandLine(argc, argv);
     int result = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWDEFAULT);
     if (!headless) {
+        SaveSettings();
         vplat::sdl::Stop();
     }
     // Whatever way the run ended, the game should have given every

@@ -69,6 +69,10 @@ void PresentIndexed(const uint8_t* pixels, int width, int height, int pitch,
     // straight to the screen without a copy.
     if (UsingSdl()) {
         sdl::Present(pixels, width, height, pitch, palette);
+        if (sdl::ScreenshotWanted()) {
+            backend::KeepFrame(pixels, width, height, pitch, palette);
+            sdl::SaveScreenshot(PresentedFrame());
+        }
     } else {
         backend::KeepFrame(pixels, width, height, pitch, palette);
         headless::OnPresent();

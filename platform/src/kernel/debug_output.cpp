@@ -15,6 +15,9 @@ namespace {
 constexpr size_t kKeptLimit = 1 << 20;
 
 std::string g_debugOutput;
+// A player's terminal is spared the set-up lines unless asked for them;
+// tests and headless runs read them on standard error.
+bool g_echo = true;
 
 void WriteToStandardError(const char* text, size_t length) {
     while (length > 0) {
@@ -33,6 +36,10 @@ std::string DebugOutput() {
     return g_debugOutput;
 }
 
+void EchoDebugOutput(bool toStandardError) {
+    g_echo = toStandardError;
+}
+
 namespace internal {
 
 void AppendDebugOutput(const char* text) {
@@ -48,6 +55,7 @@ namespace kernel {
 
 void ResetDebugOutput() {
     g_debugOutput.clear();
+    g_echo = true;
 }
 
 }  // namespace kernel
@@ -62,6 +70,8 @@ void WINAPI OutputDebugStringA(LPCSTR text) {
     if (text == nullptr) {
         return;
     }
-    vplat::WriteToStandardError(text, strlen(text));
+    if (vplat::g_echo) {
+        vplat::WriteToStandardError(text, strlen(text));
+    }
     vplat::internal::AppendDebugOutput(text);
 }

@@ -1,6 +1,10 @@
 // Window-system events into the platform: keys with their Windows
-// virtual-key codes, the close button, minimising and restoring.
+// virtual-key codes, the close button, minimising and restoring. The
+// player's own keys (full screen, screenshot) are answered here and never
+// reach the game.
 #include "backend/backends.h"
+#include "backend/sdl/input.h"
+#include "backend/sdl/player_window.h"
 #include "backend/sdl/state.h"
 
 namespace vplat::sdl {
@@ -64,6 +68,7 @@ void Restore(Screen& screen) {
 }
 
 void WindowEvent(Screen& screen, const SDL_WindowEvent& event) {
+    NoteWindowEvent(event);
     switch (event.event) {
         case SDL_WINDOWEVENT_MINIMIZED:
             Minimise(screen);
@@ -82,6 +87,53 @@ void WindowEvent(Screen& screen, const SDL_WindowEvent& event) {
     }
 }
 
+bool g_keyboardHolds[256] = {};
+// Enter went down with Alt: its release belongs to the switch too.
+bool g_enterTaken = false;
+
+bool IsEnter(SDL_Keycode key) {
+    return key == SDLK_RETURN || key == SDLK_KP_ENTER;
+}
+
+// Alt+Enter, F11 and Print Screen. True when the key was one of them (down or
+// up), so the game does not see it; repeats do nothing.
+bool PlayerKey(const SDL_KeyboardEvent& event) {
+    SDL_Keycode key = event.keysym.sym;
+    bool down = event.type == SDL_KEYDOWN;
+    if (IsEnter(key) && !down && g_enterTaken) {
+        g_enterTaken = false;
+        return true;
+    }
+    bool toggle = key == SDLK_F11 || (IsEnter(key) && down && (event.keysym.mod & KMOD_ALT) != 0);
+    if (!toggle && key != SDLK_PRINTSCREEN) {
+        return false;
+    }
+    if (IsEnter(key)) {
+        g_enterTaken = true;
+    }
+    if (down && event.repeat == 0) {
+        if (toggle) {
+            ToggleFullscreen();
+        } else {
+            AskForScreenshot();
+        }
+    }
+    return true;
+}
+
+void KeyboardKey(const SDL_KeyboardEvent& event) {
+    if (PlayerKey(event)) {
+        return;
+    }
+    int key = VirtualKey(event.keysym.sym);
+    bool down = event.type == SDL_KEYDOWN;
+    if (key == 0 || g_keyboardHolds[key] == down || (down && event.repeat != 0)) {
+        return;
+    }
+    g_keyboardHolds[key] = down;
+    HoldKey(key, down);
+}
+
 }  // namespace
 
 void PumpEvents() {
@@ -91,22 +143,13 @@ void PumpEvents() {
     }
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
-        int key = 0;
         switch (event.type) {
             case SDL_QUIT:
                 PostMessageA(internal::FocusWindow(), WM_CLOSE, 0, 0);
                 break;
             case SDL_KEYDOWN:
-                key = VirtualKey(event.key.keysym.sym);
-                if (key != 0 && event.key.repeat == 0) {
-                    PressKey(key);
-                }
-                break;
             case SDL_KEYUP:
-                key = VirtualKey(event.key.keysym.sym);
-                if (key != 0) {
-                    ReleaseKey(key);
-                }
+                KeyboardKey(event.key);
                 break;
             case SDL_WINDOWEVENT:
                 WindowEvent(screen, event.window);
@@ -115,6 +158,7 @@ void PumpEvents() {
                 AskForCursor();
                 break;
             default:
+                GamepadEvent(event);
                 break;
         }
     }

@@ -5,6 +5,7 @@
 
 #include "backend/backends.h"
 #include "backend/convert.h"
+#include "backend/viewport.h"
 #include "backend/sdl/state.h"
 
 namespace vplat::sdl {
@@ -40,24 +41,14 @@ void UpdateTable(Screen& screen, const PALETTEENTRY* palette) {
     screen.tableValid = true;
 }
 
-// The picture as large as the output allows with its shape kept, centred
-// between black bars. Asked anew each frame: full-screen windows change size
-// after they open.
+// Where the picture goes is the viewport's rule. Asked anew each frame:
+// full-screen windows change size after they open.
 SDL_Rect Letterbox(SDL_Renderer* renderer, int width, int height) {
     int outWidth = width;
     int outHeight = height;
     SDL_GetRendererOutputSize(renderer, &outWidth, &outHeight);
-    SDL_Rect shown;
-    if (static_cast<int64_t>(outWidth) * height <= static_cast<int64_t>(outHeight) * width) {
-        shown.w = outWidth;
-        shown.h = static_cast<int>(static_cast<int64_t>(outWidth) * height / width);
-    } else {
-        shown.h = outHeight;
-        shown.w = static_cast<int>(static_cast<int64_t>(outHeight) * width / height);
-    }
-    shown.x = (outWidth - shown.w) / 2;
-    shown.y = (outHeight - shown.h) / 2;
-    return shown;
+    backend::Viewport fit = backend::FitFrame(outWidth, outHeight);
+    return SDL_Rect{fit.x, fit.y, fit.width, fit.height};
 }
 
 }  // namespace

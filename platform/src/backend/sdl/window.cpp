@@ -1,31 +1,22 @@
 // The SDL window: opened when the game takes the display, full screen at the
-// desktop's own mode (or a window of twice the size with VELMORA_WINDOWED=1),
-// the picture scaled as large as fits with its shape kept.
+// desktop's own mode or a window, as the player chose (player_window.cpp).
 #include <cstdlib>
 #include <cstring>
 
 #include "backend/backends.h"
+#include "backend/sdl/input.h"
+#include "backend/sdl/player_window.h"
 #include "backend/sdl/state.h"
 
 namespace vplat::sdl {
 namespace {
 
-bool WindowedWanted() {
-    const char* value = getenv("VELMORA_WINDOWED");
-    return value != nullptr && strcmp(value, "1") == 0;
-}
-
 void OpenWindow(HWND owner, int width, int height) {
     Screen& screen = TheScreen();
-    screen.fullscreen = !WindowedWanted();
-    Uint32 flags = screen.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
-    SDL_Rect place = {SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * 2, height * 2};
-    // Full screen: made at the desktop's own place and size from the start,
-    // so that no window manager has to move it (without one, nobody would).
-    SDL_Rect desktop;
-    if (screen.fullscreen && SDL_GetDisplayBounds(0, &desktop) == 0) {
-        place = desktop;
-    }
+    WindowPlan plan = PlanWindow(width, height);
+    screen.fullscreen = plan.fullscreen;
+    SDL_Rect place = plan.place;
+    Uint32 flags = plan.flags;
     std::string title = internal::WindowTitle(owner);
     screen.window = SDL_CreateWindow(title.c_str(), place.x, place.y, place.w, place.h, flags);
     if (screen.window == nullptr) {
@@ -73,12 +64,18 @@ bool Start(std::string* error) {
         SDL_Quit();
         return false;
     }
+    // Without pads the game is still played: their part of SDL is optional.
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0) {
+        StartGamepads();
+    }
     TheScreen().started = true;
     return true;
 }
 
 void Stop() {
     ReleaseDisplay();
+    StopGamepads();
+    ForgetHeldKeys();
     if (TheScreen().started) {
         SDL_Quit();
         TheScreen().started = false;
@@ -112,6 +109,7 @@ void TakeDisplay(HWND owner, int width, int height) {
 }
 
 void ReleaseDisplay() {
+    RememberWindow();
     Screen& screen = TheScreen();
     if (screen.texture != nullptr) {
         SDL_DestroyTexture(screen.texture);

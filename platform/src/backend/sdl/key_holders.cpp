@@ -1,0 +1,35 @@
+// Counting holders means a pad letting go of Left does not release the Left
+// arrow the keyboard still holds, and the other way round.
+#include <windows.h>
+
+#include "backend/sdl/input.h"
+#include "internal.h"
+
+namespace vplat::sdl {
+namespace {
+
+int g_holders[256] = {};
+
+}  // namespace
+
+void HoldKey(int virtualKey, bool down) {
+    if (virtualKey <= 0 || virtualKey > 255) {
+        return;
+    }
+    int& holders = g_holders[virtualKey];
+    if (down) {
+        if (++holders == 1) {
+            PressKey(virtualKey);
+        }
+    } else if (holders > 0 && --holders == 0) {
+        ReleaseKey(virtualKey);
+    }
+}
+
+void ForgetHeldKeys() {
+    for (int& holders : g_holders) {
+        holders = 0;
+    }
+}
+
+}  // namespace vplat::sdl

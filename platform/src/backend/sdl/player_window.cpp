@@ -1,0 +1,157 @@
+// The window follows the player's settings; a window is never larger than
+// the usable desktop, and one that was left on a screen no longer there
+// comes back centred.
+#include "backend/sdl/player_window.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "backend/player.h"
+#include "backend/sdl/state.h"
+#include "backend/viewport.h"
+#include "backend/window_size.h"
+
+namespace vplat::sdl {
+namespace {
+
+bool g_given = false;
+backend::PlayerSettings g_settings;
+
+// Without settings from the start-up (benchmarks open the window directly),
+// the environment alone decides.
+backend::PlayerSettings& Settings() {
+    if (!g_given) {
+        const char* windowed = getenv("VELMORA_WINDOWED");
+        g_settings.fullscreen = windowed == nullptr || strcmp(windowed, "1") != 0;
+        g_given = true;
+    }
+    return g_settings;
+}
+
+int DisplayOf(SDL_Window* window) {
+    int index = window != nullptr ? SDL_GetWindowDisplayIndex(window) : 0;
+    return index < 0 ? 0 : index;
+}
+
+SDL_Rect UsableArea(int display) {
+    SDL_Rect area = {0, 0, 640, 480};
+    if (SDL_GetDisplayUsableBounds(display, &area) != 0 || area.w <= 0 || area.h <= 0) {
+        SDL_GetDisplayBounds(display, &area);
+    }
+    return area;
+}
+
+bool Inside(const SDL_Rect& inner, const SDL_Rect& outer) {
+    return inner.x >= outer.x && inner.y >= outer.y && inner.x + inner.w <= outer.x + outer.w &&
+           inner.y + inner.h <= outer.y + outer.h;
+}
+
+// The window's rectangle when not full screen: the remembered one when it
+// still fits a display, else the first size centred on the usable area.
+SDL_Rect WindowPlace(int display) {
+    const backend::PlayerSettings& settings = Settings();
+    SDL_Rect area = UsableArea(display);
+    backend::WindowSize first = backend::FirstWindowSize(area.w, area.h);
+    int width = settings.windowWidth > 0 ? settings.windowWidth : first.width;
+    int height = settings.windowHeight > 0 ? settings.windowHeight : first.height;
+    if (width > area.w || height > area.h) {
+        width = first.width;
+        height = first.height;
+    }
+    SDL_Rect place = {settings.windowX, settings.windowY, width, height};
+    if (settings.windowPlaced) {
+        for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) {
+            if (Inside(place, UsableArea(i))) {
+                return place;
+            }
+        }
+    }
+    place.x = area.x + (area.w - width) / 2;
+    place.y = area.y + (area.h - height) / 2;
+    return place;
+}
+
+void KeepWindowRect(SDL_Window* window) {
+    backend::PlayerSettings& settings = Settings();
+    SDL_GetWindowSize(window, &settings.windowWidth, &settings.windowHeight);
+    SDL_GetWindowPosition(window, &settings.windowX, &settings.windowY);
+    settings.windowPlaced = true;
+}
+
+}  // namespace
+
+void UsePlayerSettings(const backend::PlayerSettings& settings) {
+    g_settings = settings;
+    g_given = true;
+    backend::SetIntegerScale(settings.integerScale);
+}
+
+backend::PlayerSettings CurrentPlayerSettings() {
+    RememberWindow();
+    return Settings();
+}
+
+WindowPlan PlanWindow(int, int) {
+    WindowPlan plan;
+    plan.fullscreen = Settings().fullscreen;
+    plan.place = WindowPlace(0);
+    plan.flags = SDL_WINDOW_RESIZABLE;
+    // Full screen: made at the desktop's own place and size from the start,
+    // so that no window manager has to move it (without one, nobody would).
+    SDL_Rect desktop;
+    if (plan.fullscreen && SDL_GetDisplayBounds(0, &desktop) == 0) {
+        plan.place = desktop;
+        plan.flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    }
+    return plan;
+}
+
+void ToggleFullscreen() {
+    Screen& screen = TheScreen();
+    if (screen.window == nullptr) {
+        return;
+    }
+    int display = DisplayOf(screen.window);
+    if (screen.fullscreen) {
+        SDL_SetWindowFullscreen(screen.window, 0);
+        SDL_Rect place = WindowPlace(display);
+        SDL_SetWindowSize(screen.window, place.w, place.h);
+        SDL_SetWindowPosition(screen.window, place.x, place.y);
+    } else {
+        KeepWindowRect(screen.window);
+        SDL_Rect desktop;
+        if (SDL_GetDisplayBounds(display, &desktop) == 0) {
+            // Where no window manager places full-screen windows, this does.
+            SDL_SetWindowPosition(screen.window, desktop.x, desktop.y);
+            SDL_SetWindowSize(screen.window, desktop.w, desktop.h);
+        }
+        SDL_SetWindowFullscreen(screen.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
+    screen.fullscreen = !screen.fullscreen;
+    Settings().fullscreen = screen.fullscreen;
+}
+
+void NoteWindowEvent(const SDL_WindowEvent& event) {
+    Screen& screen = TheScreen();
+    bool sized =
+        event.event == SDL_WINDOWEVENT_SIZE_CHANGED || event.event == SDL_WINDOWEVENT_MOVED;
+    Uint32 flags = screen.window != nullptr ? SDL_GetWindowFlags(screen.window) : 0;
+    if (sized && !screen.fullscreen && (flags & SDL_WINDOW_FULLSCREEN_DESKTOP) == 0 &&
+        (flags & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_MAXIMIZED)) == 0) {
+        KeepWindowRect(screen.window);
+    }
+}
+
+void RememberWindow() {
+    Screen& screen = TheScreen();
+    if (screen.window == nullptr) {
+        return;
+    }
+    Uint32 flags = SDL_GetWindowFlags(screen.window);
+    if (!screen.fullscreen && (flags & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_MAXIMIZED)) == 0) {
+        KeepWindowRect(screen.window);
+    }
+    Settings().fullscreen = screen.fullscreen;
+}
+
+}  // namespace vplat::sdl

@@ -1,0 +1,121 @@
+// Where screenshots go and how they are named. A name already taken is never
+// overwritten: the file is made with O_EXCL and the next number tried.
+#include "backend/sdl/screenshot.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+namespace vplat::backend {
+namespace {
+
+std::string Environment(const char* name) {
+    const char* value = getenv(name);
+    return value != nullptr ? value : "";
+}
+
+// XDG_PICTURES_DIR="$HOME/Pictures" as xdg-user-dirs writes it: a quoted
+// absolute path or one starting with $HOME/.
+std::string PicturesFromUserDirs(const std::string& home) {
+    std::string config = Environment("XDG_CONFIG_HOME");
+    if (config.empty() || config[0] != '/') {
+        config = home + "/.config";
+    }
+    std::ifstream file(config + "/user-dirs.dirs");
+    std::string line;
+    const std::string key = "XDG_PICTURES_DIR=\"";
+    while (std::getline(file, line)) {
+        if (line.compare(0, key.size(), key) != 0 || line.back() != '"') {
+            continue;
+        }
+        std::string value = line.substr(key.size(), line.size() - key.size() - 1);
+        if (value.compare(0, 6, "$HOME/") == 0) {
+            return home + value.substr(5);
+        }
+        if (!value.empty() && value[0] == '/') {
+            return value;
+        }
+    }
+    return home + "/Pictures";
+}
+
+bool MakeFolders(const std::string& folder) {
+    std::string path = folder + "/";
+    for (size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        if (mkdir(path.substr(0, slash).c_str(), 0755) != 0 && errno != EEXIST) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string ScreenshotFolder() {
+    std::string chosen = Environment("VELMORA_SCREENSHOT_DIR");
+    if (!chosen.empty()) {
+        return chosen;
+    }
+    std::string home = Environment("HOME");
+    if (home.empty()) {
+        return "";
+    }
+    return PicturesFromUserDirs(home) + "/Velmora";
+}
+
+std::string ScreenshotName(const struct tm& local, int nth) {
+    char stamp[32];
+    strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    std::string name = std::string("velmora-") + stamp;
+    if (nth > 1) {
+        name += "-" + std::to_string(nth);
+    }
+    return name + ".png";
+}
+
+std::string SaveScreenshot(const Frame& frame, const std::string& folder, time_t when,
+                           std::string* error) {
+    if (folder.empty()) {
+        *error = "no folder for screenshots (HOME is not set)";
+        return "";
+    }
+    if (!MakeFolders(folder)) {
+        *error = "cannot make " + folder + ": " + strerror(errno);
+        return "";
+    }
+    struct tm local = {};
+    localtime_r(&when, &local);
+    for (int nth = 1; nth < 1000; ++nth) {
+        std::string path = folder + "/" + ScreenshotName(local, nth);
+        int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0 && errno == EEXIST) {
+            continue;
+        }
+        FILE* file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
+        if (file == nullptr) {
+            *error = "cannot write in " + folder + ": " + strerror(errno);
+            if (fd >= 0) {
+                close(fd);
+            }
+            return "";
+        }
+        bool written = WriteIndexedPng(frame, file);
+        written = fclose(file) == 0 && written;
+        if (!written) {
+            unlink(path.c_str());
+            *error = "cannot write " + path;
+            return "";
+        }
+        return path;
+    }
+    *error = "too many screenshots in one second in " + folder;
+    return "";
+}
+
+}  // namespace vplat::backend

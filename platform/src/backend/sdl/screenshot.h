@@ -1,0 +1,24 @@
+// Screenshots: the game's frame exactly, as an 8-bit indexed PNG with the
+// palette in force, in the player's pictures folder. No SDL here.
+#pragma once
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include <velmora_platform.h>
+
+namespace vplat::backend {
+
+// $VELMORA_SCREENSHOT_DIR; else the XDG pictures folder (XDG_PICTURES_DIR in
+// $XDG_CONFIG_HOME/user-dirs.dirs, else ~/Pictures) with Velmora/ under it.
+std::string ScreenshotFolder();
+// velmora-YYYYMMDD-HHMMSS.png for the first of a second, then -2, -3...
+std::string ScreenshotName(const struct tm& local, int nth);
+// Writes the frame into `folder` (made when missing) under the first free
+// name for `when`. Returns the path, or "" with *error saying why not.
+std::string SaveScreenshot(const Frame& frame, const std::string& folder, time_t when,
+                           std::string* error);
+bool WriteIndexedPng(const Frame& frame, FILE* file);
+
+}  // namespace vplat::backend

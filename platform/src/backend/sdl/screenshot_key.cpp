@@ -1,0 +1,39 @@
+// Print Screen asks; the frame presented next is the one written, taken from
+// the kept-frame copy, which SDL runs make only for this.
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include "backend/backends.h"
+#include "backend/sdl/screenshot.h"
+#include "backend/sdl/input.h"
+
+namespace vplat::sdl {
+namespace {
+
+bool g_screenshotWanted = false;
+
+}  // namespace
+
+void AskForScreenshot() {
+    g_screenshotWanted = true;
+}
+
+bool ScreenshotWanted() {
+    return g_screenshotWanted;
+}
+
+void SaveScreenshot(const Frame& frame) {
+    g_screenshotWanted = false;
+    std::string error;
+    std::string path =
+        backend::SaveScreenshot(frame, backend::ScreenshotFolder(), time(nullptr), &error);
+    if (path.empty()) {
+        fprintf(stderr, "velmora: no screenshot: %s\n", error.c_str());
+    } else {
+        fprintf(stderr, "velmora: screenshot %s\n", path.c_str());
+    }
+    fflush(stderr);
+}
+
+}  // namespace vplat::sdl

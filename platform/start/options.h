@@ -1,0 +1,31 @@
+// The command line of the Linux program, GNU style. The game itself never
+// sees it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vplat::start {
+
+struct Options {
+    bool help = false;
+    bool version = false;
+    bool verbose = false;
+    // Each is set only when the command line says so; unset ones leave the
+    // settings file (or the default) in force.
+    bool setFullscreen = false;
+    bool fullscreen = false;
+    int scale = 0;  // --scale N: a window of N x 640 x 480; 0 when not given
+    bool setIntegerScale = false;
+    bool integerScale = true;
+};
+
+constexpr int kMaxScale = 8;
+
+// False on an unknown option or a bad value; *error is then the one line to
+// print (without the program's name and without the hint).
+bool ParseOptions(const std::vector<std::string>& args, Options* options, std::string* error);
+std::string UsageText(const std::string& program);
+std::string VersionText();
+
+}  // namespace vplat::start

@@ -1,0 +1,46 @@
+#!/bin/sh
+# Installs the build into a scratch prefix and checks the layout a Linux
+# desktop expects: the binary, the desktop entry, icons of every hicolor size
+# at their size, the AppStream metadata; both files pass their validators.
+# Usage: check_install.sh BUILD_DIR SCRATCH_DIR
+set -eu
+build=$1
+prefix=$2
+rm -rf "$prefix"
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+failed=0
+fail() {
+    echo "FAIL: $*" >&2
+    failed=1
+}
+
+[ -x "$prefix/bin/velmora" ] || fail "bin/velmora missing or not executable"
+"$prefix/bin/velmora" --version | grep -q '^velmora [0-9]' ||
+    fail "installed velmora --version said: $("$prefix/bin/velmora" --version 2>&1)"
+desktop="$prefix/share/applications/org.velmora.Velmora.desktop"
+metainfo="$prefix/share/metainfo/org.velmora.Velmora.metainfo.xml"
+[ -f "$desktop" ] || fail "no desktop entry at share/applications/org.velmora.Velmora.desktop"
+[ -f "$metainfo" ] || fail "no metainfo at share/metainfo/org.velmora.Velmora.metainfo.xml"
+for size in 16 24 32 48 64 128 256; do
+    icon="$prefix/share/icons/hicolor/${size}x${size}/apps/velmora.png"
+    if [ ! -f "$icon" ]; then
+        fail "icon ${size}x${size} missing"
+        continue
+    fi
+    found=$(/usr/bin/python3 -c "from PIL import Image; print('%dx%d' % Image.open('$icon').size)")
+    [ "$found" = "${size}x${size}" ] || fail "icon in ${size}x${size}/ is $found"
+done
+if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$desktop" || fail "desktop-file-validate refused the desktop entry"
+else
+    echo "desktop-file-validate not installed: desktop entry not validated"
+fi
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate --no-net "$metainfo" >/dev/null ||
+        fail "appstreamcli refused the metainfo: $(appstreamcli validate --no-net "$metainfo")"
+else
+    echo "appstreamcli not installed: metainfo not validated"
+fi
+[ "$failed" -eq 0 ] && echo "installed layout is complete"
+exit "$failed"

@@ -1,0 +1,89 @@
+// The player's own keys on SDL's dummy video driver: Alt+Enter and F11
+// switch full screen once per press and never reach the game; a plain
+// Enter still does.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "../../platform/src/backend/backends.h"
+#include "../../platform/src/backend/player.h"
+
+namespace {
+
+const int kVirtualF11 = VK_F1 + 10;
+const int kVirtualPrintScreen = 0x2C;  // VK_SNAPSHOT
+
+class Hotkeys : public testing::Test {
+protected:
+    void SetUp() override {
+        vplat::ResetPlatform();
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        // SDL's own renderer: a GL driver loaded and unloaded again leaves
+        // allocations the leak checker cannot name.
+        setenv("SDL_RENDER_DRIVER", "software", 1);
+        std::string error;
+        ASSERT_TRUE(vplat::sdl::Start(&error)) << error;
+        vplat::SelectBackend(vplat::Backend::Sdl);
+        vplat::backend::PlayerSettings settings;
+        settings.fullscreen = false;
+        vplat::sdl::UsePlayerSettings(settings);
+        vplat::sdl::TakeDisplay(nullptr, 640, 480);
+    }
+
+    void TearDown() override {
+        vplat::sdl::Stop();
+        vplat::ResetPlatform();
+    }
+
+    static void Key(SDL_Keycode key, bool down, Uint16 modifiers = KMOD_NONE, int repeat = 0) {
+        SDL_Event event = {};
+        event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        event.key.keysym.sym = key;
+        event.key.keysym.mod = modifiers;
+        event.key.repeat = static_cast<Uint8>(repeat);
+        event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+        SDL_PushEvent(&event);
+        vplat::sdl::PumpEvents();
+    }
+
+    static bool FullScreen() { return vplat::sdl::CurrentPlayerSettings().fullscreen; }
+
+    static bool Down(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
+};
+
+TEST_F(Hotkeys, F11SwitchesOncePerPressNotPerRepeat) {
+    ASSERT_FALSE(FullScreen());
+    Key(SDLK_F11, true);
+    EXPECT_TRUE(FullScreen()) << "F11 did not switch to full screen";
+    Key(SDLK_F11, true, KMOD_NONE, 1);
+    Key(SDLK_F11, true, KMOD_NONE, 1);
+    EXPECT_TRUE(FullScreen()) << "an auto-repeat of F11 switched back";
+    Key(SDLK_F11, false);
+    Key(SDLK_F11, true);
+    EXPECT_FALSE(FullScreen()) << "a second F11 did not switch back to the window";
+    EXPECT_FALSE(Down(kVirtualF11)) << "the game saw F11";
+}
+
+TEST_F(Hotkeys, AltEnterSwitchesAndTheGameNeverSeesTheEnter) {
+    Key(SDLK_LALT, true, KMOD_LALT);
+    Key(SDLK_RETURN, true, KMOD_LALT);
+    EXPECT_TRUE(FullScreen()) << "Alt+Enter did not switch to full screen";
+    EXPECT_FALSE(Down(VK_RETURN)) << "the game saw the Enter of Alt+Enter";
+    // Alt let go first: the Enter's release still belongs to the switch.
+    Key(SDLK_LALT, false);
+    Key(SDLK_RETURN, false);
+    Key(SDLK_RETURN, true);
+    EXPECT_TRUE(Down(VK_RETURN)) << "a plain Enter no longer reaches the game";
+    EXPECT_TRUE(FullScreen()) << "a plain Enter switched the screen";
+}
+
+TEST_F(Hotkeys, PrintScreenWaitsForTheNextFrame) {
+    EXPECT_FALSE(vplat::sdl::ScreenshotWanted());
+    Key(SDLK_PRINTSCREEN, true);
+    EXPECT_TRUE(vplat::sdl::ScreenshotWanted()) << "Print Screen asked for nothing";
+    EXPECT_FALSE(Down(kVirtualPrintScreen)) << "the game saw Print Screen";
+}
+
+}  // namespace
