@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include "../src/backend/backends.h"
+#include "../src/backend/sdl/present_choice.h"
 
 namespace {
 
@@ -111,6 +112,10 @@ bool StartHeadless() {
 
 bool StartWindowed() {
     std::string error;
+    if (!vplat::sdl::ReadPresentChoice(&error)) {
+        fprintf(stderr, "velmora: %s\n", error.c_str());
+        return false;
+    }
     if (!vplat::sdl::Start(&error)) {
         fprintf(stderr,
                 "velmora: no display to show the game on (%s); to run without one, set "
