@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "backend/changes.h"
-#include "backend/viewport.h"
+#include "changes.h"
+#include "viewport.h"
 
 namespace vplat::backend {
 
