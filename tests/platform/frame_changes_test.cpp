@@ -3,6 +3,7 @@
 // changed parts must always end up showing exactly the new frame.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -155,6 +156,11 @@ TEST(FrameChanges, ScreenUpdatedOnlyWhereChangedEqualsEveryFrame) {
 
 // ---- Scaled conversion ----
 
+// The frame pixel under the centre of output pixel `at` of `shown`.
+int Under(int at, int shown, int frame) {
+    return static_cast<int>(std::floor((at + 0.5) * frame / shown));
+}
+
 struct Output {
     int width;
     int height;
@@ -205,8 +211,8 @@ TEST_P(ScaledConversion, WholeFrameSamplesPixelCentres) {
                 x >= view.x && x < view.x + view.width && y >= view.y && y < view.y + view.height;
             uint32_t expected = kUntouched;
             if (inside) {
-                int sx = static_cast<int>((x - view.x + 0.5) * kW / view.width);
-                int sy = static_cast<int>((y - view.y + 0.5) * kH / view.height);
+                int sx = Under(x - view.x, view.width, kW);
+                int sy = Under(y - view.y, view.height, kH);
                 expected = table[p.at(sx, sy)];
             }
             ASSERT_EQ(found, expected) << "output pixel " << x << "," << y << " of a " << out.width

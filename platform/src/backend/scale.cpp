@@ -8,7 +8,9 @@ namespace vplat::backend {
 namespace {
 
 // The frame pixel under the centre of output pixel `at` of `shown`: what a
-// GPU samples with nearest filtering, so both present paths agree.
+// GPU samples with nearest filtering, so both present paths agree. (Where a
+// centre falls exactly on the edge between two frame pixels, at scales such
+// as 1066/640, a GPU's own rounding picks either.)
 int SourceOf(int at, int shown, int frame) {
     return static_cast<int>((2 * static_cast<int64_t>(at) + 1) * frame / (2 * int64_t{shown}));
 }
