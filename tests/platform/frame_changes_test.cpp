@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -165,6 +166,11 @@ struct Output {
     int width;
     int height;
 };
+
+// How CTest names the case: the size, not the bytes.
+void PrintTo(const Output& out, std::ostream* os) {
+    *os << out.width << "x" << out.height;
+}
 
 std::string OutputName(const testing::TestParamInfo<Output>& info) {
     return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);

@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -30,6 +31,11 @@ struct Output {
     int height;
     const char* name;
 };
+
+// How CTest names the case: the size, not the bytes.
+void PrintTo(const Output& out, std::ostream* os) {
+    *os << out.width << "x" << out.height;
+}
 
 struct Frame {
     std::vector<uint8_t> pixels = std::vector<uint8_t>(kW * kH);
@@ -72,14 +78,13 @@ Frame SecondFrame() {
 std::vector<uint32_t> ShowAndRead(const char* path, const Output& out, std::string* error) {
     setenv("VELMORA_PRESENT", path, 1);
     setenv("VELMORA_WINDOWED", "1", 1);
-    if (!vplat::sdl::ReadPresentChoice(error) || !vplat::sdl::Start(error)) {
+    if (!vplat::sdl::ReadPresentChoice(error)) {
         return {};
     }
     vplat::sdl::TakeDisplay(nullptr, kW, kH);
     SDL_Window* window = vplat::sdl::TheScreen().window;
     if (window == nullptr) {
         *error = "no window";
-        vplat::sdl::Stop();
         return {};
     }
     SDL_SetWindowSize(window, out.width, out.height);
@@ -94,7 +99,7 @@ std::vector<uint32_t> ShowAndRead(const char* path, const Output& out, std::stri
     vplat::sdl::Present(second.pixels.data(), kW, kH, kW, second.palette);
     SDL_Delay(100);
     std::vector<uint32_t> shown = velmora_test::ReadWindow(window, out.width, out.height, error);
-    vplat::sdl::Stop();
+    vplat::sdl::ReleaseDisplay();
     return shown;
 }
 
@@ -133,15 +138,20 @@ protected:
     static void SetUpTestSuite() {
         std::string error;
         server = new velmora_test::Xvfb;
-        if (server->Start(VELMORA_XVFB, "2048x1536x24", &error)) {
-            setenv("DISPLAY", server->display().c_str(), 1);
-            unsetenv("WAYLAND_DISPLAY");
-            unsetenv("SDL_VIDEODRIVER");
-        } else {
+        if (!server->Start(VELMORA_XVFB, "2048x1536x24", &error)) {
             startError = new std::string(error);
+            return;
+        }
+        setenv("DISPLAY", server->display().c_str(), 1);
+        unsetenv("WAYLAND_DISPLAY");
+        unsetenv("SDL_VIDEODRIVER");
+        // Started once for both paths: each opens a window of its own.
+        if (!vplat::sdl::Start(&error)) {
+            startError = new std::string("SDL did not start: " + error);
         }
     }
     static void TearDownTestSuite() {
+        vplat::sdl::Stop();
         delete server;
         server = nullptr;
     }
@@ -162,9 +172,10 @@ TEST_P(PresentPaths, SurfaceAndGpuShowTheSamePixels) {
     const Output& out = GetParam();
     std::string error;
     std::vector<uint32_t> surface = ShowAndRead("surface", out, &error);
-    ASSERT_FALSE(surface.empty()) << "surface path: " << error;
+    ASSERT_FALSE(surface.empty()) << "surface path: " << error
+                                  << "; the X server: " << server->State();
     std::vector<uint32_t> gpu = ShowAndRead("gpu", out, &error);
-    ASSERT_FALSE(gpu.empty()) << "gpu path: " << error;
+    ASSERT_FALSE(gpu.empty()) << "gpu path: " << error << "; the X server: " << server->State();
     std::string found = Differences(surface, gpu, out.width, "surface", "gpu");
     EXPECT_EQ(found, "") << "at " << out.width << "x" << out.height;
 }

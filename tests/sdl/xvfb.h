@@ -31,6 +31,7 @@ public:
             _exit(127);
         }
         close(fds[1]);
+        // The server writes its number once it accepts connections.
         std::string number = ReadLine(fds[0], 30);
         close(fds[0]);
         if (pid_ < 0 || number.empty()) {
@@ -51,6 +52,20 @@ public:
     }
 
     const std::string& display() const { return display_; }
+
+    // Whether the server is still there, and if not, how it ended.
+    std::string State() {
+        int status = 0;
+        if (pid_ <= 0) {
+            return "not started";
+        }
+        pid_t done = waitpid(pid_, &status, WNOHANG);
+        if (done == 0) {
+            return "running as " + display_;
+        }
+        pid_ = -1;
+        return "ended with status " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+    }
 
     ~Xvfb() { Stop(); }
 
