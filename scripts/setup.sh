@@ -6,7 +6,8 @@ set -eu
 run_packages="cmake ninja-build g++ pkg-config libsdl2-dev zlib1g-dev libpng-dev libgtest-dev libgmock-dev
   libbenchmark-dev"
 test_packages="$run_packages g++-mingw-w64-x86-64 wine64 wine xvfb xauth xdotool imagemagick
-  python3 python3-pil fonts-motoya-l-maruberi fonts-mplus fonts-liberation"
+  python3 python3-pil fonts-motoya-l-maruberi fonts-mplus fonts-liberation libx11-dev
+  libgl1-mesa-dri valgrind"
 
 case "${1:-run}" in
     run) wanted=$run_packages ;;
