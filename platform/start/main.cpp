@@ -112,10 +112,6 @@ bool StartHeadless() {
 
 bool StartWindowed() {
     std::string error;
-    if (!vplat::sdl::ReadPresentChoice(&error)) {
-        fprintf(stderr, "velmora: %s\n", error.c_str());
-        return false;
-    }
     if (!vplat::sdl::Start(&error)) {
         fprintf(stderr,
                 "velmora: no display to show the game on (%s); to run without one, set "
@@ -139,9 +135,21 @@ std::string CommandLine(int argc, char** argv) {
 
 }  // namespace
 
+// VELMORA_PRESENT (auto, surface or gpu) is checked in every run, so that a
+// mistyped value is caught where it is tried first, headless or not.
+bool PresentChoice() {
+    std::string error;
+    if (!vplat::sdl::ReadPresentChoice(&error)) {
+        fprintf(stderr, "velmora: %s\n", error.c_str());
+        return false;
+    }
+    return true;
+}
+
 int main(int argc, char** argv) {
     bool headless = false;
-    if (!VideoChoice(&headless) || !(headless ? StartHeadless() : StartWindowed())) {
+    if (!VideoChoice(&headless) || !PresentChoice() ||
+        !(headless ? StartHeadless() : StartWindowed())) {
         return 2;
     }
     // A long run would grow the journal without end; only tests read it.
