@@ -200,6 +200,19 @@ TEST_P(PresentPaths, SurfaceShowsTheFrameUnderEachPixelCentre) {
     EXPECT_EQ(found, "") << "at " << out.width << "x" << out.height;
 }
 
+// Xvfb has no GPU: whatever OpenGL it offers is drawn on the processor.
+TEST_F(PresentPaths, AutoTakesTheSurfacePathWithoutAGpu) {
+    setenv("VELMORA_PRESENT", "auto", 1);
+    std::string error;
+    ASSERT_TRUE(vplat::sdl::ReadPresentChoice(&error)) << error;
+    vplat::sdl::TakeDisplay(nullptr, kW, kH);
+    vplat::sdl::PresentPath chosen = vplat::sdl::TheScreen().path;
+    vplat::sdl::ReleaseDisplay();
+    EXPECT_TRUE(chosen == vplat::sdl::PresentPath::Surface)
+        << "auto chose the " << (chosen == vplat::sdl::PresentPath::Gpu ? "gpu" : "auto")
+        << " path on Xvfb, expected surface";
+}
+
 INSTANTIATE_TEST_SUITE_P(Outputs, PresentPaths,
                          testing::Values(Output{640, 480, "Scale1x"}, Output{1280, 960, "Scale2x"},
                                          Output{1024, 768, "Scale1_6x"},
