@@ -16,6 +16,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -122,6 +123,15 @@ const struct {
 } kSizes[] = {{1024, 768}, {1280, 960}, {1920, 1080}};
 const char* const kPaths[] = {"surface", "gpu"};
 
+// With --benchmark_repetitions, the range of the runs beside their median.
+double Least(const std::vector<double>& v) {
+    return *std::min_element(v.begin(), v.end());
+}
+
+double Most(const std::vector<double>& v) {
+    return *std::max_element(v.begin(), v.end());
+}
+
 // BM_Present/PATH/SIZE/CHANGE, for every combination.
 const bool kRegistered = [] {
     for (const char* path : kPaths) {
@@ -133,7 +143,9 @@ const bool kRegistered = [] {
                 benchmark::RegisterBenchmark(name.c_str(), Present, path, size.width, size.height,
                                              change.change)
                     ->Unit(benchmark::kMicrosecond)
-                    ->MeasureProcessCPUTime();
+                    ->MeasureProcessCPUTime()
+                    ->ComputeStatistics("min", Least)
+                    ->ComputeStatistics("max", Most);
             }
         }
     }
