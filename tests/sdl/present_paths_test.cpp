@@ -75,7 +75,10 @@ Frame SecondFrame() {
 
 // Opens the game's window the way the platform does, at the output size
 // asked for, shows the two frames and reads the window back.
-std::vector<uint32_t> ShowAndRead(const char* path, const Output& out, std::string* error) {
+// The second frame may be smaller than the first: its top-left part, rows
+// still kW apart.
+std::vector<uint32_t> ShowAndRead(const char* path, const Output& out, std::string* error,
+                                  int secondWidth = kW, int secondHeight = kH) {
     setenv("VELMORA_PRESENT", path, 1);
     setenv("VELMORA_WINDOWED", "1", 1);
     if (!vplat::sdl::ReadPresentChoice(error)) {
@@ -96,7 +99,7 @@ std::vector<uint32_t> ShowAndRead(const char* path, const Output& out, std::stri
         vplat::sdl::Present(first.pixels.data(), kW, kH, kW, first.palette);
         SDL_Delay(10);
     }
-    vplat::sdl::Present(second.pixels.data(), kW, kH, kW, second.palette);
+    vplat::sdl::Present(second.pixels.data(), secondWidth, secondHeight, kW, second.palette);
     SDL_Delay(100);
     std::vector<uint32_t> shown = velmora_test::ReadWindow(window, out.width, out.height, error);
     vplat::sdl::ReleaseDisplay();
@@ -198,6 +201,20 @@ TEST_P(PresentPaths, SurfaceShowsTheFrameUnderEachPixelCentre) {
     }
     std::string found = Differences(surface, expected, out.width, "window", "frame");
     EXPECT_EQ(found, "") << "at " << out.width << "x" << out.height;
+}
+
+// A frame of another size (the game never flips one, but the platform
+// takes it) is scaled whole into the same place by both paths, and never read
+// beyond its own rows.
+TEST_F(PresentPaths, AFrameOfAnotherSizeIsShownWholeByBothPaths) {
+    const Output out = {1024, 768, "Scale1_6x"};
+    std::string error;
+    std::vector<uint32_t> surface = ShowAndRead("surface", out, &error, 320, 240);
+    ASSERT_FALSE(surface.empty()) << "surface path: " << error;
+    std::vector<uint32_t> gpu = ShowAndRead("gpu", out, &error, 320, 240);
+    ASSERT_FALSE(gpu.empty()) << "gpu path: " << error;
+    EXPECT_EQ(Differences(surface, gpu, out.width, "surface", "gpu"), "")
+        << "a 320x240 frame after 640x480 ones, at 1024x768";
 }
 
 // Xvfb has no GPU: whatever OpenGL it offers is drawn on the processor.

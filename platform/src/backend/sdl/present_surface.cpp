@@ -58,9 +58,11 @@ bool PresentToSurface(Screen& screen, const uint8_t* pixels, int width, int heig
     bool whole = SurfaceChanged(screen, surface);
     if (whole) {
         backend::ForgetKeptFrame(screen.kept);
-        backend::PrepareScaleMap(screen.scale, backend::FitFrame(surface->w, surface->h), width,
-                                 height);
     }
+    // Rebuilt only when the output or the frame's size changed: a map for
+    // another frame size would read outside this one's rows.
+    backend::PrepareScaleMap(screen.scale, backend::FitFrame(surface->w, surface->h), width,
+                             height);
     backend::TakeChanges(screen.kept, pixels, width, height, pitch, palette, &screen.changed);
     if (screen.changed.empty()) {
         return true;
