@@ -15,7 +15,8 @@ namespace vplat::internal {
 void Record(const char* name, const void* object, const std::string& args, int64_t result);
 // True when an injected fault answers this call; *result then holds the answer.
 bool Fault(const char* name, const void* object, int64_t* result);
-// printf-style formatting into a std::string, for journal arguments.
+// printf-style formatting into a std::string, for journal arguments; empty
+// while the journal is off.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // ---- kernel ----

@@ -17,6 +17,7 @@
 #include "../src/backend/player.h"
 #include "options.h"
 #include "settings_file.h"
+#include "../src/backend/sdl/present_choice.h"
 
 namespace {
 
@@ -148,6 +149,17 @@ std::string CommandLine(int argc, char** argv) {
 
 }  // namespace
 
+// VELMORA_PRESENT (auto, surface or gpu) is checked in every run, so that a
+// mistyped value is caught where it is tried first, headless or not.
+bool PresentChoice() {
+    std::string error;
+    if (!vplat::sdl::ReadPresentChoice(&error)) {
+        fprintf(stderr, "velmora: %s\n", error.c_str());
+        return false;
+    }
+    return true;
+}
+
 int main(int argc, char** argv) {
     vplat::start::Options options;
     int exitStatus = 0;
@@ -155,7 +167,8 @@ int main(int argc, char** argv) {
         return exitStatus;
     }
     bool headless = false;
-    if (!VideoChoice(&headless) || !(headless ? StartHeadless() : StartWindowed(options))) {
+    if (!VideoChoice(&headless) || !PresentChoice() ||
+        !(headless ? StartHeadless() : StartWindowed(options))) {
         return 2;
     }
     // A long run would grow the journal without end; only tests read it.

@@ -32,6 +32,15 @@ class StartUpAndQuit(unittest.TestCase):
         self.assertIn(":2: expected a frame number, not 'three'", result.stderr)
         self.assertNotIn("DirectDrawCreateEx OK", result.stderr)
 
+    def test_an_unknown_present_path_is_refused_and_the_known_ones_run(self):
+        result = run(["3 tap ESCAPE"], {"VELMORA_PRESENT": "opengl"})
+        self.assertEqual(result.status, 2, result.stderr)
+        self.assertEqual(result.stderr,
+                         "velmora: VELMORA_PRESENT=opengl: expected auto, surface or gpu\n")
+        for path in ("auto", "surface", "gpu", ""):
+            result = run(["3 tap ESCAPE", "3 idle 100"], {"VELMORA_PRESENT": path})
+            self.assertEqual(result.status, 0, (path, result.stderr))
+
 
 class SetUpFailures(unittest.TestCase):
     CASES = [

@@ -97,12 +97,12 @@ def create_prefix(prefix):
 class XServer:
     """An Xvfb on a display number that it picks itself."""
 
-    def __init__(self):
+    def __init__(self, screen="800x600x24"):
         read_fd, write_fd = os.pipe()
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "800x600x24", "-nolisten",
-             "tcp"], pass_fds=(write_fd,), stdout=subprocess.DEVNULL,
-            stderr=subprocess.DEVNULL, start_new_session=True)
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", screen, "-nolisten", "tcp"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            start_new_session=True)
         os.close(write_fd)
         self.display = None
         try:

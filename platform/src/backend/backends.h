@@ -45,6 +45,8 @@ namespace vplat::backend {
 void KeepFrame(const uint8_t* pixels, int width, int height, int pitch,
                const PALETTEENTRY* palette);
 void ForgetFrames();
+// The kept frame itself, for the platform's own reads: no copy of the pixels.
+const Frame& KeptFrameView();
 // The one line a message box leaves on standard error, in both back ends.
 void PrintMessageBoxLine(const std::string& text, const std::string& caption);
 

@@ -20,6 +20,10 @@ Frame PresentedFrame() {
 
 namespace backend {
 
+const Frame& KeptFrameView() {
+    return Last();
+}
+
 void KeepFrame(const uint8_t* pixels, int width, int height, int pitch,
                const PALETTEENTRY* palette) {
     Frame& frame = Last();

@@ -39,8 +39,10 @@ Run& State() {
     return run;
 }
 
+// Asked on every poll of the message queue: the count alone, not a copy of
+// the frame.
 uint64_t FramesPresented() {
-    return PresentedFrame().number;
+    return backend::KeptFrameView().number;
 }
 
 [[noreturn]] void Stall(const Run& run) {
@@ -188,7 +190,7 @@ void OnPresent() {
     run.stalledPolls = 0;
     if (run.captureWanted) {
         run.captureWanted = false;
-        WriteCapture(PresentedFrame());
+        WriteCapture(backend::KeptFrameView());
     }
 }
 

@@ -79,8 +79,16 @@ void WindowEvent(Screen& screen, const SDL_WindowEvent& event) {
             }
             break;
         case SDL_WINDOWEVENT_RESTORED:
+            screen.repaintAll = true;
+            Restore(screen);
+            break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
             Restore(screen);
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            // What the window showed is gone or no longer in place.
+            screen.repaintAll = true;
             break;
         default:
             break;

@@ -1,12 +1,13 @@
-// Presenting a frame: the palette conversion straight into a streaming
-// texture, then one copy scaled to the screen.
+// Presenting a frame: through the window's surface, or through a GPU
+// renderer (the palette conversion straight into a streaming texture, then
+// one copy scaled to the screen).
 #include <cstring>
 #include <string>
 
 #include "backend/backends.h"
 #include "backend/convert.h"
-#include "backend/viewport.h"
 #include "backend/sdl/state.h"
+#include "backend/viewport.h"
 
 namespace vplat::sdl {
 namespace {
@@ -41,22 +42,17 @@ void UpdateTable(Screen& screen, const PALETTEENTRY* palette) {
     screen.tableValid = true;
 }
 
-// Where the picture goes is the viewport's rule. Asked anew each frame:
-// full-screen windows change size after they open.
-SDL_Rect Letterbox(SDL_Renderer* renderer, int width, int height) {
-    int outWidth = width;
-    int outHeight = height;
+// Asked anew each frame: full-screen windows change size after they open.
+SDL_Rect Letterbox(SDL_Renderer* renderer) {
+    int outWidth = 0;
+    int outHeight = 0;
     SDL_GetRendererOutputSize(renderer, &outWidth, &outHeight);
-    backend::Viewport fit = backend::FitFrame(outWidth, outHeight);
-    return SDL_Rect{fit.x, fit.y, fit.width, fit.height};
+    backend::Viewport shown = backend::FitFrame(outWidth, outHeight);
+    return SDL_Rect{shown.x, shown.y, shown.width, shown.height};
 }
 
 }  // namespace
 
-// SDL's first choice is a GPU renderer where there is a GPU. Where OpenGL is
-// drawn on the processor (llvmpipe) it was still measured faster than SDL's
-// software renderer for this one scaled copy (5.3 against 9.2 ms at 1280 x
-// 960), so it is kept there too; SDL_RENDER_DRIVER overrides the choice.
 SDL_Renderer* OpenRenderer(SDL_Window* window) {
     SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
     if (renderer == nullptr) {
@@ -65,8 +61,8 @@ SDL_Renderer* OpenRenderer(SDL_Window* window) {
     return renderer;
 }
 
-void Present(const uint8_t* pixels, int width, int height, int pitch, const PALETTEENTRY* palette) {
-    Screen& screen = TheScreen();
+void PresentThroughRenderer(Screen& screen, const uint8_t* pixels, int width, int height, int pitch,
+                            const PALETTEENTRY* palette) {
     if (screen.renderer == nullptr || !EnsureTexture(screen, width, height)) {
         return;
     }
@@ -81,9 +77,27 @@ void Present(const uint8_t* pixels, int width, int height, int pitch, const PALE
     SDL_UnlockTexture(screen.texture);
     SDL_SetRenderDrawColor(screen.renderer, 0, 0, 0, 255);
     SDL_RenderClear(screen.renderer);
-    SDL_Rect shown = Letterbox(screen.renderer, width, height);
+    SDL_Rect shown = Letterbox(screen.renderer);
     SDL_RenderCopy(screen.renderer, screen.texture, nullptr, &shown);
     SDL_RenderPresent(screen.renderer);
+}
+
+void Present(const uint8_t* pixels, int width, int height, int pitch, const PALETTEENTRY* palette) {
+    Screen& screen = TheScreen();
+    if (screen.window == nullptr) {
+        return;
+    }
+    if (screen.path == PresentPath::Surface &&
+        !PresentToSurface(screen, pixels, width, height, pitch, palette)) {
+        // A window surface this path cannot draw on: the renderer takes over.
+        SDL_Log("velmora: the window surface cannot be drawn on (%s); using a renderer",
+                SDL_GetError());
+        screen.path = PresentPath::Gpu;
+        screen.renderer = OpenRenderer(screen.window);
+    }
+    if (screen.path == PresentPath::Gpu) {
+        PresentThroughRenderer(screen, pixels, width, height, pitch, palette);
+    }
     PaceAfterPresent(screen);
 }
 

@@ -4,7 +4,12 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
+#include "backend/changes.h"
+#include "backend/scale.h"
+#include "backend/sdl/present_choice.h"
 #include "internal.h"
 
 namespace vplat::sdl {
@@ -12,6 +17,7 @@ namespace vplat::sdl {
 struct Screen {
     bool started = false;
     SDL_Window* window = nullptr;
+    PresentPath path = PresentPath::Auto;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
     int textureWidth = 0;
@@ -22,11 +28,27 @@ struct Screen {
     PALETTEENTRY tablePalette[256] = {};
     bool tableValid = false;
     uint32_t table[256] = {};
+    // The surface path: what the window shows, so that only changes are sent.
+    SDL_Surface* surface = nullptr;  // the window surface the kept frame is on
+    int surfaceWidth = 0;
+    int surfaceHeight = 0;
+    bool repaintAll = true;  // the window lost its contents (exposed, restored)
+    backend::KeptFrame kept;
+    backend::ScaleMap scale;
+    std::vector<backend::ChangedRect> changed;
+    std::vector<SDL_Rect> sent;
 };
 
 Screen& TheScreen();
-// Opens the renderer that is fast where the player is.
+// Opens the GPU renderer, vertical sync where it holds.
 SDL_Renderer* OpenRenderer(SDL_Window* window);
+void PresentThroughRenderer(Screen& screen, const uint8_t* pixels, int width, int height, int pitch,
+                            const PALETTEENTRY* palette);
+// False when the window has no surface of a format the path can draw.
+bool PresentToSurface(Screen& screen, const uint8_t* pixels, int width, int height, int pitch,
+                      const PALETTEENTRY* palette);
+// Auto becomes Surface where the GPU renderer would draw on the processor.
+PresentPath ResolvePresentPath(PresentPath choice);
 // Waits for the display's next refresh where vertical sync does not.
 void PaceAfterPresent(Screen& screen);
 void ResetPacing();

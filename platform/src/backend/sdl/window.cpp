@@ -17,13 +17,16 @@ void OpenWindow(HWND owner, int width, int height) {
     screen.fullscreen = plan.fullscreen;
     SDL_Rect place = plan.place;
     Uint32 flags = plan.flags;
+    screen.path = ResolvePresentPath(PresentChoice());
     std::string title = internal::WindowTitle(owner);
     screen.window = SDL_CreateWindow(title.c_str(), place.x, place.y, place.w, place.h, flags);
     if (screen.window == nullptr) {
         SDL_Log("velmora: cannot open a window: %s", SDL_GetError());
         return;
     }
-    screen.renderer = OpenRenderer(screen.window);
+    if (screen.path == PresentPath::Gpu) {
+        screen.renderer = OpenRenderer(screen.window);
+    }
     screen.minimised = false;
     ResetPacing();
     AskForCursor();
@@ -40,6 +43,9 @@ bool Start(std::string* error) {
     // A full-screen game steps aside when the player switches away.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "1");
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    // The window surface is the X server's own image, not a texture drawn by
+    // yet another renderer.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // Without an X or Wayland display there is nothing to try, and SDL's own
     // probing would add its complaints to our one line.
     if (getenv("SDL_VIDEODRIVER") == nullptr && getenv("DISPLAY") == nullptr &&

@@ -1,0 +1,126 @@
+#include "backend/changes.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+
+namespace vplat::backend {
+namespace {
+
+// Beyond this many rectangles, one that holds them all costs less to send
+// than the calls would.
+constexpr size_t kMostRects = 32;
+
+// The first column at which two rows differ; width when they are equal.
+int FirstDifference(const uint8_t* a, const uint8_t* b, int width) {
+    // Most rows are equal: the library's vectorised compare says so fastest.
+    if (memcmp(a, b, width) == 0) {
+        return width;
+    }
+    int x = 0;
+    for (; x + 8 <= width; x += 8) {
+        uint64_t wa;
+        uint64_t wb;
+        memcpy(&wa, a + x, 8);
+        memcpy(&wb, b + x, 8);
+        if (wa != wb) {
+            break;
+        }
+    }
+    while (x < width && a[x] == b[x]) {
+        ++x;
+    }
+    return x;
+}
+
+// One past the last column at which two rows differ, searching no lower
+// than `first` (a column known to differ).
+int LastDifference(const uint8_t* a, const uint8_t* b, int first, int width) {
+    int end = width;
+    for (; end - 8 >= first; end -= 8) {
+        uint64_t wa;
+        uint64_t wb;
+        memcpy(&wa, a + end - 8, 8);
+        memcpy(&wb, b + end - 8, 8);
+        if (wa != wb) {
+            break;
+        }
+    }
+    while (end > first && a[end - 1] == b[end - 1]) {
+        --end;
+    }
+    return end;
+}
+
+void KeepWhole(KeptFrame& kept, const uint8_t* pixels, int width, int height, int pitch,
+               const PALETTEENTRY* palette) {
+    kept.width = width;
+    kept.height = height;
+    kept.indices.resize(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        memcpy(kept.indices.data() + static_cast<size_t>(y) * width,
+               pixels + static_cast<ptrdiff_t>(y) * pitch, width);
+    }
+    memcpy(kept.palette, palette, sizeof kept.palette);
+    kept.valid = true;
+}
+
+void Collapse(std::vector<ChangedRect>* changed, size_t from) {
+    ChangedRect all = (*changed)[from];
+    for (size_t i = from + 1; i < changed->size(); ++i) {
+        const ChangedRect& r = (*changed)[i];
+        all.left = std::min(all.left, r.left);
+        all.right = std::max(all.right, r.right);
+        all.bottom = std::max(all.bottom, r.bottom);
+    }
+    changed->resize(from);
+    changed->push_back(all);
+}
+
+}  // namespace
+
+void ForgetKeptFrame(KeptFrame& kept) {
+    kept.valid = false;
+}
+
+void TakeChanges(KeptFrame& kept, const uint8_t* pixels, int width, int height, int pitch,
+                 const PALETTEENTRY* palette, std::vector<ChangedRect>* changed) {
+    changed->clear();
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    if (!kept.valid || kept.width != width || kept.height != height ||
+        memcmp(kept.palette, palette, sizeof kept.palette) != 0) {
+        KeepWhole(kept, pixels, width, height, pitch, palette);
+        changed->push_back(ChangedRect{0, 0, width, height});
+        return;
+    }
+    // Rows that differ next to each other make one rectangle, as wide as
+    // the widest of them.
+    bool open = false;
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = pixels + static_cast<ptrdiff_t>(y) * pitch;
+        uint8_t* keptRow = kept.indices.data() + static_cast<size_t>(y) * width;
+        int first = FirstDifference(row, keptRow, width);
+        if (first == width) {
+            open = false;
+            continue;
+        }
+        int last = LastDifference(row, keptRow, first, width);
+        memcpy(keptRow + first, row + first, last - first);
+        if (open) {
+            ChangedRect& band = changed->back();
+            band.left = std::min(band.left, first);
+            band.right = std::max(band.right, last);
+            band.bottom = y + 1;
+        } else {
+            changed->push_back(ChangedRect{first, y, last, y + 1});
+            open = true;
+        }
+    }
+    if (changed->size() > kMostRects) {
+        Collapse(changed, 0);
+    }
+}
+
+}  // namespace vplat::backend

@@ -1,0 +1,95 @@
+// The surface path: each frame compared with the one the window shows, and
+// only what changed converted through the palette, scaled, and sent to the
+// window (on X11, shared-memory images of just those rectangles). A frame
+// that changed nothing sends nothing.
+#include <cstring>
+
+#include "backend/sdl/state.h"
+#include "backend/viewport.h"
+
+namespace vplat::sdl {
+namespace {
+
+// The window's surface as the kept frame was drawn on it; anything else
+// (first frame, new size, contents lost) starts again from black.
+bool SurfaceChanged(Screen& screen, SDL_Surface* surface) {
+    bool changed = screen.repaintAll || surface != screen.surface ||
+                   surface->w != screen.surfaceWidth || surface->h != screen.surfaceHeight;
+    screen.surface = surface;
+    screen.surfaceWidth = surface->w;
+    screen.surfaceHeight = surface->h;
+    screen.repaintAll = false;
+    return changed;
+}
+
+// The table maps palette indices to the surface's own pixel values, whatever
+// order its channels are in.
+void UpdateSurfaceTable(Screen& screen, const SDL_PixelFormat* format,
+                        const PALETTEENTRY* palette) {
+    for (int i = 0; i < 256; ++i) {
+        screen.table[i] =
+            SDL_MapRGB(format, palette[i].peRed, palette[i].peGreen, palette[i].peBlue);
+    }
+    memcpy(screen.tablePalette, palette, sizeof screen.tablePalette);
+    screen.tableValid = false;  // not the renderer's table
+}
+
+void DrawChanges(Screen& screen, SDL_Surface* surface, const uint8_t* pixels, int pitch) {
+    screen.sent.clear();
+    auto* dest = static_cast<uint32_t*>(surface->pixels);
+    for (const backend::ChangedRect& area : screen.changed) {
+        backend::OutputRect drawn = backend::ConvertScaled(pixels, pitch, area, screen.scale,
+                                                           screen.table, dest, surface->pitch);
+        if (drawn.right > drawn.left && drawn.bottom > drawn.top) {
+            screen.sent.push_back(SDL_Rect{drawn.left, drawn.top, drawn.right - drawn.left,
+                                           drawn.bottom - drawn.top});
+        }
+    }
+}
+
+}  // namespace
+
+bool PresentToSurface(Screen& screen, const uint8_t* pixels, int width, int height, int pitch,
+                      const PALETTEENTRY* palette) {
+    SDL_Surface* surface = SDL_GetWindowSurface(screen.window);
+    if (surface == nullptr || surface->format->BytesPerPixel != 4) {
+        return false;
+    }
+    bool whole = SurfaceChanged(screen, surface);
+    if (whole) {
+        backend::ForgetKeptFrame(screen.kept);
+    }
+    // Rebuilt only when the output or the frame's size changed: a map for
+    // another frame size would read outside this one's rows.
+    backend::PrepareScaleMap(screen.scale, backend::FitFrame(surface->w, surface->h), width,
+                             height);
+    backend::TakeChanges(screen.kept, pixels, width, height, pitch, palette, &screen.changed);
+    if (screen.changed.empty()) {
+        return true;
+    }
+    if (screen.changed.front().right - screen.changed.front().left == width &&
+        screen.changed.front().bottom - screen.changed.front().top == height) {
+        UpdateSurfaceTable(screen, surface->format, palette);  // a new palette, or the first frame
+    }
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) {
+        screen.repaintAll = true;  // this frame never reached the window
+        return true;
+    }
+    if (whole) {
+        // The bars are drawn once, when the output changes, not every frame.
+        SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+    }
+    DrawChanges(screen, surface, pixels, pitch);
+    if (SDL_MUSTLOCK(surface)) {
+        SDL_UnlockSurface(surface);
+    }
+    if (whole) {
+        SDL_UpdateWindowSurface(screen.window);
+    } else if (!screen.sent.empty()) {
+        SDL_UpdateWindowSurfaceRects(screen.window, screen.sent.data(),
+                                     static_cast<int>(screen.sent.size()));
+    }
+    return true;
+}
+
+}  // namespace vplat::sdl

@@ -1,0 +1,201 @@
+"""CPU per presented frame: the Linux build against the Windows build on Wine.
+
+  compare_wine.py LINUX_BIN EXE PREFIX WORKDIR [ROUNDS]
+
+Runs, one after the other and alternating, ROUNDS times each: the Linux build
+full screen on an Xvfb of its own at 1024 x 768, and the Windows build under
+Wine in a 640 x 480 virtual desktop with the GDI renderer (prefix as the Wine
+suite makes it, created when missing). In both, Space starts play and Right is
+held, so the ball moves all the time. Over a measured stretch of each run:
+
+  - frames per second: read off the game's own counter in screenshots taken
+    once a second (its digits matched against the font image);
+  - CPU: the process's user and system time from /proc (for Wine, the game's
+    process and the prefix's wineserver).
+
+Prints each run, then for each side the median and range of CPU per frame and
+of the frame rate, and the Linux/Wine ratio of the medians (with the range of
+the per-round ratios). VELMORA_PRESENT in the environment reaches the Linux
+build. Measures and prints; it does not judge.
+"""
+
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+import fps_digits
+import winehost
+from winehost import Failure
+
+LINUX_SCREEN = "1024x768x24"
+WARM_UP = 3.0  # seconds of play before measuring
+MEASURE = 6  # screenshots, one a second
+TICK = os.sysconf("SC_CLK_TCK")
+HERE = os.path.dirname(os.path.abspath(__file__))
+FONT = fps_digits.Font(os.path.join(HERE, "..", "..", "resources", "STRINGS.bmp"))
+
+
+def cpu_seconds(pid):
+    """User plus system time of a process so far, in seconds."""
+    with open("/proc/%d/stat" % pid, encoding="ascii") as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / TICK
+
+
+def processes_of_prefix(prefix):
+    """(pid, command line) of every process that runs in this Wine prefix."""
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/environ" % entry, "rb") as env:
+                if ("WINEPREFIX=%s" % prefix).encode() not in env.read().split(b"\0"):
+                    continue
+            with open("/proc/%s/cmdline" % entry, "rb") as cmd:
+                found.append((int(entry), cmd.read().replace(b"\0", b" ").decode(errors="replace")))
+        except OSError:
+            continue
+    return found
+
+
+def screenshot(display, path, size):
+    env = dict(os.environ, DISPLAY=display)
+    subprocess.run(["import", "-window", "root", "-crop", "%dx%d+0+0" % size, "+repage", path],
+                   env=env, timeout=20, check=True, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+    return path
+
+
+def xdotool(display, *args):
+    subprocess.run(["xdotool", *args], env=dict(os.environ, DISPLAY=display), timeout=10,
+                   check=True)
+
+
+def start_play(display):
+    """Space for a moment, then Right held."""
+    xdotool(display, "keydown", "space")
+    time.sleep(0.3)
+    xdotool(display, "keyup", "space")
+    time.sleep(0.3)
+    xdotool(display, "keydown", "Right")
+
+
+def measure(display, pids, workdir, name, size):
+    """CPU seconds per frame over MEASURE seconds of play, and the mean
+    frame rate the counter showed."""
+    time.sleep(WARM_UP)
+    cpu0 = sum(cpu_seconds(p) for p in pids)
+    t0 = time.monotonic()
+    rates = []
+    for i in range(MEASURE):
+        time.sleep(1.0)
+        path = screenshot(display, os.path.join(workdir, "%s-%d.png" % (name, i)), size)
+        rate = fps_digits.read_screenshot(FONT, path)
+        if rate is None:
+            raise Failure("no FPS counter could be read in %s" % path)
+        rates.append(rate)
+    elapsed = time.monotonic() - t0
+    cpu = sum(cpu_seconds(p) for p in pids) - cpu0
+    fps = statistics.mean(rates)
+    return cpu / (fps * elapsed), fps
+
+
+def run_linux(binary, workdir, name):
+    xserver = winehost.XServer(LINUX_SCREEN)
+    game = None
+    try:
+        env = dict(os.environ, DISPLAY=xserver.display)
+        for var in ("VELMORA_VIDEO", "VELMORA_WINDOWED", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"):
+            env.pop(var, None)
+        game = subprocess.Popen([binary], env=env, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+        time.sleep(2.0)
+        if game.poll() is not None:
+            raise Failure("the Linux build ended at start with status %d" % game.returncode)
+        start_play(xserver.display)
+        size = tuple(int(v) for v in LINUX_SCREEN.split("x")[:2])
+        return measure(xserver.display, [game.pid], workdir, name, size)
+    finally:
+        if game is not None:
+            winehost.stop_process(game)
+        xserver.stop()
+
+
+def run_wine(exe, prefix, workdir, name):
+    xserver = winehost.XServer()
+    game = None
+    try:
+        game = winehost.WineGame(exe, prefix, xserver.display, workdir)
+        ready = winehost.wait_until(lambda: len(game.debug_lines()) >= 11 or game.exited(), 60)
+        if not ready or game.exited():
+            raise Failure("the Windows build did not start under Wine: %s" % game.debug_lines())
+        time.sleep(1.0)
+        start_play(xserver.display)
+        pids = [pid for pid, cmd in processes_of_prefix(prefix)
+                if "velmora.exe" in cmd or cmd.startswith("wineserver") or "/wineserver" in cmd]
+        if len(pids) < 2:
+            raise Failure("expected the game's process and the wineserver, found %s" %
+                          processes_of_prefix(prefix))
+        return measure(xserver.display, pids, workdir, name,
+                       (winehost.SCREEN_W, winehost.SCREEN_H))
+    finally:
+        if game is not None:
+            game.stop()
+        winehost.stop_wineserver(prefix)
+        xserver.stop()
+
+
+def summary(label, values, unit, scale=1.0):
+    return "%-22s median %8.3f %s, range %.3f - %.3f" % (
+        label, statistics.median(values) * scale, unit, min(values) * scale, max(values) * scale)
+
+
+def main(argv):
+    if len(argv) not in (4, 5):
+        print(__doc__, file=sys.stderr)
+        return 2
+    binary, exe, prefix, workdir = (os.path.abspath(a) for a in argv[:4])
+    rounds = int(argv[4]) if len(argv) == 5 else 5
+    os.makedirs(workdir, exist_ok=True)
+    if not os.path.isfile(os.path.join(prefix, "user.reg")):
+        print("making the Wine prefix (once)", flush=True)
+        winehost.create_prefix(prefix)
+    linux, wine, ratios = [], [], []
+    try:
+        for r in range(rounds):
+            # Alternating which side goes first, so drift in the machine's
+            # load falls on both.
+            order = ("linux", "wine") if r % 2 == 0 else ("wine", "linux")
+            result = {}
+            for side in order:
+                if side == "linux":
+                    result[side] = run_linux(binary, workdir, "linux-%d" % r)
+                else:
+                    result[side] = run_wine(exe, prefix, workdir, "wine-%d" % r)
+                per_frame, fps = result[side]
+                print("round %d %-5s  %7.1f frames/s  %.4f ms CPU per frame" %
+                      (r + 1, side, fps, per_frame * 1000), flush=True)
+            linux.append(result["linux"])
+            wine.append(result["wine"])
+            ratios.append(result["linux"][0] / result["wine"][0])
+    except (Failure, subprocess.SubprocessError, OSError) as failure:
+        print("FAILED: %s" % failure, file=sys.stderr)
+        return 1
+    finally:
+        winehost.no_more_alarms()
+    print()
+    print(summary("Linux CPU per frame", [v[0] for v in linux], "ms", 1000))
+    print(summary("Wine CPU per frame", [v[0] for v in wine], "ms", 1000))
+    print(summary("Linux frames/s", [v[1] for v in linux], "  "))
+    print(summary("Wine frames/s", [v[1] for v in wine], "  "))
+    median_ratio = statistics.median(v[0] for v in linux) / statistics.median(v[0] for v in wine)
+    print("Linux/Wine CPU per frame: %.3f (ratio of the medians; per round %.3f - %.3f)" %
+          (median_ratio, min(ratios), max(ratios)))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
