@@ -95,12 +95,16 @@ def create_prefix(prefix):
 
 
 class XServer:
-    """An Xvfb on a display number that it picks itself."""
+    """An Xvfb on a display number that it picks itself.
+
+    It never resets: an X server that restarts when its last client leaves
+    drops whoever connects meanwhile, and programs come and go here."""
 
     def __init__(self, screen="800x600x24"):
         read_fd, write_fd = os.pipe()
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", screen, "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", screen, "-nolisten", "tcp",
+             "-noreset"],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
             start_new_session=True)
         os.close(write_fd)
