@@ -52,15 +52,24 @@ int LastDifference(const uint8_t* a, const uint8_t* b, int first, int width) {
     return end;
 }
 
+}  // namespace
+
+void PackRows(const uint8_t* pixels, int width, int height, int pitch,
+              std::vector<uint8_t>* indices) {
+    indices->resize(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        memcpy(indices->data() + static_cast<size_t>(y) * width,
+               pixels + static_cast<ptrdiff_t>(y) * pitch, width);
+    }
+}
+
+namespace {
+
 void KeepWhole(KeptFrame& kept, const uint8_t* pixels, int width, int height, int pitch,
                const PALETTEENTRY* palette) {
     kept.width = width;
     kept.height = height;
-    kept.indices.resize(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y) {
-        memcpy(kept.indices.data() + static_cast<size_t>(y) * width,
-               pixels + static_cast<ptrdiff_t>(y) * pitch, width);
-    }
+    PackRows(pixels, width, height, pitch, &kept.indices);
     memcpy(kept.palette, palette, sizeof kept.palette);
     kept.valid = true;
 }

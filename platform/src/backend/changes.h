@@ -27,6 +27,10 @@ struct KeptFrame {
     PALETTEENTRY palette[256] = {};
 };
 
+// Copies a frame's rows, pitch left out, into *indices (width bytes a row).
+void PackRows(const uint8_t* pixels, int width, int height, int pitch,
+              std::vector<uint8_t>* indices);
+
 // The screen no longer shows the kept frame (it was resized, exposed or
 // restored): the next frame is all new.
 void ForgetKeptFrame(KeptFrame& kept);

@@ -1,8 +1,8 @@
 // The last presented frame, kept for tests and for the headless capture.
 #include <algorithm>
-#include <cstring>
 
 #include "backend/backends.h"
+#include "backend/changes.h"
 
 namespace vplat {
 namespace {
@@ -29,11 +29,7 @@ void KeepFrame(const uint8_t* pixels, int width, int height, int pitch,
     Frame& frame = Last();
     frame.width = width;
     frame.height = height;
-    frame.indices.resize(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y) {
-        memcpy(frame.indices.data() + static_cast<size_t>(y) * width,
-               pixels + static_cast<size_t>(y) * pitch, width);
-    }
+    PackRows(pixels, width, height, pitch, &frame.indices);
     std::copy(palette, palette + 256, frame.palette);
     ++frame.number;
 }
