@@ -71,6 +71,9 @@ void PresentIndexed(const uint8_t* pixels, int width, int height, int pitch,
 void OnMessagePoll(bool queueEmpty);
 // Called by Sleep: one frame of the game has ended.
 void OnSleep(DWORD milliseconds);
+// A real-clock Sleep: true when the back end slept for it, as long as asked
+// and up to the end of the presented frame's period where it paces presents.
+bool SleepPaced(DWORD milliseconds);
 // DirectDraw took the display for `window` (exclusive full screen at the
 // given mode) or gave it back; the SDL back end opens or closes its window.
 void TakeDisplay(HWND window, int width, int height);

@@ -33,6 +33,9 @@ void ShowCursorImage(bool visible);
 // moves over it (WM_SETCURSOR; the class's arrow when the window leaves it).
 void AskForCursor();
 void ReleaseDisplay();
+// Sleeps for a real-clock Sleep up to the end of the presented frame's
+// period; false when no present is waiting to be paced.
+bool SleepPaced(DWORD milliseconds);
 // Print Screen was pressed: the next presented frame is to be written.
 bool ScreenshotWanted();
 void SaveScreenshot(const Frame& frame);

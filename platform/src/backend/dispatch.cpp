@@ -91,6 +91,10 @@ void OnSleep(DWORD milliseconds) {
     }
 }
 
+bool SleepPaced(DWORD milliseconds) {
+    return UsingSdl() && sdl::SleepPaced(milliseconds);
+}
+
 void TakeDisplay(HWND window, int width, int height) {
     if (UsingSdl()) {
         sdl::TakeDisplay(window, width, height);

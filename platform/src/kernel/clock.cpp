@@ -84,7 +84,7 @@ void WINAPI Sleep(DWORD milliseconds) {
     }
     if (vplat::kernel::VirtualClockInUse()) {
         vplat::g_virtualNow += milliseconds;  // wraps like the real counter
-    } else {
+    } else if (!vplat::internal::SleepPaced(milliseconds)) {
         vplat::SleepReally(milliseconds);
     }
     vplat::internal::Record("Sleep", nullptr, args, 0);

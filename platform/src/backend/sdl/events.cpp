@@ -149,8 +149,11 @@ void PumpEvents() {
     if (!screen.started) {
         return;
     }
+    // One pump, then the queue drained without pumping again: each pump asks
+    // the X server, and polling event by event would ask once per event.
+    SDL_PumpEvents();
     SDL_Event event;
-    while (SDL_PollEvent(&event) != 0) {
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
         switch (event.type) {
             case SDL_QUIT:
                 PostMessageA(internal::FocusWindow(), WM_CLOSE, 0, 0);

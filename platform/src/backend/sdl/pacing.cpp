@@ -17,6 +17,8 @@ struct Pacing {
     double measuredSince = 0;
     bool enabled = false;
     double deadline = 0;
+    // The end of the last presented frame's period, not yet waited out.
+    double pending = 0;
 };
 
 Pacing& ThePacing() {
@@ -79,7 +81,28 @@ void PaceAfterPresent(Screen& screen) {
         pacing.deadline = now;  // far behind (a stall): start afresh
         return;
     }
-    SleepUntil(pacing.deadline);
+    // Waited out by the game's own sleep after the frame, or else before the
+    // next present: one wake-up a frame instead of two.
+    pacing.pending = pacing.deadline;
+}
+
+void PaceBeforePresent() {
+    Pacing& pacing = ThePacing();
+    if (pacing.pending > 0) {
+        SleepUntil(pacing.pending);
+        pacing.pending = 0;
+    }
+}
+
+bool SleepPaced(DWORD milliseconds) {
+    Pacing& pacing = ThePacing();
+    if (pacing.pending <= 0) {
+        return false;
+    }
+    double asked = Now() + milliseconds / 1000.0;
+    SleepUntil(asked > pacing.pending ? asked : pacing.pending);
+    pacing.pending = 0;
+    return true;
 }
 
 }  // namespace vplat::sdl

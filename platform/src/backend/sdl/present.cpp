@@ -87,6 +87,7 @@ void Present(const uint8_t* pixels, int width, int height, int pitch, const PALE
     if (screen.window == nullptr) {
         return;
     }
+    PaceBeforePresent();
     if (screen.path == PresentPath::Surface &&
         !PresentToSurface(screen, pixels, width, height, pitch, palette)) {
         // A window surface this path cannot draw on: the renderer takes over.

@@ -51,6 +51,8 @@ bool PresentToSurface(Screen& screen, const uint8_t* pixels, int width, int heig
 PresentPath ResolvePresentPath(PresentPath choice);
 // Waits for the display's next refresh where vertical sync does not.
 void PaceAfterPresent(Screen& screen);
+// Waits out what is left of the last presented frame's period, if anything.
+void PaceBeforePresent();
 void ResetPacing();
 
 }  // namespace vplat::sdl

@@ -40,6 +40,10 @@ void OnSleep(DWORD) {
     web::PaceAfterSleep();
 }
 
+bool SleepPaced(DWORD) {
+    return false;
+}
+
 void TakeDisplay(HWND, int width, int height) {
     web::TakeDisplay(width, height);
 }
