@@ -107,10 +107,13 @@ def run_linux(binary, workdir, name):
     xserver = winehost.XServer(LINUX_SCREEN)
     game = None
     try:
-        env = dict(os.environ, DISPLAY=xserver.display)
+        # Settings of its own: a player's remembered window must not change
+        # what is measured, and the measuring must not change the player's.
+        env = dict(os.environ, DISPLAY=xserver.display,
+                   XDG_CONFIG_HOME=os.path.join(workdir, "config"))
         for var in ("VELMORA_VIDEO", "VELMORA_WINDOWED", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"):
             env.pop(var, None)
-        game = subprocess.Popen([binary], env=env, stdout=subprocess.DEVNULL,
+        game = subprocess.Popen([binary, "--fullscreen"], env=env, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.DEVNULL)
         time.sleep(2.0)
         if game.poll() is not None:
