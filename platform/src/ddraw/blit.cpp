@@ -53,6 +53,10 @@ bool Overlap(const Surface& dest, int x, int y, const Surface& source, const REC
 
 // The copy both blits share: source rectangle `from` to (x, y).
 void CopyRect(Surface* dest, int x, int y, const Surface& source, const RECT& from, bool keyed) {
+    if (!keyed && dest != &source) {
+        CopyRowsTracked(dest, x, y, source, from);
+        return;
+    }
     int bpp = dest->BytesPerPixel();
     int w = from.right - from.left;
     int h = from.bottom - from.top;
@@ -74,6 +78,7 @@ void CopyRect(Surface* dest, int x, int y, const Surface& source, const RECT& fr
     } else {
         CopyRows(out, dest->pitch, in, inPitch, w, h, bpp);
     }
+    dest->Written(y, y + h);
 }
 
 bool FxSizeOk(const DDBLTFX* fx) {
@@ -98,6 +103,7 @@ HRESULT ColorFill(Surface* dest, const RECT* destRect, const DDBLTFX* fx) {
                    static_cast<size_t>(area.left) * bpp;
     FillRows(out, dest->pitch, area.right - area.left, area.bottom - area.top, bpp,
              MaskToPixel(fx->dwFillColor, dest->bitsPerPixel));
+    dest->Written(area.top, area.bottom);
     return DD_OK;
 }
 

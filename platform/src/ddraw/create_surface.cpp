@@ -165,6 +165,7 @@ Surface* NewSurface(DirectDraw* owner, DWORD caps, int width, int height, int bi
     surface->pitch = pitch;
     surface->pixels = memory.get();
     surface->memory = std::move(memory);
+    surface->lastWrite = NextWriteNumber();
     owner->surfaces.push_back(surface);
     return surface;
 }
@@ -230,6 +231,7 @@ void DescribeSurface(const Surface& surface, DDSURFACEDESC2* desc) {
 }
 
 void FillWithJunk(Surface* surface) {
+    surface->Written();
     // A fixed, busy pattern: a picture that was not reloaded stands out in
     // every test that looks at the pixels.
     for (int y = 0; y < surface->height; ++y) {

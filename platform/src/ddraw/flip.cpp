@@ -43,7 +43,11 @@ HRESULT Surface::Flip(IDirectDrawSurface7* target, DWORD flags) {
             for (size_t i = 0; i + 1 < chain.size(); ++i) {
                 std::swap(chain[i]->memory, chain[i + 1]->memory);
                 std::swap(chain[i]->pixels, chain[i + 1]->pixels);
+                std::swap(chain[i]->origins, chain[i + 1]->origins);
             }
+        }
+        for (Surface* member : chain) {
+            member->lastWrite = NextWriteNumber();
         }
         PresentSurface(*this);
         return DD_OK;

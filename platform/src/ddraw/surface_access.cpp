@@ -37,6 +37,7 @@ HRESULT Surface::Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HANDLE ev
         }
         desc->lpSurface = pixels + offset;
         locked = true;
+        Written();
         return DD_OK;
     });
 }
@@ -48,6 +49,7 @@ HRESULT Surface::Unlock(LPRECT rect) {
             return DDERR_NOTLOCKED;
         }
         locked = false;
+        Written();
         PresentIfVisible(*this);
         return DD_OK;
     });
@@ -73,6 +75,7 @@ HRESULT Surface::GetDC(HDC* out) {
             return DDERR_CANTCREATEDC;
         }
         *out = dc;
+        Written();
         return DD_OK;
     });
 }
@@ -88,6 +91,7 @@ HRESULT Surface::ReleaseDC(HDC given) {
         }
         internal::DestroySurfaceDC(dc);
         dc = nullptr;
+        Written();
         PresentIfVisible(*this);
         return DD_OK;
     });
