@@ -65,6 +65,21 @@ void ShowCursorImage(bool visible);
 // Shows a message box and returns when it is dismissed (headless: at once).
 void ShowMessageBox(const std::string& text, const std::string& caption);
 // Shows a 640 x 480 8-bit frame through its palette.
+// What a row of a frame being presented is known to hold: the whole row
+// copied unchanged from row sourceY (from column sourceX) of a surface as it
+// was after write number `write`. Write numbers are never reused, so equal
+// tags mean equal rows; write 0 means nothing is known of the row.
+struct RowTag {
+    uint64_t write = 0;
+    int sourceX = 0;
+    int sourceY = 0;
+    bool operator==(const RowTag& other) const {
+        return write == other.write && sourceX == other.sourceX && sourceY == other.sourceY;
+    }
+};
+// The tags of the frame PresentIndexed is showing, one a row, or null.
+const RowTag* PresentedRowTags();
+void SetPresentedRowTags(const RowTag* tags);
 void PresentIndexed(const uint8_t* pixels, int width, int height, int pitch,
                     const PALETTEENTRY* palette);
 // Called once per poll of the message queue, so the headless script can run.

@@ -103,6 +103,34 @@ TEST(FrameChanges, SpriteAndTextGiveTwoTightRectangles) {
     EXPECT_EQ(Describe(r), "[8,0 - 32,16) [387,400 - 395,408) ");
 }
 
+// Rows the platform knows to be the same copy of the same source row are
+// taken as equal without being compared; unknown rows and rows whose copy
+// differs are compared as always.
+TEST(FrameChanges, RowsKnownToHoldTheSameCopyAreNotCompared) {
+    using vplat::internal::RowTag;
+    KeptFrame kept;
+    Picture p;
+    std::vector<RowTag> tags(kH);
+    for (int y = 0; y < kH; ++y) {
+        tags[y] = RowTag{42, 0, y};
+    }
+    tags[300] = RowTag{};  // drawn over: nothing known
+    std::vector<ChangedRect> changed;
+    vplat::backend::TakeChanges(kept, p.pixels.data(), kW, kH, p.pitch, p.palette, &changed,
+                                tags.data());
+    ASSERT_TRUE(IsWhole(changed)) << "first frame gave " << Describe(changed);
+    // Rows 100 and 300 change. Row 100 claims the same copy as before, which
+    // only a broken platform would claim, so not comparing it shows.
+    p.at(5, 100) ^= 1;
+    p.at(6, 300) ^= 1;
+    p.at(7, 200) ^= 1;
+    tags[200] = RowTag{43, 0, 200};  // a new copy: compared
+    vplat::backend::TakeChanges(kept, p.pixels.data(), kW, kH, p.pitch, p.palette, &changed,
+                                tags.data());
+    EXPECT_EQ(Describe(changed), "[7,200 - 8,201) [6,300 - 7,301) ")
+        << "expected rows 200 (a new copy) and 300 (unknown) only";
+}
+
 TEST(FrameChanges, FirstAndLastColumnsAndRowsAreFound) {
     KeptFrame kept;
     Picture p;

@@ -66,10 +66,15 @@ void PackRows(const uint8_t* pixels, int width, int height, int pitch,
 namespace {
 
 void KeepWhole(KeptFrame& kept, const uint8_t* pixels, int width, int height, int pitch,
-               const PALETTEENTRY* palette) {
+               const PALETTEENTRY* palette, const internal::RowTag* tags) {
     kept.width = width;
     kept.height = height;
     PackRows(pixels, width, height, pitch, &kept.indices);
+    if (tags != nullptr) {
+        kept.tags.assign(tags, tags + height);
+    } else {
+        kept.tags.assign(static_cast<size_t>(height), internal::RowTag{});
+    }
     memcpy(kept.palette, palette, sizeof kept.palette);
     kept.valid = true;
 }
@@ -93,14 +98,15 @@ void ForgetKeptFrame(KeptFrame& kept) {
 }
 
 void TakeChanges(KeptFrame& kept, const uint8_t* pixels, int width, int height, int pitch,
-                 const PALETTEENTRY* palette, std::vector<ChangedRect>* changed) {
+                 const PALETTEENTRY* palette, std::vector<ChangedRect>* changed,
+                 const internal::RowTag* tags) {
     changed->clear();
     if (width <= 0 || height <= 0) {
         return;
     }
     if (!kept.valid || kept.width != width || kept.height != height ||
         memcmp(kept.palette, palette, sizeof kept.palette) != 0) {
-        KeepWhole(kept, pixels, width, height, pitch, palette);
+        KeepWhole(kept, pixels, width, height, pitch, palette, tags);
         changed->push_back(ChangedRect{0, 0, width, height});
         return;
     }
@@ -108,6 +114,13 @@ void TakeChanges(KeptFrame& kept, const uint8_t* pixels, int width, int height, 
     // the widest of them.
     bool open = false;
     for (int y = 0; y < height; ++y) {
+        internal::RowTag tag = tags != nullptr ? tags[y] : internal::RowTag{};
+        internal::RowTag& keptTag = kept.tags[static_cast<size_t>(y)];
+        if (tag.write != 0 && tag == keptTag) {
+            open = false;  // the same copy of the same source row
+            continue;
+        }
+        keptTag = tag;  // true of the kept row once it is brought up to date
         const uint8_t* row = pixels + static_cast<ptrdiff_t>(y) * pitch;
         uint8_t* keptRow = kept.indices.data() + static_cast<size_t>(y) * width;
         int first = FirstDifference(row, keptRow, width);
@@ -133,3 +146,20 @@ void TakeChanges(KeptFrame& kept, const uint8_t* pixels, int width, int height, 
 }
 
 }  // namespace vplat::backend
+
+namespace vplat::internal {
+namespace {
+
+const RowTag* g_presentedRowTags = nullptr;
+
+}  // namespace
+
+const RowTag* PresentedRowTags() {
+    return g_presentedRowTags;
+}
+
+void SetPresentedRowTags(const RowTag* tags) {
+    g_presentedRowTags = tags;
+}
+
+}  // namespace vplat::internal

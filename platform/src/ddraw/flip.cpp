@@ -6,14 +6,37 @@
 
 namespace vplat::ddraw {
 
+namespace {
+
+// Rows that are one whole copy of a source row, as the presenter may use
+// them to know a row unchanged without comparing it.
+const internal::RowTag* TagsOf(const Surface& surface) {
+    static std::vector<internal::RowTag> tags;
+    tags.assign(static_cast<size_t>(surface.height), internal::RowTag{});
+    if (surface.origins.size() != tags.size()) {
+        return tags.data();
+    }
+    for (size_t row = 0; row < tags.size(); ++row) {
+        const RowOrigin& origin = surface.origins[row];
+        if (origin.source != nullptr && origin.x == 0 && origin.width == surface.width) {
+            tags[row] = internal::RowTag{origin.sourceWrite, origin.sourceX, origin.sourceY};
+        }
+    }
+    return tags.data();
+}
+
+}  // namespace
+
 void PresentSurface(const Surface& surface) {
     // Only palette-indexed pictures reach the screen; the 16- and 32-bit
     // modes exist for colour matching and are never shown by this game.
     if (surface.bitsPerPixel != 8 || surface.lost) {
         return;
     }
+    internal::SetPresentedRowTags(TagsOf(surface));
     internal::PresentIndexed(surface.pixels, surface.width, surface.height, surface.pitch,
                              ColoursFor(surface));
+    internal::SetPresentedRowTags(nullptr);
 }
 
 HRESULT Surface::Flip(IDirectDrawSurface7* target, DWORD flags) {

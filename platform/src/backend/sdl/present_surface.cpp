@@ -63,7 +63,8 @@ bool PresentToSurface(Screen& screen, const uint8_t* pixels, int width, int heig
     // another frame size would read outside this one's rows.
     backend::PrepareScaleMap(screen.scale, backend::FitFrame(surface->w, surface->h), width,
                              height);
-    backend::TakeChanges(screen.kept, pixels, width, height, pitch, palette, &screen.changed);
+    backend::TakeChanges(screen.kept, pixels, width, height, pitch, palette, &screen.changed,
+                         internal::PresentedRowTags());
     if (screen.changed.empty()) {
         return true;
     }
