@@ -79,7 +79,6 @@ struct RowTag {
 };
 // The tags of the frame PresentIndexed is showing, one a row, or null.
 const RowTag* PresentedRowTags();
-void SetPresentedRowTags(const RowTag* tags);
 void PresentIndexed(const uint8_t* pixels, int width, int height, int pitch,
                     const PALETTEENTRY* palette);
 // Called once per poll of the message queue, so the headless script can run.

@@ -3,13 +3,17 @@ presses real keys with xdotool and reads back what an X client sees."""
 
 import os
 import re
-import select
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 
 from PIL import Image, ImageChops
+
+# The X server and the process stopping of the Wine suite's harness.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "wine"))
+import winehost  # noqa: E402
 
 BINARY = os.environ["VELMORA_BIN"]
 TITLE = "2D Game Velmora"
@@ -26,41 +30,11 @@ def wait_until(condition, timeout, step=0.1):
         time.sleep(step)
 
 
-class Xvfb:
+class Xvfb(winehost.XServer):
     """An X server of the given size on a display number it picks itself."""
 
     def __init__(self, width, height):
-        read_fd, write_fd = os.pipe()
-        self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % (width, height),
-             # Without -noreset the server starts over whenever its last client
-             # leaves, and drops whoever connects meanwhile.
-             "-nolisten", "tcp", "-noreset"], pass_fds=(write_fd,), stdout=subprocess.DEVNULL,
-            stderr=subprocess.DEVNULL, start_new_session=True)
-        os.close(write_fd)
-        data = b""
-        deadline = time.monotonic() + 30
-        while b"\n" not in data and time.monotonic() < deadline:
-            ready, _, _ = select.select([read_fd], [], [], 0.5)
-            if ready:
-                chunk = os.read(read_fd, 64)
-                if not chunk:
-                    break
-                data += chunk
-        os.close(read_fd)
-        if not data.strip():
-            self.stop()
-            raise RuntimeError("Xvfb did not report a display number")
-        self.display = ":" + data.decode().strip()
-
-    def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        super().__init__("%dx%dx24" % (width, height))
 
 
 class Game:

@@ -9,6 +9,7 @@ import json
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 import threading
 import time
@@ -16,6 +17,10 @@ import urllib.request
 
 import websocket
 from PIL import Image
+
+# Processes are stopped as the Wine suite's harness stops them.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "wine"))
+import winehost  # noqa: E402
 
 CHROMIUM_FLAGS = [
     "--headless=new", "--no-sandbox", "--disable-gpu", "--no-first-run",
@@ -165,11 +170,5 @@ class Browser:
     def stop(self):
         if getattr(self, "socket", None) is not None:
             self.socket.close()
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        winehost.stop_process(self.process)
         shutil.rmtree(self.profile, ignore_errors=True)

@@ -146,20 +146,3 @@ void TakeChanges(KeptFrame& kept, const uint8_t* pixels, int width, int height, 
 }
 
 }  // namespace vplat::backend
-
-namespace vplat::internal {
-namespace {
-
-const RowTag* g_presentedRowTags = nullptr;
-
-}  // namespace
-
-const RowTag* PresentedRowTags() {
-    return g_presentedRowTags;
-}
-
-void SetPresentedRowTags(const RowTag* tags) {
-    g_presentedRowTags = tags;
-}
-
-}  // namespace vplat::internal

@@ -8,6 +8,9 @@ namespace vplat::ddraw {
 
 namespace {
 
+// The surface being shown, while the back end presents it.
+const Surface* g_presenting = nullptr;
+
 // Rows that are one whole copy of a source row, as the presenter may use
 // them to know a row unchanged without comparing it.
 const internal::RowTag* TagsOf(const Surface& surface) {
@@ -33,10 +36,10 @@ void PresentSurface(const Surface& surface) {
     if (surface.bitsPerPixel != 8 || surface.lost) {
         return;
     }
-    internal::SetPresentedRowTags(TagsOf(surface));
+    g_presenting = &surface;
     internal::PresentIndexed(surface.pixels, surface.width, surface.height, surface.pitch,
                              ColoursFor(surface));
-    internal::SetPresentedRowTags(nullptr);
+    g_presenting = nullptr;
 }
 
 HRESULT Surface::Flip(IDirectDrawSurface7* target, DWORD flags) {
@@ -78,3 +81,12 @@ HRESULT Surface::Flip(IDirectDrawSurface7* target, DWORD flags) {
 }
 
 }  // namespace vplat::ddraw
+
+namespace vplat::internal {
+
+// Worked out only for a back end that asks: the others never pay for it.
+const RowTag* PresentedRowTags() {
+    return ddraw::g_presenting != nullptr ? ddraw::TagsOf(*ddraw::g_presenting) : nullptr;
+}
+
+}  // namespace vplat::internal
