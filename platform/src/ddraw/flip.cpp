@@ -21,8 +21,8 @@ const internal::RowTag* TagsOf(const Surface& surface) {
     }
     for (size_t row = 0; row < tags.size(); ++row) {
         const RowOrigin& origin = surface.origins[row];
-        if (origin.source != nullptr && origin.x == 0 && origin.width == surface.width) {
-            tags[row] = internal::RowTag{origin.sourceWrite, origin.sourceX, origin.sourceY};
+        if (origin.x == 0 && origin.width == surface.width) {
+            tags[row] = origin.copied;
         }
     }
     return tags.data();

@@ -35,18 +35,15 @@ struct Palette final : IDirectDrawPalette {
 };
 
 // A row of a surface's memory that is, from x for width pixels, a plain copy
-// of a row of another surface as that surface was after a given write.
+// of a row of another surface as that surface was after a given write. Write
+// numbers belong to one surface and are never reused, so the number names
+// the source too; 0: the row is no such copy.
 struct RowOrigin {
-    const Surface* source = nullptr;
-    uint64_t sourceWrite = 0;
-    int sourceX = 0;
-    int sourceY = 0;
+    internal::RowTag copied;
     int x = 0;
     int width = 0;
     bool operator==(const RowOrigin& other) const {
-        return source == other.source && sourceWrite == other.sourceWrite &&
-               sourceX == other.sourceX && sourceY == other.sourceY && x == other.x &&
-               width == other.width;
+        return copied == other.copied && x == other.x && width == other.width;
     }
 };
 

@@ -35,7 +35,7 @@ void CopyRowsTracked(Surface* dest, int x, int y, const Surface& source, const R
     int width = from.right - from.left;
     size_t rowBytes = static_cast<size_t>(width) * bpp;
     for (int row = 0; row < from.bottom - from.top; ++row) {
-        RowOrigin wanted{&source, source.lastWrite, from.left, from.top + row, x, width};
+        RowOrigin wanted{{source.lastWrite, from.left, from.top + row}, x, width};
         RowOrigin& held = dest->origins[static_cast<size_t>(y + row)];
         if (held == wanted) {
             continue;
