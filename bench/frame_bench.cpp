@@ -10,7 +10,7 @@
 
 #include <ddraw.h>
 
-#include "../platform/src/backend/convert.h"
+#include "present/convert.h"
 
 namespace {
 
@@ -143,10 +143,11 @@ void BM_PaletteConversion(benchmark::State& state) {
         palette[i] = PALETTEENTRY{static_cast<BYTE>(i), static_cast<BYTE>(i / 2), 7, 0};
     }
     uint32_t table[256];
-    vplat::backend::BuildXrgbTable(palette, table);
+    vplat::present::BuildXrgbTable(palette, table);
     std::vector<uint32_t> out(640 * 480);
     for (auto _ : state) {
-        vplat::backend::ConvertToXrgb(frame.data(), 640, 640, 480, table, out.data(), 640 * 4);
+        vplat::present::ConvertThroughTable(frame.data(), 640, 640, 480, table, out.data(),
+                                            640 * 4);
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }

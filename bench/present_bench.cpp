@@ -22,7 +22,6 @@
 #include <string>
 #include <vector>
 
-#include "backend/backends.h"
 #include "backend/sdl/state.h"
 
 namespace {
@@ -85,7 +84,7 @@ bool StartSdlOnce(std::string* error) {
 void Present(benchmark::State& state, const char* path, int width, int height, Change change) {
     std::string error;
     setenv("VELMORA_PRESENT", path, 1);
-    if (!StartSdlOnce(&error) || !vplat::sdl::ReadPresentChoice(&error)) {
+    if (!StartSdlOnce(&error) || !vplat::player::ReadPresentChoice(&error)) {
         state.SkipWithError(("no display: " + error).c_str());
         return;
     }

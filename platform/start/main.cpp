@@ -12,25 +12,32 @@
 #include <velmora_platform.h>
 #include <windows.h>
 
-#include "../src/backend/backends.h"
-#include "../src/core/fault_list.h"
-#include "../src/backend/player.h"
-#include "options.h"
-#include "settings_file.h"
-#include "../src/backend/sdl/present_choice.h"
+#include "backend/driver.h"
+#include "backend/headless/script.h"
+#include "core/fault_list.h"
+#include "player/options.h"
+#include "player/present_choice.h"
+#include "player/settings.h"
+#include "player/settings_file.h"
 
 namespace {
 
-// VELMORA_VIDEO=headless runs without a window; sdl (or nothing) shows one.
-bool VideoChoice(bool* headless) {
+// VELMORA_VIDEO names a back end of this build: headless runs without a
+// window; sdl (or nothing) shows one.
+const vplat::backend::Driver* VideoChoice() {
     const char* value = getenv("VELMORA_VIDEO");
-    std::string video = value != nullptr ? value : "";
-    *headless = video == "headless";
-    if (video.empty() || video == "sdl" || *headless) {
-        return true;
+    std::string video = value != nullptr && *value != '\0' ? value : "sdl";
+    if (const vplat::backend::Driver* driver = vplat::backend::FindDriver(video)) {
+        return driver;
     }
-    fprintf(stderr, "velmora: VELMORA_VIDEO=%s: expected headless or sdl\n", video.c_str());
-    return false;
+    size_t count = 0;
+    const vplat::backend::Driver* const* drivers = vplat::backend::Drivers(&count);
+    std::string names;
+    for (size_t i = 0; i < count; ++i) {
+        names += std::string(i == 0 ? "" : i + 1 == count ? " or " : ", ") + drivers[i]->name;
+    }
+    fprintf(stderr, "velmora: VELMORA_VIDEO=%s: expected %s\n", video.c_str(), names.c_str());
+    return nullptr;
 }
 
 // Faults for scripted runs: every named call answers the given result. The
@@ -68,11 +75,11 @@ bool StartHeadless() {
 }
 
 // Settings file, then VELMORA_WINDOWED, then the command line: the later wins.
-vplat::backend::PlayerSettings ChooseSettings(const vplat::start::Options& options) {
-    vplat::backend::PlayerSettings settings;
-    std::string path = vplat::start::SettingsPath();
+vplat::player::Settings ChooseSettings(const vplat::player::Options& options) {
+    vplat::player::Settings settings;
+    std::string path = vplat::player::SettingsPath();
     std::string error;
-    if (!path.empty() && !vplat::start::ReadSettings(path, &settings, &error)) {
+    if (!path.empty() && !vplat::player::ReadSettings(path, &settings, &error)) {
         fprintf(stderr, "velmora: settings file %s ignored: %s\n", path.c_str(), error.c_str());
     }
     const char* windowed = getenv("VELMORA_WINDOWED");
@@ -95,42 +102,42 @@ vplat::backend::PlayerSettings ChooseSettings(const vplat::start::Options& optio
 }
 
 void SaveSettings() {
-    std::string path = vplat::start::SettingsPath();
+    std::string path = vplat::player::SettingsPath();
     std::string error;
     if (!path.empty() &&
-        !vplat::start::WriteSettings(path, vplat::sdl::CurrentPlayerSettings(), &error)) {
+        !vplat::player::WriteSettings(path, vplat::player::CurrentSettings(), &error)) {
         fprintf(stderr, "velmora: settings not saved to %s: %s\n", path.c_str(), error.c_str());
     }
 }
 
-bool StartWindowed(const vplat::start::Options& options) {
-    vplat::sdl::UsePlayerSettings(ChooseSettings(options));
+bool StartWindowed(const vplat::backend::Driver& driver, const vplat::player::Options& options) {
+    vplat::player::UseSettings(ChooseSettings(options));
     vplat::EchoDebugOutput(options.verbose);
     std::string error;
-    if (!vplat::sdl::Start(&error)) {
+    if (driver.start != nullptr && !driver.start(&error)) {
         fprintf(stderr,
                 "velmora: no display to show the game on (%s); to run without one, set "
                 "VELMORA_VIDEO=headless\n",
                 error.c_str());
         return false;
     }
-    vplat::SelectBackend(vplat::Backend::Sdl);
+    vplat::SelectBackend(driver.id);
     vplat::UseRealClock();
     return true;
 }
 
 // --help and --version answer and end the run; a bad option ends it with 2.
-bool ReadOptions(int argc, char** argv, vplat::start::Options* options, int* exitStatus) {
+bool ReadOptions(int argc, char** argv, vplat::player::Options* options, int* exitStatus) {
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     std::string error;
-    if (!vplat::start::ParseOptions(args, options, &error)) {
+    if (!vplat::player::ParseOptions(args, options, &error)) {
         fprintf(stderr, "velmora: %s (see 'velmora --help')\n", error.c_str());
         *exitStatus = 2;
         return false;
     }
     if (options->help || options->version) {
         std::string text =
-            options->help ? vplat::start::UsageText("velmora") : vplat::start::VersionText();
+            options->help ? vplat::player::UsageText("velmora") : vplat::player::VersionText();
         fputs(text.c_str(), stdout);
         *exitStatus = 0;
         return false;
@@ -153,7 +160,7 @@ std::string CommandLine(int argc, char** argv) {
 // mistyped value is caught where it is tried first, headless or not.
 bool PresentChoice() {
     std::string error;
-    if (!vplat::sdl::ReadPresentChoice(&error)) {
+    if (!vplat::player::ReadPresentChoice(&error)) {
         fprintf(stderr, "velmora: %s\n", error.c_str());
         return false;
     }
@@ -161,14 +168,17 @@ bool PresentChoice() {
 }
 
 int main(int argc, char** argv) {
-    vplat::start::Options options;
+    vplat::player::Options options;
     int exitStatus = 0;
     if (!ReadOptions(argc, argv, &options, &exitStatus)) {
         return exitStatus;
     }
-    bool headless = false;
-    if (!VideoChoice(&headless) || !PresentChoice() ||
-        !(headless ? StartHeadless() : StartWindowed(options))) {
+    const vplat::backend::Driver* driver = VideoChoice();
+    if (driver == nullptr || !PresentChoice()) {
+        return 2;
+    }
+    bool headless = driver->id == vplat::Backend::Headless;
+    if (!(headless ? StartHeadless() : StartWindowed(*driver, options))) {
         return 2;
     }
     // A long run would grow the journal without end; only tests read it.
@@ -176,8 +186,11 @@ int main(int argc, char** argv) {
     std::string commandLine = CommandLine(argc, argv);
     int result = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWDEFAULT);
     if (!headless) {
+        // Stopping closes the window, which keeps its last size and place.
+        if (driver->stop != nullptr) {
+            driver->stop();
+        }
         SaveSettings();
-        vplat::sdl::Stop();
     }
     // Whatever way the run ended, the game should have given every
     // DirectDraw object back; say so when it did not.

@@ -8,8 +8,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "../../platform/src/backend/convert.h"
-#include "../../platform/src/internal.h"
+#include "present/convert.h"
+#include "internal.h"
 
 namespace {
 
@@ -80,7 +80,7 @@ TEST(PaletteConversion, MatchesPerPixelLookupForEveryWidthAndPitch) {
                                   static_cast<BYTE>(i * 7), 0xEE};
     }
     uint32_t table[256];
-    vplat::backend::BuildXrgbTable(palette, table);
+    vplat::present::BuildXrgbTable(palette, table);
     EXPECT_EQ(0xFF000000u | (uint32_t{palette[10].peRed} << 16) |
                   (uint32_t{palette[10].peGreen} << 8) | palette[10].peBlue,
               table[10]);
@@ -91,8 +91,8 @@ TEST(PaletteConversion, MatchesPerPixelLookupForEveryWidthAndPitch) {
             source[i] = static_cast<uint8_t>(i * 31 + width);
         }
         std::vector<uint32_t> dest(destPitch / 4 * height, 0xDEADBEEF);
-        vplat::backend::ConvertToXrgb(source.data(), sourcePitch, width, height, table, dest.data(),
-                                      destPitch);
+        vplat::present::ConvertThroughTable(source.data(), sourcePitch, width, height, table,
+                                            dest.data(), destPitch);
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < destPitch / 4; ++x) {
                 uint32_t expected =

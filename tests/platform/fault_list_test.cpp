@@ -11,7 +11,7 @@
 #include <set>
 #include <sstream>
 
-#include "../../platform/src/core/fault_list.h"
+#include "core/fault_list.h"
 
 namespace {
 

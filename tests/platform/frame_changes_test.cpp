@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "../../platform/src/backend/changes.h"
-#include "../../platform/src/backend/scale.h"
-#include "../../platform/src/backend/viewport.h"
+#include "present/changes.h"
+#include "present/scale.h"
+#include "present/viewport.h"
 
 namespace {
 
-using vplat::backend::ChangedRect;
-using vplat::backend::KeptFrame;
+using vplat::present::ChangedRect;
+using vplat::present::KeptFrame;
 
 constexpr int kW = 640;
 constexpr int kH = 480;
@@ -55,7 +55,7 @@ std::string Describe(const std::vector<ChangedRect>& rects) {
 
 std::vector<ChangedRect> Take(KeptFrame& kept, const Picture& p) {
     std::vector<ChangedRect> changed;
-    vplat::backend::TakeChanges(kept, p.pixels.data(), p.width, p.height, p.pitch, p.palette,
+    vplat::present::TakeChanges(kept, p.pixels.data(), p.width, p.height, p.pitch, p.palette,
                                 &changed);
     return changed;
 }
@@ -73,7 +73,7 @@ TEST(FrameChanges, FirstFrameNewPaletteNewSizeAndForgottenScreenAreWhole) {
     p.palette[200].peGreen ^= 1;
     std::vector<ChangedRect> r = Take(kept, p);
     EXPECT_TRUE(IsWhole(r)) << "one palette entry changed gave " << Describe(r);
-    vplat::backend::ForgetKeptFrame(kept);
+    vplat::present::ForgetKeptFrame(kept);
     r = Take(kept, p);
     EXPECT_TRUE(IsWhole(r)) << "after the screen was forgotten: " << Describe(r);
     Picture narrow;
@@ -116,7 +116,7 @@ TEST(FrameChanges, RowsKnownToHoldTheSameCopyAreNotCompared) {
     }
     tags[300] = RowTag{};  // drawn over: nothing known
     std::vector<ChangedRect> changed;
-    vplat::backend::TakeChanges(kept, p.pixels.data(), kW, kH, p.pitch, p.palette, &changed,
+    vplat::present::TakeChanges(kept, p.pixels.data(), kW, kH, p.pitch, p.palette, &changed,
                                 tags.data());
     ASSERT_TRUE(IsWhole(changed)) << "first frame gave " << Describe(changed);
     // Rows 100 and 300 change. Row 100 claims the same copy as before, which
@@ -125,7 +125,7 @@ TEST(FrameChanges, RowsKnownToHoldTheSameCopyAreNotCompared) {
     p.at(6, 300) ^= 1;
     p.at(7, 200) ^= 1;
     tags[200] = RowTag{43, 0, 200};  // a new copy: compared
-    vplat::backend::TakeChanges(kept, p.pixels.data(), kW, kH, p.pitch, p.palette, &changed,
+    vplat::present::TakeChanges(kept, p.pixels.data(), kW, kH, p.pitch, p.palette, &changed,
                                 tags.data());
     EXPECT_EQ(Describe(changed), "[7,200 - 8,201) [6,300 - 7,301) ")
         << "expected rows 200 (a new copy) and 300 (unknown) only";
@@ -210,8 +210,8 @@ protected:
 
     void SetUp() override {
         out = GetParam();
-        view = vplat::backend::FitFrame(out.width, out.height);
-        vplat::backend::PrepareScaleMap(map, view, kW, kH);
+        view = vplat::present::FitFrame(out.width, out.height);
+        vplat::present::PrepareScaleMap(map, view, kW, kH);
         for (int i = 0; i < 256; ++i) {
             table[i] = 0x01000000u * static_cast<uint32_t>(i) + 0x10101u;
         }
@@ -222,13 +222,13 @@ protected:
     }
 
     void Convert(const Picture& p, ChangedRect area, std::vector<uint32_t>& dest) const {
-        vplat::backend::ConvertScaled(p.pixels.data(), p.pitch, area, map, table, dest.data(),
+        vplat::present::ConvertScaled(p.pixels.data(), p.pitch, area, map, table, dest.data(),
                                       out.width * 4);
     }
 
     Output out{};
-    vplat::backend::Viewport view{};
-    vplat::backend::ScaleMap map;
+    vplat::present::Viewport view{};
+    vplat::present::ScaleMap map;
     uint32_t table[256];
 };
 
@@ -297,7 +297,7 @@ TEST(FitFrame, PictureInsideTheOutputCentredWithItsShape) {
     const Output outputs[] = {{640, 480},  {1280, 960}, {1024, 768}, {1920, 1080},
                               {1366, 768}, {800, 1280}, {641, 481},  {3840, 2160}};
     for (const Output& o : outputs) {
-        vplat::backend::Viewport v = vplat::backend::FitFrame(o.width, o.height);
+        vplat::present::Viewport v = vplat::present::FitFrame(o.width, o.height);
         std::string where = std::to_string(o.width) + "x" + std::to_string(o.height) + " gave " +
                             std::to_string(v.width) + "x" + std::to_string(v.height) + " at " +
                             std::to_string(v.x) + "," + std::to_string(v.y);
@@ -310,7 +310,7 @@ TEST(FitFrame, PictureInsideTheOutputCentredWithItsShape) {
         EXPECT_LE(std::abs((o.height - v.height - v.y) - v.y), 1) << "not centred: " << where;
         EXPECT_LE(std::abs(v.width * 3 - v.height * 4), 4) << "shape not kept: " << where;
     }
-    vplat::backend::Viewport none = vplat::backend::FitFrame(0, 0);
+    vplat::present::Viewport none = vplat::present::FitFrame(0, 0);
     EXPECT_EQ(none.width * none.height, 0) << "an output of no size shows a picture";
 }
 

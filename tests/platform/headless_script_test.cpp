@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <fstream>
 
-#include "../../platform/src/backend/backends.h"
-#include "../../platform/src/backend/headless/script.h"
-#include "../../platform/src/internal.h"
+#include "backend/headless/script.h"
+#include "backend/headless/script.h"
+#include "internal.h"
 
 #include <ddraw.h>
 

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <string>
 
-#include "../../platform/src/backend/backends.h"
+#include "backend/headless/script.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <velmora_platform.h>
 
-#include "../../platform/src/internal.h"
+#include "internal.h"
 
 #include <windows.h>
 

@@ -4,11 +4,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "../../platform/src/backend/sdl/present_choice.h"
+#include "player/present_choice.h"
 
 namespace {
 
-using vplat::sdl::PresentPath;
+using vplat::player::PresentPath;
 
 TEST(PresentChoice, ReadsTheThreeWordsAndRefusesOthers) {
     const struct {
@@ -22,10 +22,10 @@ TEST(PresentChoice, ReadsTheThreeWordsAndRefusesOthers) {
     for (const auto& c : cases) {
         setenv("VELMORA_PRESENT", c.value, 1);
         std::string error;
-        bool accepted = vplat::sdl::ReadPresentChoice(&error);
+        bool accepted = vplat::player::ReadPresentChoice(&error);
         EXPECT_EQ(accepted, c.accepted) << "VELMORA_PRESENT=\"" << c.value << "\"";
         if (accepted) {
-            EXPECT_TRUE(vplat::sdl::PresentChoice() == c.path) << "VELMORA_PRESENT=" << c.value;
+            EXPECT_TRUE(vplat::player::PresentChoice() == c.path) << "VELMORA_PRESENT=" << c.value;
         } else {
             EXPECT_EQ(error, "VELMORA_PRESENT=" + std::string(c.value) +
                                  ": expected auto, surface or gpu");
@@ -50,7 +50,7 @@ TEST(PresentChoice, SoftwareRasterisersAreNoGpu) {
         {"opengles2", "AMD Radeon RX 580 (polaris10, LLVM 15.0.6, DRM 3.49)", false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(vplat::sdl::IsSoftwareRenderer(c.sdl, c.gl), c.software)
+        EXPECT_EQ(vplat::player::IsSoftwareRenderer(c.sdl, c.gl), c.software)
             << "renderer " << c.sdl << " on \"" << c.gl << "\"";
     }
 }

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "../../platform/src/backend/sdl/screenshot.h"
+#include "player/screenshot.h"
 #include "game.h"
 #include "game_test_support.h"
 
@@ -69,8 +69,8 @@ TEST_F(ScreenshotOfGame, HoldsTheSamePixelsAsTheHeadlessCapture) {
     std::string capture = velmora_test::TempDir() + "capture.png";
     ASSERT_TRUE(vplat::WritePng(frame, capture));
     std::string error;
-    std::string shot = vplat::backend::SaveScreenshot(frame, velmora_test::TempDir() + "shots",
-                                                      1700000000, &error);
+    std::string shot =
+        vplat::player::SaveScreenshot(frame, velmora_test::TempDir() + "shots", 1700000000, &error);
     ASSERT_FALSE(shot.empty()) << error;
 
     Decoded captured = ReadAsRgb(capture);
@@ -111,7 +111,7 @@ TEST(ScreenshotNames, SameSecondGetsTheNextNumber) {
     std::string error;
     std::vector<std::string> names;
     for (int i = 0; i < 3; ++i) {
-        std::string path = vplat::backend::SaveScreenshot(SmallFrame(), folder, 1700000000, &error);
+        std::string path = vplat::player::SaveScreenshot(SmallFrame(), folder, 1700000000, &error);
         ASSERT_FALSE(path.empty()) << error;
         names.push_back(path.substr(folder.size() + 1));
     }
@@ -124,7 +124,7 @@ TEST(ScreenshotFolder, AFolderThatCannotBeMadeIsReported) {
     std::string blocker = velmora_test::TempDir() + "not-a-folder";
     std::ofstream(blocker) << "x";
     std::string error;
-    EXPECT_EQ("", vplat::backend::SaveScreenshot(SmallFrame(), blocker + "/shots", 0, &error));
+    EXPECT_EQ("", vplat::player::SaveScreenshot(SmallFrame(), blocker + "/shots", 0, &error));
     EXPECT_NE(std::string::npos, error.find("cannot make")) << error;
 }
 
@@ -134,16 +134,16 @@ TEST(ScreenshotFolder, ChosenByVariableThenUserDirsThenPictures) {
     setenv("HOME", "/home/player", 1);
     setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     setenv("VELMORA_SCREENSHOT_DIR", "/shots/here", 1);
-    EXPECT_EQ("/shots/here", vplat::backend::ScreenshotFolder());
+    EXPECT_EQ("/shots/here", vplat::player::ScreenshotFolder());
     unsetenv("VELMORA_SCREENSHOT_DIR");
-    EXPECT_EQ("/home/player/Pictures/Velmora", vplat::backend::ScreenshotFolder())
+    EXPECT_EQ("/home/player/Pictures/Velmora", vplat::player::ScreenshotFolder())
         << "without user-dirs.dirs";
     std::ofstream(config + "/user-dirs.dirs")
         << "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
            "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n";
-    EXPECT_EQ("/home/player/Bilder/Velmora", vplat::backend::ScreenshotFolder());
+    EXPECT_EQ("/home/player/Bilder/Velmora", vplat::player::ScreenshotFolder());
     std::ofstream(config + "/user-dirs.dirs") << "XDG_PICTURES_DIR=\"/data/pics\"\n";
-    EXPECT_EQ("/data/pics/Velmora", vplat::backend::ScreenshotFolder());
+    EXPECT_EQ("/data/pics/Velmora", vplat::player::ScreenshotFolder());
 }
 
 }  // namespace

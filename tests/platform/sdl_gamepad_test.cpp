@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "../../platform/src/backend/backends.h"
+#include "backend/sdl/state.h"
 #include "game.h"
 #include "game_test_support.h"
 

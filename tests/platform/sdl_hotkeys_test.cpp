@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "../../platform/src/backend/backends.h"
-#include "../../platform/src/backend/player.h"
+#include "backend/sdl/state.h"
+#include "player/settings.h"
 
 namespace {
 
@@ -26,9 +26,9 @@ protected:
         std::string error;
         ASSERT_TRUE(vplat::sdl::Start(&error)) << error;
         vplat::SelectBackend(vplat::Backend::Sdl);
-        vplat::backend::PlayerSettings settings;
+        vplat::player::Settings settings;
         settings.fullscreen = false;
-        vplat::sdl::UsePlayerSettings(settings);
+        vplat::player::UseSettings(settings);
         vplat::sdl::TakeDisplay(nullptr, 640, 480);
     }
 
@@ -48,7 +48,7 @@ protected:
         vplat::sdl::PumpEvents();
     }
 
-    static bool FullScreen() { return vplat::sdl::CurrentPlayerSettings().fullscreen; }
+    static bool FullScreen() { return vplat::player::CurrentSettings().fullscreen; }
 
     static bool Down(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
 };

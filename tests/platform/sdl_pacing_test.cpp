@@ -6,8 +6,7 @@
 
 #include <SDL.h>
 
-#include "../../platform/src/backend/backends.h"
-#include "../../platform/src/backend/sdl/state.h"
+#include "backend/sdl/state.h"
 
 namespace {
 

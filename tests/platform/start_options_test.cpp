@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "../../platform/start/options.h"
+#include "player/options.h"
 
 namespace {
 
-using vplat::start::Options;
-using vplat::start::ParseOptions;
+using vplat::player::Options;
+using vplat::player::ParseOptions;
 
 std::string Summary(const Options& o) {
     std::string text;

@@ -10,15 +10,15 @@
 #include <ostream>
 #include <string>
 
-#include "../../platform/start/settings_file.h"
+#include "player/settings_file.h"
 
 namespace {
 
-using vplat::backend::PlayerSettings;
-using vplat::start::ReadSettings;
-using vplat::start::WriteSettings;
+using vplat::player::ReadSettings;
+using vplat::player::Settings;
+using vplat::player::WriteSettings;
 
-std::string Describe(const PlayerSettings& s) {
+std::string Describe(const Settings& s) {
     return std::string(s.fullscreen ? "full" : "window") +
            (s.integerScale ? " integer " : " fill ") + std::to_string(s.windowWidth) + "x" +
            std::to_string(s.windowHeight) +
@@ -33,7 +33,7 @@ std::string WriteText(const std::string& name, const std::string& text) {
 }
 
 TEST(SettingsFile, WrittenThenReadBack) {
-    PlayerSettings written;
+    Settings written;
     written.fullscreen = false;
     written.integerScale = false;
     written.windowWidth = 1280;
@@ -44,7 +44,7 @@ TEST(SettingsFile, WrittenThenReadBack) {
     std::string path = velmora_test::TempDir() + "new/folder/velmora.ini";
     std::string error;
     ASSERT_TRUE(WriteSettings(path, written, &error)) << error;
-    PlayerSettings read;
+    Settings read;
     ASSERT_TRUE(ReadSettings(path, &read, &error)) << error;
     EXPECT_EQ(Describe(written), Describe(read));
     struct stat status;
@@ -52,17 +52,17 @@ TEST(SettingsFile, WrittenThenReadBack) {
 }
 
 TEST(SettingsFile, MissingFileLeavesTheDefaults) {
-    PlayerSettings settings;
+    Settings settings;
     std::string error;
     EXPECT_TRUE(ReadSettings(velmora_test::TempDir() + "none.ini", &settings, &error)) << error;
-    EXPECT_EQ(Describe(PlayerSettings()), Describe(settings));
+    EXPECT_EQ(Describe(Settings()), Describe(settings));
 }
 
 TEST(SettingsFile, CommentsSectionsAndUnknownKeysAreSkipped) {
     std::string path = WriteText("skips.ini",
                                  "# mine\r\n[window]\r\n; old\r\n  fullscreen = no \r\n"
                                  "colour=blue\r\nwidth=800\r\nheight=600\r\nx=5\r\n");
-    PlayerSettings settings;
+    Settings settings;
     std::string error;
     ASSERT_TRUE(ReadSettings(path, &settings, &error)) << error;
     // x without y is no place.
@@ -84,10 +84,10 @@ class DamagedSettings : public testing::TestWithParam<DamagedCase> {};
 
 TEST_P(DamagedSettings, AreIgnoredWhole) {
     std::string path = WriteText(std::string(GetParam().name) + ".ini", GetParam().text);
-    PlayerSettings settings;
+    Settings settings;
     std::string error;
     EXPECT_FALSE(ReadSettings(path, &settings, &error)) << "accepted: " << Describe(settings);
-    EXPECT_EQ(Describe(PlayerSettings()), Describe(settings)) << "partly applied";
+    EXPECT_EQ(Describe(Settings()), Describe(settings)) << "partly applied";
     EXPECT_EQ(GetParam().expectedError, error);
 }
 
@@ -112,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(Files, DamagedSettings, testing::ValuesIn(kDamaged),
 TEST(SettingsFile, AFolderInItsPlaceIsRefused) {
     std::string path = velmora_test::TempDir() + "folder.ini";
     mkdir(path.c_str(), 0700);
-    PlayerSettings settings;
+    Settings settings;
     std::string error;
     EXPECT_FALSE(ReadSettings(path, &settings, &error));
     EXPECT_EQ("not a regular file", error);
@@ -121,21 +121,21 @@ TEST(SettingsFile, AFolderInItsPlaceIsRefused) {
 TEST(SettingsFile, AnUnwritableFolderIsReportedNotCrashed) {
     std::string blocker = WriteText("blocker", "a file where a folder should be");
     std::string error;
-    EXPECT_FALSE(WriteSettings(blocker + "/velmora/velmora.ini", PlayerSettings(), &error));
+    EXPECT_FALSE(WriteSettings(blocker + "/velmora/velmora.ini", Settings(), &error));
     EXPECT_NE(std::string::npos, error.find("cannot make its folder")) << error;
 }
 
 TEST(SettingsPath, FollowsXdgConfigHomeThenHome) {
     setenv("XDG_CONFIG_HOME", "/cfg", 1);
     setenv("HOME", "/home/p", 1);
-    EXPECT_EQ("/cfg/velmora/velmora.ini", vplat::start::SettingsPath());
+    EXPECT_EQ("/cfg/velmora/velmora.ini", vplat::player::SettingsPath());
     // A relative XDG_CONFIG_HOME is invalid by the XDG rules.
     setenv("XDG_CONFIG_HOME", "cfg", 1);
-    EXPECT_EQ("/home/p/.config/velmora/velmora.ini", vplat::start::SettingsPath());
+    EXPECT_EQ("/home/p/.config/velmora/velmora.ini", vplat::player::SettingsPath());
     unsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ("/home/p/.config/velmora/velmora.ini", vplat::start::SettingsPath());
+    EXPECT_EQ("/home/p/.config/velmora/velmora.ini", vplat::player::SettingsPath());
     unsetenv("HOME");
-    EXPECT_EQ("", vplat::start::SettingsPath());
+    EXPECT_EQ("", vplat::player::SettingsPath());
 }
 
 }  // namespace

@@ -5,13 +5,13 @@
 #include <ostream>
 #include <string>
 
-#include "../../platform/src/backend/viewport.h"
+#include "present/viewport.h"
 
 namespace {
 
-using vplat::backend::FitFrame;
-using vplat::backend::SetIntegerScale;
-using vplat::backend::Viewport;
+using vplat::present::FitFrame;
+using vplat::present::SetIntegerScale;
+using vplat::present::Viewport;
 
 struct FitCase {
     const char* name;

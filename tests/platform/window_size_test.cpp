@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "../../platform/src/backend/window_size.h"
+#include "player/window_size.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ class FirstWindowOn : public testing::TestWithParam<SizeCase> {};
 
 TEST_P(FirstWindowOn, Desktop) {
     const SizeCase& c = GetParam();
-    vplat::backend::WindowSize size = vplat::backend::FirstWindowSize(c.areaWidth, c.areaHeight);
+    vplat::player::WindowSize size = vplat::player::FirstWindowSize(c.areaWidth, c.areaHeight);
     EXPECT_EQ(std::to_string(c.width) + "x" + std::to_string(c.height),
               std::to_string(size.width) + "x" + std::to_string(size.height))
         << "usable area " << c.areaWidth << "x" << c.areaHeight;

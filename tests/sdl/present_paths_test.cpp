@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "backend/backends.h"
 #include "backend/sdl/state.h"
-#include "backend/viewport.h"
+#include "backend/sdl/state.h"
+#include "present/viewport.h"
 #include "window_readback.h"
 #include "xvfb.h"
 
@@ -83,7 +83,7 @@ std::vector<uint32_t> ShowAndRead(const char* path, const Output& out, std::stri
                                   int secondWidth = kW, int secondHeight = kH) {
     setenv("VELMORA_PRESENT", path, 1);
     setenv("VELMORA_WINDOWED", "1", 1);
-    if (!vplat::sdl::ReadPresentChoice(error)) {
+    if (!vplat::player::ReadPresentChoice(error)) {
         return {};
     }
     vplat::sdl::TakeDisplay(nullptr, kW, kH);
@@ -164,9 +164,9 @@ protected:
         if (startError != nullptr) {
             GTEST_SKIP() << "no X server: " << *startError;
         }
-        vplat::backend::SetIntegerScale(false);
+        vplat::present::SetIntegerScale(false);
     }
-    void TearDown() override { vplat::backend::SetIntegerScale(true); }
+    void TearDown() override { vplat::present::SetIntegerScale(true); }
 
     static velmora_test::Xvfb* server;
     static std::string* startError;
@@ -177,7 +177,7 @@ std::string* PresentPaths::startError = nullptr;
 
 TEST_P(PresentPaths, SurfaceAndGpuShowTheSamePixels) {
     const Output& out = GetParam();
-    vplat::backend::SetIntegerScale(out.integerScale);
+    vplat::present::SetIntegerScale(out.integerScale);
     std::string error;
     std::vector<uint32_t> surface = ShowAndRead("surface", out, &error);
     ASSERT_FALSE(surface.empty()) << "surface path: " << error
@@ -190,12 +190,12 @@ TEST_P(PresentPaths, SurfaceAndGpuShowTheSamePixels) {
 
 TEST_P(PresentPaths, SurfaceShowsTheFrameUnderEachPixelCentre) {
     const Output& out = GetParam();
-    vplat::backend::SetIntegerScale(out.integerScale);
+    vplat::present::SetIntegerScale(out.integerScale);
     std::string error;
     std::vector<uint32_t> surface = ShowAndRead("surface", out, &error);
     ASSERT_FALSE(surface.empty()) << "surface path: " << error;
     Frame second = SecondFrame();
-    vplat::backend::Viewport v = vplat::backend::FitFrame(out.width, out.height);
+    vplat::present::Viewport v = vplat::present::FitFrame(out.width, out.height);
     std::vector<uint32_t> expected(surface.size(), 0);
     for (int y = v.y; y < v.y + v.height; ++y) {
         for (int x = v.x; x < v.x + v.width; ++x) {
@@ -227,12 +227,12 @@ TEST_F(PresentPaths, AFrameOfAnotherSizeIsShownWholeByBothPaths) {
 TEST_F(PresentPaths, AutoTakesTheSurfacePathWithoutAGpu) {
     setenv("VELMORA_PRESENT", "auto", 1);
     std::string error;
-    ASSERT_TRUE(vplat::sdl::ReadPresentChoice(&error)) << error;
+    ASSERT_TRUE(vplat::player::ReadPresentChoice(&error)) << error;
     vplat::sdl::TakeDisplay(nullptr, kW, kH);
-    vplat::sdl::PresentPath chosen = vplat::sdl::TheScreen().path;
+    vplat::player::PresentPath chosen = vplat::sdl::TheScreen().path;
     vplat::sdl::ReleaseDisplay();
-    EXPECT_TRUE(chosen == vplat::sdl::PresentPath::Surface)
-        << "auto chose the " << (chosen == vplat::sdl::PresentPath::Gpu ? "gpu" : "auto")
+    EXPECT_TRUE(chosen == vplat::player::PresentPath::Surface)
+        << "auto chose the " << (chosen == vplat::player::PresentPath::Gpu ? "gpu" : "auto")
         << " path on Xvfb, expected surface";
 }
 

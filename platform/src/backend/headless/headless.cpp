@@ -5,9 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "backend/backends.h"
+#include "backend/driver.h"
 #include "backend/headless/script.h"
 #include "kernel/kernel.h"
+#include "present/kept_frame.h"
 
 namespace vplat::headless {
 namespace {
@@ -42,7 +43,7 @@ Run& State() {
 // Asked on every poll of the message queue: the count alone, not a copy of
 // the frame.
 uint64_t FramesPresented() {
-    return backend::KeptFrameView().number;
+    return present::KeptFrameView().number;
 }
 
 [[noreturn]] void Stall(const Run& run) {
@@ -185,16 +186,16 @@ void OnMessagePoll(bool) {
     }
 }
 
-void OnPresent() {
+// The frame is kept, since the script or a test may read it back.
+void Present(const uint8_t* pixels, int width, int height, int pitch, const PALETTEENTRY* palette) {
+    present::KeepFrame(pixels, width, height, pitch, palette);
     Run& run = State();
     run.stalledPolls = 0;
     if (run.captureWanted) {
         run.captureWanted = false;
-        WriteCapture(backend::KeptFrameView());
+        WriteCapture(present::KeptFrameView());
     }
 }
-
-void OnSleep(DWORD) {}
 
 void ShowMessageBox(const std::string& text, const std::string& caption) {
     backend::PrintMessageBoxLine(text, caption);
@@ -203,5 +204,18 @@ void ShowMessageBox(const std::string& text, const std::string& caption) {
 void Reset() {
     State() = Run();
 }
+
+// The null driver: no window, nothing to pump or pace; frames are kept for
+// reading back, message boxes leave their line and return at once.
+const backend::Driver kDriver = [] {
+    backend::Driver driver = {};
+    driver.name = "headless";
+    driver.id = Backend::Headless;
+    driver.reset = Reset;
+    driver.onMessagePoll = OnMessagePoll;
+    driver.present = Present;
+    driver.showMessageBox = ShowMessageBox;
+    return driver;
+}();
 
 }  // namespace vplat::headless

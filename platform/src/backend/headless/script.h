@@ -27,5 +27,8 @@ bool ParseScript(const std::string& text, const std::string& fileName, std::vect
 int KeyCode(const std::string& name);
 // Runs `events` from now on (from the message polls), as a loaded script.
 void UseScript(const std::vector<Event>& events, const std::string& fileName);
+// Reads and checks a script file and runs it. On a fault, *error names the
+// file and line.
+bool LoadScript(const std::string& path, std::string* error);
 
 }  // namespace vplat::headless

@@ -2,7 +2,7 @@
 // virtual-key codes, the close button, minimising and restoring. The
 // player's own keys (full screen, screenshot) are answered here and never
 // reach the game.
-#include "backend/backends.h"
+#include "backend/driver.h"
 #include "backend/sdl/input.h"
 #include "backend/sdl/player_window.h"
 #include "backend/sdl/state.h"

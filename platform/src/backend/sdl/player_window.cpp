@@ -6,26 +6,15 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "backend/player.h"
+#include "player/settings.h"
 #include "backend/sdl/state.h"
-#include "backend/viewport.h"
-#include "backend/window_size.h"
+#include "player/window_size.h"
 
 namespace vplat::sdl {
 namespace {
 
-bool g_given = false;
-backend::PlayerSettings g_settings;
-
-// Without settings from the start-up (benchmarks open the window directly),
-// the environment alone decides.
-backend::PlayerSettings& Settings() {
-    if (!g_given) {
-        const char* windowed = getenv("VELMORA_WINDOWED");
-        g_settings.fullscreen = windowed == nullptr || strcmp(windowed, "1") != 0;
-        g_given = true;
-    }
-    return g_settings;
+player::Settings& Settings() {
+    return player::CurrentSettings();
 }
 
 int DisplayOf(SDL_Window* window) {
@@ -49,9 +38,9 @@ bool Inside(const SDL_Rect& inner, const SDL_Rect& outer) {
 // The window's rectangle when not full screen: the remembered one when it
 // still fits a display, else the first size centred on the usable area.
 SDL_Rect WindowPlace(int display) {
-    const backend::PlayerSettings& settings = Settings();
+    const player::Settings& settings = Settings();
     SDL_Rect area = UsableArea(display);
-    backend::WindowSize first = backend::FirstWindowSize(area.w, area.h);
+    player::WindowSize first = player::FirstWindowSize(area.w, area.h);
     int width = settings.windowWidth > 0 ? settings.windowWidth : first.width;
     int height = settings.windowHeight > 0 ? settings.windowHeight : first.height;
     if (width > area.w || height > area.h) {
@@ -72,24 +61,13 @@ SDL_Rect WindowPlace(int display) {
 }
 
 void KeepWindowRect(SDL_Window* window) {
-    backend::PlayerSettings& settings = Settings();
+    player::Settings& settings = Settings();
     SDL_GetWindowSize(window, &settings.windowWidth, &settings.windowHeight);
     SDL_GetWindowPosition(window, &settings.windowX, &settings.windowY);
     settings.windowPlaced = true;
 }
 
 }  // namespace
-
-void UsePlayerSettings(const backend::PlayerSettings& settings) {
-    g_settings = settings;
-    g_given = true;
-    backend::SetIntegerScale(settings.integerScale);
-}
-
-backend::PlayerSettings CurrentPlayerSettings() {
-    RememberWindow();
-    return Settings();
-}
 
 WindowPlan PlanWindow(int, int) {
     WindowPlan plan;

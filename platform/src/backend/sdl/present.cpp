@@ -4,10 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "backend/backends.h"
-#include "backend/convert.h"
+#include "backend/driver.h"
 #include "backend/sdl/state.h"
-#include "backend/viewport.h"
+#include "present/viewport.h"
 
 namespace vplat::sdl {
 namespace {
@@ -32,22 +31,12 @@ bool EnsureTexture(Screen& screen, int width, int height) {
     return true;
 }
 
-void UpdateTable(Screen& screen, const PALETTEENTRY* palette) {
-    if (screen.tableValid &&
-        memcmp(screen.tablePalette, palette, sizeof screen.tablePalette) == 0) {
-        return;
-    }
-    memcpy(screen.tablePalette, palette, sizeof screen.tablePalette);
-    backend::BuildXrgbTable(palette, screen.table);
-    screen.tableValid = true;
-}
-
 // Asked anew each frame: full-screen windows change size after they open.
 SDL_Rect Letterbox(SDL_Renderer* renderer) {
     int outWidth = 0;
     int outHeight = 0;
     SDL_GetRendererOutputSize(renderer, &outWidth, &outHeight);
-    backend::Viewport shown = backend::FitFrame(outWidth, outHeight);
+    present::Viewport shown = present::FitFrame(outWidth, outHeight);
     return SDL_Rect{shown.x, shown.y, shown.width, shown.height};
 }
 
@@ -66,14 +55,14 @@ void PresentThroughRenderer(Screen& screen, const uint8_t* pixels, int width, in
     if (screen.renderer == nullptr || !EnsureTexture(screen, width, height)) {
         return;
     }
-    UpdateTable(screen, palette);
+    present::UpdatePaletteTable(screen.rendererTable, palette);
     void* texturePixels = nullptr;
     int texturePitch = 0;
     if (SDL_LockTexture(screen.texture, nullptr, &texturePixels, &texturePitch) != 0) {
         return;
     }
-    backend::ConvertToXrgb(pixels, pitch, width, height, screen.table,
-                           static_cast<uint32_t*>(texturePixels), texturePitch);
+    present::ConvertThroughTable(pixels, pitch, width, height, screen.rendererTable.pixels,
+                                 static_cast<uint32_t*>(texturePixels), texturePitch);
     SDL_UnlockTexture(screen.texture);
     SDL_SetRenderDrawColor(screen.renderer, 0, 0, 0, 255);
     SDL_RenderClear(screen.renderer);

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "backend/sdl/state.h"
-#include "backend/viewport.h"
+#include "present/viewport.h"
 
 namespace vplat::sdl {
 namespace {
@@ -27,19 +27,17 @@ bool SurfaceChanged(Screen& screen, SDL_Surface* surface) {
 void UpdateSurfaceTable(Screen& screen, const SDL_PixelFormat* format,
                         const PALETTEENTRY* palette) {
     for (int i = 0; i < 256; ++i) {
-        screen.table[i] =
+        screen.surfaceTable[i] =
             SDL_MapRGB(format, palette[i].peRed, palette[i].peGreen, palette[i].peBlue);
     }
-    memcpy(screen.tablePalette, palette, sizeof screen.tablePalette);
-    screen.tableValid = false;  // not the renderer's table
 }
 
 void DrawChanges(Screen& screen, SDL_Surface* surface, const uint8_t* pixels, int pitch) {
     screen.sent.clear();
     auto* dest = static_cast<uint32_t*>(surface->pixels);
-    for (const backend::ChangedRect& area : screen.changed) {
-        backend::OutputRect drawn = backend::ConvertScaled(pixels, pitch, area, screen.scale,
-                                                           screen.table, dest, surface->pitch);
+    for (const present::ChangedRect& area : screen.changed) {
+        present::OutputRect drawn = present::ConvertScaled(
+            pixels, pitch, area, screen.scale, screen.surfaceTable, dest, surface->pitch);
         if (drawn.right > drawn.left && drawn.bottom > drawn.top) {
             screen.sent.push_back(SDL_Rect{drawn.left, drawn.top, drawn.right - drawn.left,
                                            drawn.bottom - drawn.top});
@@ -57,13 +55,13 @@ bool PresentToSurface(Screen& screen, const uint8_t* pixels, int width, int heig
     }
     bool whole = SurfaceChanged(screen, surface);
     if (whole) {
-        backend::ForgetKeptFrame(screen.kept);
+        present::ForgetKeptFrame(screen.kept);
     }
     // Rebuilt only when the output or the frame's size changed: a map for
     // another frame size would read outside this one's rows.
-    backend::PrepareScaleMap(screen.scale, backend::FitFrame(surface->w, surface->h), width,
+    present::PrepareScaleMap(screen.scale, present::FitFrame(surface->w, surface->h), width,
                              height);
-    backend::TakeChanges(screen.kept, pixels, width, height, pitch, palette, &screen.changed,
+    present::TakeChanges(screen.kept, pixels, width, height, pitch, palette, &screen.changed,
                          internal::PresentedRowTags());
     if (screen.changed.empty()) {
         return true;

@@ -4,8 +4,8 @@
 #include <ctime>
 #include <string>
 
-#include "backend/backends.h"
-#include "backend/sdl/screenshot.h"
+#include "backend/driver.h"
+#include "player/screenshot.h"
 #include "backend/sdl/input.h"
 
 namespace vplat::sdl {
@@ -27,7 +27,7 @@ void SaveScreenshot(const Frame& frame) {
     g_screenshotWanted = false;
     std::string error;
     std::string path =
-        backend::SaveScreenshot(frame, backend::ScreenshotFolder(), time(nullptr), &error);
+        player::SaveScreenshot(frame, player::ScreenshotFolder(), time(nullptr), &error);
     if (path.empty()) {
         fprintf(stderr, "velmora: no screenshot: %s\n", error.c_str());
     } else {

@@ -7,12 +7,36 @@
 #include <string>
 #include <vector>
 
-#include "backend/changes.h"
-#include "backend/scale.h"
-#include "backend/sdl/present_choice.h"
+#include "present/changes.h"
+#include "present/convert.h"
+#include "present/scale.h"
+#include "player/present_choice.h"
 #include "internal.h"
 
 namespace vplat::sdl {
+
+using player::PresentPath;
+
+// The driver's operations (driver.cpp lists them in its table).
+// Starts SDL's video; false (with the reason in *error) where there is no display.
+bool Start(std::string* error);
+void Stop();
+void PumpEvents();
+void ShowMessageBox(const std::string& text, const std::string& caption);
+void Present(const uint8_t* pixels, int width, int height, int pitch, const PALETTEENTRY* palette);
+void TakeDisplay(HWND window, int width, int height);
+void ShowCursorImage(bool visible);
+void ReleaseDisplay();
+// Sleeps for a real-clock Sleep up to the end of the presented frame's
+// period; false when no present is waiting to be paced.
+bool SleepPaced(DWORD milliseconds);
+// Print Screen was pressed: the next presented frame is to be written.
+bool ScreenshotWanted();
+void SaveScreenshot(const Frame& frame);
+
+// Asks the window which cursor to show, as the system does when the mouse
+// moves over it (WM_SETCURSOR; the class's arrow when the window leaves it).
+void AskForCursor();
 
 struct Screen {
     bool started = false;
@@ -24,18 +48,18 @@ struct Screen {
     int textureHeight = 0;
     bool fullscreen = false;
     bool minimised = false;
-    // The palette the table was built from; rebuilt only when it changes.
-    PALETTEENTRY tablePalette[256] = {};
-    bool tableValid = false;
-    uint32_t table[256] = {};
+    // The GPU path's table, XRGB as its streaming texture holds it.
+    present::PaletteTable rendererTable{present::BuildXrgbTable};
+    // The surface path's table, in the window surface's own pixel format.
+    uint32_t surfaceTable[256] = {};
     // The surface path: what the window shows, so that only changes are sent.
     SDL_Surface* surface = nullptr;  // the window surface the kept frame is on
     int surfaceWidth = 0;
     int surfaceHeight = 0;
     bool repaintAll = true;  // the window lost its contents (exposed, restored)
-    backend::KeptFrame kept;
-    backend::ScaleMap scale;
-    std::vector<backend::ChangedRect> changed;
+    present::KeptFrame kept;
+    present::ScaleMap scale;
+    std::vector<present::ChangedRect> changed;
     std::vector<SDL_Rect> sent;
 };
 

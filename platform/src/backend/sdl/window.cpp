@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "backend/backends.h"
+#include "backend/driver.h"
 #include "backend/sdl/input.h"
 #include "backend/sdl/player_window.h"
 #include "backend/sdl/state.h"
@@ -17,7 +17,7 @@ void OpenWindow(HWND owner, int width, int height) {
     screen.fullscreen = plan.fullscreen;
     SDL_Rect place = plan.place;
     Uint32 flags = plan.flags;
-    screen.path = ResolvePresentPath(PresentChoice());
+    screen.path = ResolvePresentPath(player::PresentChoice());
     std::string title = internal::WindowTitle(owner);
     screen.window = SDL_CreateWindow(title.c_str(), place.x, place.y, place.w, place.h, flags);
     if (screen.window == nullptr) {

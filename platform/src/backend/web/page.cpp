@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "backend/driver.h"
 #include "backend/web/web.h"
 
 EM_JS(void, velmora_page_message_box, (const char* text, const char* caption),
@@ -25,8 +26,9 @@ void ShowCursorImage(bool visible) {
     velmora_page_show_cursor(visible ? 1 : 0);
 }
 
-void TakeDisplay(int width, int height) {
+void TakeDisplay(HWND, int width, int height) {
     velmora_page_display(1, width, height);
+    ForgetCanvas();
 }
 
 void ReleaseDisplay() {
@@ -41,5 +43,23 @@ void Reset() {
     ResetEvents();
     ResetScreen();
 }
+
+// The page is the only screen this build has: frames go onto its canvas, the
+// page's own events are pumped, and each frame waits for the browser's next
+// animation frame.
+const backend::Driver kDriver = [] {
+    backend::Driver driver = {};
+    driver.name = "web";
+    driver.id = Backend::Web;
+    driver.reset = Reset;
+    driver.pumpEvents = PumpEvents;
+    driver.onSleep = PaceAfterSleep;
+    driver.present = Present;
+    driver.showMessageBox = ShowMessageBox;
+    driver.showCursor = ShowCursorImage;
+    driver.takeDisplay = TakeDisplay;
+    driver.releaseDisplay = ReleaseDisplay;
+    return driver;
+}();
 
 }  // namespace vplat::web

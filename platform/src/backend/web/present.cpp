@@ -1,25 +1,28 @@
-// Frames onto the page's canvas: 8-bit indices through the palette into RGBA
-// bytes, which the page puts on the canvas as they are.
+// Frames onto the page's canvas: only the rows that changed since the frame
+// the canvas shows are converted through the palette into RGBA bytes and put
+// on the canvas, as the window's surface path does natively.
 #include <emscripten.h>
 
-#include <cstring>
 #include <vector>
 
 #include "backend/web/web.h"
+#include "present/changes.h"
+#include "present/convert.h"
 
-EM_JS(void, velmora_page_present, (const uint8_t* rgba, int width, int height),
-      { VelmoraPage.present(HEAPU8, rgba, width, height); });
+EM_JS(void, velmora_page_draw,
+      (const uint8_t* rgba, int width, int height, int left, int top, int right, int bottom),
+      { VelmoraPage.draw(HEAPU8, rgba, width, height, left, top, right, bottom); });
+EM_JS(void, velmora_page_presented, (), { VelmoraPage.presented(); });
 EM_ASYNC_JS(void, velmora_page_wait_for_frame, (), { await VelmoraPage.waitForFrame(); });
 
 namespace vplat::web {
 namespace {
 
 struct Screen {
-    std::vector<uint32_t> rgba;
-    // The palette the table was built from; rebuilt only when it changes.
-    PALETTEENTRY tablePalette[256] = {};
-    bool tableValid = false;
-    uint32_t table[256] = {};
+    std::vector<uint32_t> rgba;  // the canvas's image, the frame's size
+    present::PaletteTable table{present::BuildRgbaTable};
+    present::KeptFrame kept;
+    std::vector<present::ChangedRect> changed;
     bool presentedSinceSleep = false;
 };
 
@@ -28,40 +31,40 @@ Screen& TheScreen() {
     return screen;
 }
 
-}  // namespace
-
-void BuildRgbaTable(const PALETTEENTRY* palette, uint32_t* table) {
-    // Canvas bytes are red, green, blue, alpha in memory order: on a
-    // little-endian machine (WebAssembly is one) red is the low byte.
-    for (int i = 0; i < 256; ++i) {
-        table[i] = 0xFF000000u | (uint32_t{palette[i].peBlue} << 16) |
-                   (uint32_t{palette[i].peGreen} << 8) | palette[i].peRed;
-    }
+void Draw(Screen& screen, const uint8_t* pixels, int width, int height, int pitch,
+          const present::ChangedRect& area) {
+    const uint8_t* source = pixels + static_cast<ptrdiff_t>(area.top) * pitch + area.left;
+    uint32_t* dest = screen.rgba.data() + static_cast<size_t>(area.top) * width + area.left;
+    present::ConvertThroughTable(source, pitch, area.right - area.left, area.bottom - area.top,
+                                 screen.table.pixels, dest, width * 4);
+    velmora_page_draw(reinterpret_cast<const uint8_t*>(screen.rgba.data()), width, height,
+                      area.left, area.top, area.right, area.bottom);
 }
+
+}  // namespace
 
 void Present(const uint8_t* pixels, int width, int height, int pitch, const PALETTEENTRY* palette) {
     Screen& screen = TheScreen();
-    if (!screen.tableValid || memcmp(screen.tablePalette, palette, sizeof screen.tablePalette)) {
-        BuildRgbaTable(palette, screen.table);
-        memcpy(screen.tablePalette, palette, sizeof screen.tablePalette);
-        screen.tableValid = true;
-    }
     screen.rgba.resize(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* in = pixels + static_cast<ptrdiff_t>(y) * pitch;
-        uint32_t* out = screen.rgba.data() + static_cast<size_t>(y) * width;
-        for (int x = 0; x < width; ++x) {
-            out[x] = screen.table[in[x]];
-        }
+    present::UpdatePaletteTable(screen.table, palette);
+    present::TakeChanges(screen.kept, pixels, width, height, pitch, palette, &screen.changed,
+                         internal::PresentedRowTags());
+    for (const present::ChangedRect& area : screen.changed) {
+        Draw(screen, pixels, width, height, pitch, area);
     }
-    velmora_page_present(reinterpret_cast<const uint8_t*>(screen.rgba.data()), width, height);
+    velmora_page_presented();
     screen.presentedSinceSleep = true;
+}
+
+// The canvas was made anew (cleared): the next frame is drawn whole.
+void ForgetCanvas() {
+    present::ForgetKeptFrame(TheScreen().kept);
 }
 
 // The game sleeps after each frame; the next frame waits for the browser's
 // next animation frame, so the game runs at the display's rate and the page
 // draws and takes input in between.
-void PaceAfterSleep() {
+void PaceAfterSleep(DWORD) {
     Screen& screen = TheScreen();
     if (screen.presentedSinceSleep) {
         screen.presentedSinceSleep = false;

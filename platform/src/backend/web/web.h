@@ -14,18 +14,17 @@ namespace vplat::web {
 void PumpEvents();
 void Present(const uint8_t* pixels, int width, int height, int pitch, const PALETTEENTRY* palette);
 // After a frame: waits for the browser's next animation frame.
-void PaceAfterSleep();
+void PaceAfterSleep(DWORD milliseconds);
 void ShowMessageBox(const std::string& text, const std::string& caption);
 void ShowCursorImage(bool visible);
-void TakeDisplay(int width, int height);
+void TakeDisplay(HWND window, int width, int height);
+// The canvas was made anew (cleared): the next frame is drawn whole.
+void ForgetCanvas();
 void ReleaseDisplay();
 // WinMain has returned: the page says so and offers to start again.
 void GameEnded(int exitStatus);
 void Reset();
 void ResetEvents();
 void ResetScreen();
-
-// The table a frame goes through: palette index to the canvas's RGBA bytes.
-void BuildRgbaTable(const PALETTEENTRY* palette, uint32_t* table);
 
 }  // namespace vplat::web

@@ -166,12 +166,18 @@ var VelmoraPage = (function () {
       });
     },
 
-    present(heap, address, width, height) {
+    // Rows top to bottom of the frame's RGBA bytes at `address` are new;
+    // only the changed rectangle goes onto the canvas.
+    draw(heap, address, width, height, left, top, right, bottom) {
       if (image === null || image.width !== width || image.height !== height) {
         image = context.createImageData(width, height);
       }
-      image.data.set(heap.subarray(address, address + width * height * 4));
-      context.putImageData(image, 0, 0);
+      const start = address + top * width * 4;
+      image.data.set(heap.subarray(start, address + bottom * width * 4), top * width * 4);
+      context.putImageData(image, 0, 0, left, top, right - left, bottom - top);
+    },
+
+    presented() {
       state.frames += 1;
       if (state.firstFrameMs === null) {
         state.firstFrameMs = performance.now();

@@ -1,12 +1,12 @@
 // The scaling rule: whole multiples keep every stroke the same width; a
 // fractional scale (2.25 at 1920 x 1080) makes some game pixels a screen
 // pixel wider than their neighbours.
-#include "backend/viewport.h"
+#include "present/viewport.h"
 
 #include <algorithm>
 #include <cstdint>
 
-namespace vplat::backend {
+namespace vplat::present {
 namespace {
 
 constexpr int kFrameWidth = 640;
@@ -47,4 +47,4 @@ Viewport FitFrame(int outputWidth, int outputHeight) {
     return Filled(outputWidth, outputHeight);
 }
 
-}  // namespace vplat::backend
+}  // namespace vplat::present

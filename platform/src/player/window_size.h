@@ -1,7 +1,7 @@
 // The first size of the game's window on a desktop.
 #pragma once
 
-namespace vplat::backend {
+namespace vplat::player {
 
 struct WindowSize {
     int width;
@@ -12,4 +12,4 @@ struct WindowSize {
 // smaller than that, the largest 4:3 size that fits.
 WindowSize FirstWindowSize(int areaWidth, int areaHeight);
 
-}  // namespace vplat::backend
+}  // namespace vplat::player

@@ -1,10 +1,10 @@
 // Parsing the command line: long options, `--scale N` or `--scale=N`, `--`
 // ends the options. The game takes no file or other argument.
-#include "options.h"
+#include "player/options.h"
 
 #include <cstdlib>
 
-namespace vplat::start {
+namespace vplat::player {
 namespace {
 
 bool ParseScale(const std::string& text, int* scale) {
@@ -106,4 +106,4 @@ std::string VersionText() {
     return "velmora " VELMORA_VERSION "\n";
 }
 
-}  // namespace vplat::start
+}  // namespace vplat::player

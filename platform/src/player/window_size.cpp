@@ -1,10 +1,10 @@
 // A window of whole multiples shows the frame without black bars under the
 // default integer scaling, and never reaches past the usable desktop.
-#include "backend/window_size.h"
+#include "player/window_size.h"
 
 #include <algorithm>
 
-namespace vplat::backend {
+namespace vplat::player {
 
 WindowSize FirstWindowSize(int areaWidth, int areaHeight) {
     int whole = std::min(areaWidth / 640, areaHeight / 480);
@@ -16,4 +16,4 @@ WindowSize FirstWindowSize(int areaWidth, int areaHeight) {
     return WindowSize{4 * steps, 3 * steps};
 }
 
-}  // namespace vplat::backend
+}  // namespace vplat::player

@@ -1,10 +1,10 @@
-#include "backend/scale.h"
+#include "present/scale.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
 
-namespace vplat::backend {
+namespace vplat::present {
 namespace {
 
 // The frame pixel under the centre of output pixel `at` of `shown`: what a
@@ -83,4 +83,4 @@ OutputRect ConvertScaled(const uint8_t* frame, int framePitch, ChangedRect area,
     return OutputRect{x0 + left, y0 + top, x0 + right, y0 + bottom};
 }
 
-}  // namespace vplat::backend
+}  // namespace vplat::present

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "changes.h"
-#include "viewport.h"
+#include "present/changes.h"
+#include "present/viewport.h"
 
-namespace vplat::backend {
+namespace vplat::present {
 
 // Which frame column each output column of the viewport shows, and which
 // frame row each output row: the frame pixel under the output pixel's centre.
@@ -37,4 +37,4 @@ struct OutputRect {
 OutputRect ConvertScaled(const uint8_t* frame, int framePitch, ChangedRect area,
                          const ScaleMap& map, const uint32_t* table, uint32_t* dest, int destPitch);
 
-}  // namespace vplat::backend
+}  // namespace vplat::present

@@ -10,7 +10,7 @@
 
 #include "internal.h"
 
-namespace vplat::backend {
+namespace vplat::present {
 
 // Frame pixels; right and bottom are one past the last.
 struct ChangedRect {
@@ -47,4 +47,4 @@ void TakeChanges(KeptFrame& kept, const uint8_t* pixels, int width, int height, 
                  const PALETTEENTRY* palette, std::vector<ChangedRect>* changed,
                  const internal::RowTag* tags = nullptr);
 
-}  // namespace vplat::backend
+}  // namespace vplat::present

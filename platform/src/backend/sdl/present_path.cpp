@@ -3,8 +3,6 @@
 // without one: virtual machines, remote desktops, CI), its scaled copy and
 // full-screen clear cost many times what converting only the changed parts
 // straight into the window's surface does.
-#include <strings.h>
-
 #include <cstdlib>
 #include <cstring>
 
@@ -12,20 +10,6 @@
 
 namespace vplat::sdl {
 namespace {
-
-PresentPath& Choice() {
-    static PresentPath choice = PresentPath::Auto;
-    return choice;
-}
-
-bool Contains(const std::string& text, const char* word) {
-    for (size_t i = 0; i + strlen(word) <= text.size(); ++i) {
-        if (strncasecmp(text.c_str() + i, word, strlen(word)) == 0) {
-            return true;
-        }
-    }
-    return false;
-}
 
 // The GL_RENDERER string of the renderer's context, or "" when it has none.
 std::string GlRendererName() {
@@ -50,8 +34,8 @@ bool GpuRendererAvailable() {
     if (renderer != nullptr && SDL_GetRendererInfo(renderer, &info) == 0) {
         bool openGl = strncmp(info.name, "opengl", 6) == 0;
         std::string glName = openGl ? GlRendererName() : "";
-        gpu =
-            (info.flags & SDL_RENDERER_ACCELERATED) != 0 && !IsSoftwareRenderer(info.name, glName);
+        gpu = (info.flags & SDL_RENDERER_ACCELERATED) != 0 &&
+              !player::IsSoftwareRenderer(info.name, glName);
     }
     if (renderer != nullptr) {
         SDL_DestroyRenderer(renderer);
@@ -61,43 +45,6 @@ bool GpuRendererAvailable() {
 }
 
 }  // namespace
-
-bool ParsePresentPath(const std::string& text, PresentPath* path) {
-    if (text == "auto") {
-        *path = PresentPath::Auto;
-    } else if (text == "surface") {
-        *path = PresentPath::Surface;
-    } else if (text == "gpu") {
-        *path = PresentPath::Gpu;
-    } else {
-        return false;
-    }
-    return true;
-}
-
-bool ReadPresentChoice(std::string* error) {
-    const char* value = getenv("VELMORA_PRESENT");
-    std::string text = value != nullptr ? value : "";
-    if (text.empty()) {
-        Choice() = PresentPath::Auto;
-        return true;
-    }
-    if (!ParsePresentPath(text, &Choice())) {
-        *error = "VELMORA_PRESENT=" + text + ": expected auto, surface or gpu";
-        return false;
-    }
-    return true;
-}
-
-PresentPath PresentChoice() {
-    return Choice();
-}
-
-bool IsSoftwareRenderer(const std::string& sdlRenderer, const std::string& glRenderer) {
-    return sdlRenderer == "software" || Contains(glRenderer, "llvmpipe") ||
-           Contains(glRenderer, "softpipe") || Contains(glRenderer, "swrast") ||
-           Contains(glRenderer, "software rasterizer");
-}
 
 PresentPath ResolvePresentPath(PresentPath choice) {
     if (choice != PresentPath::Auto) {

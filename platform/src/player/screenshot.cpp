@@ -1,6 +1,6 @@
 // Where screenshots go and how they are named. A name already taken is never
 // overwritten: the file is made with O_EXCL and the next number tried.
-#include "backend/sdl/screenshot.h"
+#include "player/screenshot.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,7 +11,7 @@
 #include <cstring>
 #include <fstream>
 
-namespace vplat::backend {
+namespace vplat::player {
 namespace {
 
 std::string Environment(const char* name) {
@@ -118,4 +118,4 @@ std::string SaveScreenshot(const Frame& frame, const std::string& folder, time_t
     return "";
 }
 
-}  // namespace vplat::backend
+}  // namespace vplat::player

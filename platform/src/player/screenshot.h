@@ -8,7 +8,7 @@
 
 #include <velmora_platform.h>
 
-namespace vplat::backend {
+namespace vplat::player {
 
 // $VELMORA_SCREENSHOT_DIR; else the XDG pictures folder (XDG_PICTURES_DIR in
 // $XDG_CONFIG_HOME/user-dirs.dirs, else ~/Pictures) with Velmora/ under it.
@@ -21,4 +21,4 @@ std::string SaveScreenshot(const Frame& frame, const std::string& folder, time_t
                            std::string* error);
 bool WriteIndexedPng(const Frame& frame, FILE* file);
 
-}  // namespace vplat::backend
+}  // namespace vplat::player

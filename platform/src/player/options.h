@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace vplat::start {
+namespace vplat::player {
 
 struct Options {
     bool help = false;
@@ -28,4 +28,4 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::s
 std::string UsageText(const std::string& program);
 std::string VersionText();
 
-}  // namespace vplat::start
+}  // namespace vplat::player

@@ -2,7 +2,7 @@
 // skipped (a later version may add some); a line that is none of section,
 // comment, blank or key=value, or a value out of range, makes the whole file
 // count as damaged.
-#include "settings_file.h"
+#include "player/settings_file.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,7 +14,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace vplat::start {
+namespace vplat::player {
 namespace {
 
 // Large enough for any real desktop, small enough that sums cannot overflow.
@@ -65,8 +65,8 @@ bool ParseBool(const std::string& text, bool* value) {
     return true;
 }
 
-bool ApplySetting(const std::string& key, const std::string& value,
-                  backend::PlayerSettings* settings, bool* placedX, bool* placedY) {
+bool ApplySetting(const std::string& key, const std::string& value, Settings* settings,
+                  bool* placedX, bool* placedY) {
     if (key == "fullscreen") {
         return ParseBool(value, &settings->fullscreen);
     }
@@ -115,7 +115,7 @@ std::string SettingsPath() {
     return "";
 }
 
-bool ReadSettings(const std::string& path, backend::PlayerSettings* settings, std::string* error) {
+bool ReadSettings(const std::string& path, Settings* settings, std::string* error) {
     // Only a regular file: a pipe or a device in its place would block the
     // start or read without end.
     struct stat status;
@@ -135,7 +135,7 @@ bool ReadSettings(const std::string& path, backend::PlayerSettings* settings, st
         *error = strerror(errno);
         return false;
     }
-    backend::PlayerSettings read = *settings;
+    Settings read = *settings;
     bool placedX = false;
     bool placedY = false;
     std::string line;
@@ -171,8 +171,7 @@ bool ReadSettings(const std::string& path, backend::PlayerSettings* settings, st
     return true;
 }
 
-bool WriteSettings(const std::string& path, const backend::PlayerSettings& settings,
-                   std::string* error) {
+bool WriteSettings(const std::string& path, const Settings& settings, std::string* error) {
     std::ostringstream text;
     text << "# Velmora's settings, written when the game ends.\n"
          << "[window]\n"
@@ -205,4 +204,4 @@ bool WriteSettings(const std::string& path, const backend::PlayerSettings& setti
     return true;
 }
 
-}  // namespace vplat::start
+}  // namespace vplat::player

@@ -1,10 +1,10 @@
-#include "backend/changes.h"
+#include "present/changes.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
 
-namespace vplat::backend {
+namespace vplat::present {
 namespace {
 
 // Beyond this many rectangles, one that holds them all costs less to send
@@ -145,4 +145,4 @@ void TakeChanges(KeptFrame& kept, const uint8_t* pixels, int width, int height, 
     }
 }
 
-}  // namespace vplat::backend
+}  // namespace vplat::present

@@ -2,7 +2,7 @@
 // leaves uncovered is shown black. Shared by every back end that scales.
 #pragma once
 
-namespace vplat::backend {
+namespace vplat::present {
 
 struct Viewport {
     int x;
@@ -17,4 +17,4 @@ Viewport FitFrame(int outputWidth, int outputHeight);
 // shape allows.
 void SetIntegerScale(bool on);
 
-}  // namespace vplat::backend
+}  // namespace vplat::present

@@ -1,8 +1,9 @@
-#include "backend/convert.h"
+#include "present/convert.h"
 
 #include <cstddef>
+#include <cstring>
 
-namespace vplat::backend {
+namespace vplat::present {
 
 void BuildXrgbTable(const PALETTEENTRY* palette, uint32_t* table) {
     for (int i = 0; i < 256; ++i) {
@@ -11,8 +12,25 @@ void BuildXrgbTable(const PALETTEENTRY* palette, uint32_t* table) {
     }
 }
 
-void ConvertToXrgb(const uint8_t* source, int sourcePitch, int width, int height,
-                   const uint32_t* table, uint32_t* dest, int destPitch) {
+void BuildRgbaTable(const PALETTEENTRY* palette, uint32_t* table) {
+    for (int i = 0; i < 256; ++i) {
+        table[i] = 0xFF000000u | (uint32_t{palette[i].peBlue} << 16) |
+                   (uint32_t{palette[i].peGreen} << 8) | palette[i].peRed;
+    }
+}
+
+bool UpdatePaletteTable(PaletteTable& table, const PALETTEENTRY* palette) {
+    if (table.valid && memcmp(table.palette, palette, sizeof table.palette) == 0) {
+        return false;
+    }
+    memcpy(table.palette, palette, sizeof table.palette);
+    table.build(palette, table.pixels);
+    table.valid = true;
+    return true;
+}
+
+void ConvertThroughTable(const uint8_t* source, int sourcePitch, int width, int height,
+                         const uint32_t* table, uint32_t* dest, int destPitch) {
     for (int y = 0; y < height; ++y) {
         const uint8_t* in = source + static_cast<ptrdiff_t>(y) * sourcePitch;
         uint32_t* out = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(dest) +
@@ -35,4 +53,4 @@ void ConvertToXrgb(const uint8_t* source, int sourcePitch, int width, int height
     }
 }
 
-}  // namespace vplat::backend
+}  // namespace vplat::present

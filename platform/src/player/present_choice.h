@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace vplat::sdl {
+namespace vplat::player {
 
 // How frames reach the window: through a GPU renderer (a streaming texture,
 // scaled by the GPU), or converted and scaled on the processor straight into
@@ -22,4 +22,4 @@ PresentPath PresentChoice();
 // swrast). glRenderer may be empty when the renderer is not OpenGL.
 bool IsSoftwareRenderer(const std::string& sdlRenderer, const std::string& glRenderer);
 
-}  // namespace vplat::sdl
+}  // namespace vplat::player

@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "backend/sdl/screenshot.h"
+#include "player/screenshot.h"
 
-namespace vplat::backend {
+namespace vplat::player {
 
 bool WriteIndexedPng(const Frame& frame, FILE* file) {
     size_t pixels = static_cast<size_t>(frame.width) * static_cast<size_t>(frame.height);
@@ -31,4 +31,4 @@ bool WriteIndexedPng(const Frame& frame, FILE* file) {
     return written;
 }
 
-}  // namespace vplat::backend
+}  // namespace vplat::player

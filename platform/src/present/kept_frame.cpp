@@ -1,8 +1,8 @@
 // The last presented frame, kept for tests and for the headless capture.
 #include <algorithm>
 
-#include "backend/backends.h"
-#include "backend/changes.h"
+#include "present/kept_frame.h"
+#include "present/changes.h"
 
 namespace vplat {
 namespace {
@@ -18,7 +18,7 @@ Frame PresentedFrame() {
     return Last();
 }
 
-namespace backend {
+namespace present {
 
 const Frame& KeptFrameView() {
     return Last();
@@ -38,5 +38,5 @@ void ForgetFrames() {
     Last() = Frame();
 }
 
-}  // namespace backend
+}  // namespace present
 }  // namespace vplat
