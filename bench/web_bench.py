@@ -15,9 +15,12 @@ import statistics
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "web"))
+# The test suites' support package: the same browser driver.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
+                                "support"))
 
-import devtools  # noqa: E402
+from velmora_test import Failure, devtools  # noqa: E402
+from velmora_test.waiting import wait_until  # noqa: E402
 
 WINDOW_S = 2.0  # seconds per measured window
 ROUNDS = 2      # title / play alternations per run
@@ -45,8 +48,8 @@ def one_run(url):
     try:
         browser.call("Performance.enable")
         browser.open(url)
-        if not devtools.wait_until(lambda: browser.page_state().get("frames", 0) > 0, 30):
-            raise devtools.Failure("no frame in 30 s: %s" % browser.page_state())
+        if not wait_until(lambda: browser.page_state().get("frames", 0) > 0, 30):
+            raise Failure("no frame in 30 s: %s" % browser.page_state())
         first = browser.page_state()["firstFrameMs"]
         title, play = [], []
         for _ in range(ROUNDS):

@@ -15,5 +15,5 @@ cmake --preset linux >/dev/null
 cmake --build --preset linux --target velmora -j 2 >/dev/null
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target velmora -j 2 >/dev/null
-exec /usr/bin/python3 -B tests/wine/compare_wine.py build/linux/velmora build/windows/velmora.exe \
+exec /usr/bin/python3 -B bench/compare_wine.py build/linux/velmora build/windows/velmora.exe \
     build/compare-wine/prefix build/compare-wine/shots "$rounds"

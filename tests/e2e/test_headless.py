@@ -5,8 +5,8 @@ Script events fire once FRAME frames have been presented, before the next one;
 
 import unittest
 
-from velmora_run import (PROGRESS, expected_play, expected_title, find_ball, mismatches,
-                         read_text, run)
+from velmora_run import expected_play, expected_title, find_ball, mismatches, read_text, run
+from velmora_test.frames import PROGRESS
 
 START_PLAY = ["2 down SPACE", "3 up SPACE"]
 

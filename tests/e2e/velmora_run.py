@@ -1,69 +1,23 @@
 """Runs the native velmora binary headless from a script and reads what it showed."""
 
 import os
-import subprocess
-import tempfile
 
 from PIL import Image
+
+from velmora_test import headless
 
 SOURCE_DIR = os.environ["VELMORA_SOURCE_DIR"]
 BINARY = os.environ["VELMORA_BIN"]
 RESOURCES = os.path.join(SOURCE_DIR, "resources")
 
-PROGRESS = [
-    "DirectDrawCreateEx OK",
-    "SetCooperativeLevel OK",
-    "SetDisplayMode OK",
-    "CreateSurface OK",
-    "GetAttachedSurface OK",
-    "DDLoadPalette OK",
-    "SetPalette OK",
-    "DDLoadBitmap BackImage OK",
-    "DDLoadBitmap Strings OK",
-    "DDLoadBitmap Title OK",
-    "DDLoadBitmap Chara OK",
-]
-
 KEY = 145
 FILL = 128
-
-
-class Run:
-    """The outcome of one headless run: status, standard error, captured frames."""
-
-    def __init__(self, status, stderr, captures):
-        self.status = status
-        self.stderr = stderr
-        self.captures = captures
-
-    def frame(self, number):
-        return self.captures[number]
 
 
 def run(script, extra_env=None, timeout=120, prepare=None):
     """Runs the binary in a fresh folder; prepare(folder), when given, may put
     files there first and returns environment entries of its own."""
-    with tempfile.TemporaryDirectory() as folder:
-        script_path = os.path.join(folder, "script.txt")
-        with open(script_path, "w") as handle:
-            handle.write("\n".join(script) + "\n")
-        env = dict(os.environ)
-        env.update({
-            "VELMORA_VIDEO": "headless",
-            "VELMORA_SCRIPT": script_path,
-            "VELMORA_CAPTURE": folder,
-        })
-        env.update(extra_env or {})
-        if prepare is not None:
-            env.update(prepare(folder) or {})
-        done = subprocess.run([BINARY], cwd=folder, env=env, capture_output=True,
-                              timeout=timeout, text=True)
-        captures = {}
-        for name in os.listdir(folder):
-            if name.startswith("frame-") and name.endswith(".png"):
-                with Image.open(os.path.join(folder, name)) as image:
-                    captures[int(name[6:-4])] = image.convert("RGB").copy()
-        return Run(done.returncode, done.stderr, captures)
+    return headless.run(BINARY, script, extra_env, timeout, prepare)
 
 
 def image_indices(name):

@@ -1,5 +1,5 @@
 // Loading bitmaps into surfaces, reloading them, copying with GDI.
-#include "bmp_builder.h"
+#include "bmp_files.h"
 #include "ddutil.h"
 #include "game_test_support.h"
 
@@ -19,12 +19,12 @@ protected:
                                  std::vector<uint8_t> pixels) {
         HRSRC resource = FindResourceA(NULL, "BACKIMG", RT_BITMAP);
         const BYTE* dib = static_cast<const BYTE*>(LockResource(LoadResource(NULL, resource)));
-        BmpLayout layout;
+        bmpfiles::Image layout;
         layout.width = width;
         layout.height = height;
         layout.table.assign(dib + 40, dib + 40 + 1024);
         layout.pixels = pixels;
-        return WriteTempFile(name, BuildBmp(layout));
+        return bmpfiles::Write(name, bmpfiles::File(layout));
     }
 
     static DWORD Width(IDirectDrawSurface7* surface) { return Desc(surface).dwWidth; }

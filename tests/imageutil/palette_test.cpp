@@ -1,5 +1,5 @@
 // Palettes from bitmap colour tables, from resources and from files.
-#include "bmp_builder.h"
+#include "bmp_files.h"
 #include "ddutil.h"
 #include "game_test_support.h"
 
@@ -43,6 +43,17 @@ bool Same(const PALETTEENTRY& a, const PALETTEENTRY& b) {
            a.peFlags == b.peFlags;
 }
 
+// A built file whose colour table (when it has one) carries reserved bytes
+// that are not zero, entry i holding i & 3, so that what becomes of them shows.
+std::vector<uint8_t> FlaggedFile(bmpfiles::Image image) {
+    for (int i = 0; i < bmpfiles::TableEntries(image); i++) {
+        image.table.insert(image.table.end(),
+                           {static_cast<uint8_t>(i * 3), static_cast<uint8_t>(255 - i),
+                            static_cast<uint8_t>(i * 7), static_cast<uint8_t>(i & 3)});
+    }
+    return bmpfiles::File(image);
+}
+
 // Entry i as the file's bytes give it: swapped (red first) or raw (blue first).
 PALETTEENTRY FromBytes(const std::vector<uint8_t>& bytes, size_t offset, bool swapped) {
     const uint8_t* q = &bytes[offset];
@@ -82,8 +93,8 @@ TEST_F(PaletteTest, NeitherResourceNorFileGivesTheDefault) {
 }
 
 TEST_F(PaletteTest, FullTableFileKeepsReservedBytesAsFlags) {
-    std::vector<uint8_t> bytes = BuildBmp(BmpLayout{});
-    std::vector<PALETTEENTRY> entries = Entries(WriteTempFile("full.bmp", bytes).c_str());
+    std::vector<uint8_t> bytes = FlaggedFile({});
+    std::vector<PALETTEENTRY> entries = Entries(bmpfiles::Write("full.bmp", bytes).c_str());
     for (int i = kFirst; i <= kLast; i++) {
         EXPECT_TRUE(Same(entries[i], FromBytes(bytes, 54 + 4 * i, true))) << i;
     }
@@ -91,13 +102,13 @@ TEST_F(PaletteTest, FullTableFileKeepsReservedBytesAsFlags) {
 }
 
 TEST_F(PaletteTest, SixteenColourFileFillsTheRestWithTheFollowingBytesUnswapped) {
-    BmpLayout layout;
+    bmpfiles::Image layout;
     layout.colorsUsed = 16;
     layout.tableEntries = 16;
     layout.width = 64;
     layout.height = 16;
-    std::vector<uint8_t> bytes = BuildBmp(layout);
-    std::vector<PALETTEENTRY> entries = Entries(WriteTempFile("sixteen.bmp", bytes).c_str());
+    std::vector<uint8_t> bytes = FlaggedFile(layout);
+    std::vector<PALETTEENTRY> entries = Entries(bmpfiles::Write("sixteen.bmp", bytes).c_str());
     for (int i = kFirst; i < 16; i++) {
         EXPECT_TRUE(Same(entries[i], FromBytes(bytes, 54 + 4 * i, true))) << i;
     }
@@ -107,28 +118,28 @@ TEST_F(PaletteTest, SixteenColourFileFillsTheRestWithTheFollowingBytesUnswapped)
 }
 
 TEST_F(PaletteTest, FourBitFileTakesSixteenEntries) {
-    BmpLayout layout;
+    bmpfiles::Image layout;
     layout.bitCount = 4;
     layout.tableEntries = 16;
     layout.width = 128;
     layout.height = 16;
-    std::vector<uint8_t> bytes = BuildBmp(layout);
-    std::vector<PALETTEENTRY> entries = Entries(WriteTempFile("four.bmp", bytes).c_str());
+    std::vector<uint8_t> bytes = FlaggedFile(layout);
+    std::vector<PALETTEENTRY> entries = Entries(bmpfiles::Write("four.bmp", bytes).c_str());
     EXPECT_TRUE(Same(entries[15], FromBytes(bytes, 54 + 60, true)));
     EXPECT_TRUE(Same(entries[16], FromBytes(bytes, 54 + 64, false)));
 }
 
 TEST_F(PaletteTest, FilesTheHeaderDoesNotAdmitGiveTheirRawBytes) {
-    BmpLayout trueColour;
+    bmpfiles::Image trueColour;
     trueColour.bitCount = 24;
     trueColour.tableEntries = 0;
     trueColour.width = 32;
     trueColour.height = 16;
-    BmpLayout longHeader;
+    bmpfiles::Image longHeader;
     longHeader.headerSize = 108;
-    for (const BmpLayout& layout : {trueColour, longHeader}) {
-        std::vector<uint8_t> bytes = BuildBmp(layout);
-        std::vector<PALETTEENTRY> entries = Entries(WriteTempFile("raw.bmp", bytes).c_str());
+    for (const bmpfiles::Image& layout : {trueColour, longHeader}) {
+        std::vector<uint8_t> bytes = FlaggedFile(layout);
+        std::vector<PALETTEENTRY> entries = Entries(bmpfiles::Write("raw.bmp", bytes).c_str());
         for (int i = kFirst; i <= kLast; i++) {
             EXPECT_TRUE(Same(entries[i], FromBytes(bytes, 54 + 4 * i, false)))
                 << layout.bitCount << "/" << layout.headerSize << " entry " << i;
@@ -137,19 +148,20 @@ TEST_F(PaletteTest, FilesTheHeaderDoesNotAdmitGiveTheirRawBytes) {
 }
 
 TEST_F(PaletteTest, ACountAboveTheTableIsCutToIt) {
-    BmpLayout layout;
+    bmpfiles::Image layout;
     layout.colorsUsed = 100000;
-    std::vector<uint8_t> bytes = BuildBmp(layout);
-    std::vector<PALETTEENTRY> entries = Entries(WriteTempFile("huge.bmp", bytes).c_str());
+    layout.tableEntries = 256;
+    std::vector<uint8_t> bytes = FlaggedFile(layout);
+    std::vector<PALETTEENTRY> entries = Entries(bmpfiles::Write("huge.bmp", bytes).c_str());
     for (int i = kFirst; i <= kLast; i++) {
         EXPECT_TRUE(Same(entries[i], FromBytes(bytes, 54 + 4 * i, true))) << i;
     }
 }
 
 TEST_F(PaletteTest, AShortFileLeavesTheUnreadEntriesAtTheirDefaults) {
-    std::vector<uint8_t> bytes = BuildBmp(BmpLayout{});
+    std::vector<uint8_t> bytes = FlaggedFile({});
     bytes.resize(54 + 4 * 10);
-    std::vector<PALETTEENTRY> entries = Entries(WriteTempFile("short.bmp", bytes).c_str());
+    std::vector<PALETTEENTRY> entries = Entries(bmpfiles::Write("short.bmp", bytes).c_str());
     for (int i = kFirst; i < 10; i++) {
         EXPECT_TRUE(Same(entries[i], FromBytes(bytes, 54 + 4 * i, true))) << i;
     }
@@ -159,9 +171,9 @@ TEST_F(PaletteTest, AShortFileLeavesTheUnreadEntriesAtTheirDefaults) {
 }
 
 TEST_F(PaletteTest, AFileWithoutAWholeHeaderGivesTheDefault) {
-    std::vector<uint8_t> bytes = BuildBmp(BmpLayout{});
+    std::vector<uint8_t> bytes = FlaggedFile({});
     bytes.resize(30);
-    std::vector<PALETTEENTRY> entries = Entries(WriteTempFile("stub.bmp", bytes).c_str());
+    std::vector<PALETTEENTRY> entries = Entries(bmpfiles::Write("stub.bmp", bytes).c_str());
     for (int i = 0; i < 256; i++) {
         EXPECT_TRUE(Same(entries[i], Default(i))) << i;
     }

@@ -31,16 +31,8 @@ for size in 16 24 32 48 64 128 256; do
     found=$(/usr/bin/python3 -c "from PIL import Image; print('%dx%d' % Image.open('$icon').size)")
     [ "$found" = "${size}x${size}" ] || fail "icon in ${size}x${size}/ is $found"
 done
-if command -v desktop-file-validate >/dev/null; then
-    desktop-file-validate "$desktop" || fail "desktop-file-validate refused the desktop entry"
-else
-    echo "desktop-file-validate not installed: desktop entry not validated"
-fi
-if command -v appstreamcli >/dev/null; then
-    appstreamcli validate --no-net "$metainfo" >/dev/null ||
-        fail "appstreamcli refused the metainfo: $(appstreamcli validate --no-net "$metainfo")"
-else
-    echo "appstreamcli not installed: metainfo not validated"
-fi
+desktop-file-validate "$desktop" || fail "desktop-file-validate refused the desktop entry"
+appstreamcli validate --no-net "$metainfo" >/dev/null ||
+    fail "appstreamcli refused the metainfo: $(appstreamcli validate --no-net "$metainfo")"
 [ "$failed" -eq 0 ] && echo "installed layout is complete"
 exit "$failed"

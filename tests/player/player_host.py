@@ -5,36 +5,17 @@ import os
 import re
 import shutil
 import subprocess
-import sys
 import tempfile
 import time
 
-from PIL import Image, ImageChops
+from PIL import Image
 
-# The X server and the process stopping of the Wine suite's harness.
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "wine"))
-import winehost  # noqa: E402
+from velmora_test import headless, images
+from velmora_test.frames import FPS_BOX, TITLE
+from velmora_test.processes import stop_process
+from velmora_test.waiting import wait_until
 
 BINARY = os.environ["VELMORA_BIN"]
-TITLE = "2D Game Velmora"
-# The frames-per-second text in the frame's top-left corner: it changes.
-FPS_BOX = (0, 0, 72, 16)
-
-
-def wait_until(condition, timeout, step=0.1):
-    deadline = time.monotonic() + timeout
-    while True:
-        value = condition()
-        if value or time.monotonic() > deadline:
-            return value
-        time.sleep(step)
-
-
-class Xvfb(winehost.XServer):
-    """An X server of the given size on a display number it picks itself."""
-
-    def __init__(self, width, height):
-        super().__init__("%dx%dx24" % (width, height))
 
 
 class Game:
@@ -129,9 +110,7 @@ class Game:
             return None
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
+        stop_process(self.process)
 
     def stderr(self):
         with open(self.stderr_path) as handle:
@@ -144,15 +123,7 @@ class Game:
 
 def title_reference():
     """The title frame, captured headless by the same binary."""
-    with tempfile.TemporaryDirectory() as folder:
-        script = os.path.join(folder, "script.txt")
-        with open(script, "w") as handle:
-            handle.write("1 capture\n")
-        env = dict(os.environ, VELMORA_VIDEO="headless", VELMORA_SCRIPT=script,
-                   VELMORA_CAPTURE=folder)
-        subprocess.run([BINARY], env=env, check=True, capture_output=True, timeout=60)
-        with Image.open(os.path.join(folder, "frame-000002.png")) as image:
-            return image.convert("RGB").copy()
+    return headless.run(BINARY, ["1 capture"], timeout=60).frame(2)
 
 
 def picture_differences(screen, place, reference):
@@ -162,18 +133,12 @@ def picture_differences(screen, place, reference):
     x, y, width, height = place
     shown = screen.crop((x, y, x + width, y + height))
     expected = reference.resize((width, height), Image.NEAREST)
-    scale_x = width / reference.width
-    scale_y = height / reference.height
-    mask_box = (0, 0, int(FPS_BOX[2] * scale_x) + 2, int(FPS_BOX[3] * scale_y) + 2)
-    black = Image.new("RGB", (mask_box[2], mask_box[3]))
-    shown.paste(black, mask_box[:2])
-    expected.paste(black, mask_box[:2])
-    diff = ImageChops.difference(shown, expected).convert("L").point(lambda v: 255 if v else 0)
-    box = diff.getbbox()
-    if box is None:
+    fps_box = (0, 0, int(FPS_BOX[2] * width / reference.width) + 2,
+               int(FPS_BOX[3] * height / reference.height) + 2)
+    diffs = images.differences(shown, expected, ignore=(fps_box,))
+    if not diffs:
         return 0, None
-    count = sum(1 for v in diff.getdata() if v)
-    return count, (x + box[0], y + box[1])
+    return len(diffs), (x + diffs[0][0], y + diffs[0][1])
 
 
 def picture_box(screen):

@@ -3,14 +3,14 @@
 import configparser
 import os
 import subprocess
-import sys
 import unittest
 
 from PIL import Image
 
-sys.dont_write_bytecode = True
-import player_host  # noqa: E402
-from player_host import Game, Xvfb, wait_until  # noqa: E402
+import player_host
+from player_host import Game
+from velmora_test.waiting import wait_until
+from velmora_test.xserver import XServer
 
 REFERENCE = None
 
@@ -26,7 +26,7 @@ class PlayerTest(unittest.TestCase):
     screen_size = (1024, 768)
 
     def setUp(self):
-        self.xvfb = Xvfb(*self.screen_size)
+        self.xvfb = XServer.of_size(*self.screen_size)
         self.games = []
 
     def tearDown(self):
@@ -44,7 +44,7 @@ class PlayerTest(unittest.TestCase):
             count, first = player_host.picture_differences(game.screen(), place, reference())
             return (count, first) if count else None
         # Frames keep coming; wait for one drawn at the new size.
-        still_wrong = wait_until(lambda: compare() is None, 10) is False and compare()
+        still_wrong = not wait_until(lambda: compare() is None, 10) and compare()
         if still_wrong:
             shot = os.path.join(game.home, "failed.png")
             game.screen().save(shot)
@@ -61,14 +61,6 @@ class FirstWindowFits800x600(PlayerTest):
         self.assertPictureWhole(game, (80, 60, 640, 480), "800x600 screen")
 
 
-class FirstWindowFits1024x768(PlayerTest):
-    screen_size = (1024, 768)
-
-    def test_first_window(self):
-        game = self.start("--window")
-        self.assertEqual((192, 144, 640, 480), game.wait_geometry((192, 144, 640, 480)))
-
-
 class FirstWindowFits1920x1080(PlayerTest):
     screen_size = (1920, 1080)
 
@@ -82,6 +74,7 @@ class FullscreenSwitch(PlayerTest):
     screen_size = (1024, 768)
 
     def test_alt_enter_there_and_back(self):
+        # The first window on a 1024x768 screen fits as it is, centred.
         game = self.start("--window")
         window = (192, 144, 640, 480)
         self.assertEqual(window, game.wait_geometry(window))

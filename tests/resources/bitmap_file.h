@@ -1,12 +1,16 @@
 // Reads the committed bitmap files of the game for the resource tests.
 #pragma once
 
+#include "bmp_files.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+using bmpfiles::Le16;
+using bmpfiles::Le32;
+using bmpfiles::ReadFileBytes;
 
 // The name and size of one of the game's committed images.
 struct CommittedImage {
@@ -35,19 +39,6 @@ struct Rgb {
 
 inline std::string ImagePath(const std::string& name) {
     return std::string(VELMORA_SOURCE_DIR) + "/resources/" + name + ".bmp";
-}
-
-inline std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-inline uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
-}
-
-inline uint16_t Le16(const std::vector<uint8_t>& b, size_t at) {
-    return b[at] | b[at + 1] << 8;
 }
 
 // A loaded 8-bit image: colour table and pixels addressed top-down, as the

@@ -11,43 +11,14 @@ build folder), VELMORA_WEB_WORK (a folder for captures and screenshots).
 
 import json
 import os
-import shutil
-import subprocess
-import sys
 import time
 import unittest
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "wine"))
+from velmora_test import Failure, devtools, frames, headless, images
+from velmora_test.frames import PROGRESS as PROGRESS_LINES
+from velmora_test.waiting import wait_until
 
-import devtools  # noqa: E402
-import frames  # noqa: E402
-
-# The moments the native build captures (see ../wine/native_frames.txt).
-NATIVE_SCRIPT = os.path.join(HERE, "..", "wine", "native_frames.txt")
-NATIVE_FRAMES = {3: "title", 1103: "play"}
-# What display set-up writes with OutputDebugStringA, which the page sends to
-# the browser's console.
-PROGRESS_LINES = [
-    "DirectDrawCreateEx OK", "SetCooperativeLevel OK", "SetDisplayMode OK", "CreateSurface OK",
-    "GetAttachedSurface OK", "DDLoadPalette OK", "SetPalette OK", "DDLoadBitmap BackImage OK",
-    "DDLoadBitmap Strings OK", "DDLoadBitmap Title OK", "DDLoadBitmap Chara OK"
-]
 FRAME_WAIT = 20  # seconds
-
-
-def capture_native(native, workdir):
-    folder = os.path.join(workdir, "native")
-    shutil.rmtree(folder, ignore_errors=True)
-    os.makedirs(folder)
-    env = dict(os.environ, VELMORA_VIDEO="headless", VELMORA_CAPTURE=folder,
-               VELMORA_SCRIPT=NATIVE_SCRIPT)
-    result = subprocess.run([native], env=env, timeout=60, capture_output=True, text=True)
-    if result.returncode != 0:
-        raise devtools.Failure("the native build ended with %d:\n%s" %
-                               (result.returncode, result.stderr))
-    return {name: frames.load(os.path.join(folder, "frame-%06d.png" % number))
-            for number, name in NATIVE_FRAMES.items()}
 
 
 def required(name):
@@ -64,11 +35,12 @@ class WebPage(unittest.TestCase):
         cls.work = required("VELMORA_WEB_WORK")
         for name in ("velmora.html", "velmora-page.js", "velmora.js", "velmora.wasm"):
             if not os.path.exists(os.path.join(cls.web_dir, name)):
-                raise devtools.Failure(
+                raise Failure(
                     "%s is missing from the web build; build it first: cmake --preset web && "
                     "cmake --build --preset web" % name)
         os.makedirs(cls.work, exist_ok=True)
-        cls.native = capture_native(required("VELMORA_BIN"), cls.work)
+        cls.native = headless.reference_frames(required("VELMORA_BIN"),
+                                                 os.path.join(cls.work, "native"))
         cls.sprite = frames.ball_pixels(cls.native["play"], *frames.BALL_START)
 
     def setUp(self):
@@ -86,7 +58,7 @@ class WebPage(unittest.TestCase):
     def wait_for_frames(self, count, why):
         """Waits until `count` more frames have been presented."""
         start = self.state().get("frames", 0)
-        if not devtools.wait_until(lambda: self.state().get("frames", 0) >= start + count,
+        if not wait_until(lambda: self.state().get("frames", 0) >= start + count,
                                    FRAME_WAIT):
             self.fail("%s: the page presented %s frames in %d s, expected %d more than %d "
                       "(page state %s)" % (why, self.state().get("frames"), FRAME_WAIT, count,
@@ -101,15 +73,12 @@ class WebPage(unittest.TestCase):
             last["diffs"] = frames.differences(last["canvas"], expected)
             return not last["diffs"]
 
-        if devtools.wait_until(matches, FRAME_WAIT, step=0.1):
+        if wait_until(matches, FRAME_WAIT, step=0.1):
             return last["canvas"]
         path = os.path.join(self.work, "diff-%s.png" % self.id().split(".")[-1])
-        marked = last["canvas"].convert("L").convert("RGB")
-        for x, y, _, _ in last["diffs"]:
-            marked.putpixel((x, y), (255, 0, 0))
-        marked.save(path)
+        images.save_marked(path, last["canvas"], last["diffs"])
         self.fail("the %s frame on the page differs from the native one (marked in %s):\n%s" %
-                  (name, path, frames.describe(last["diffs"], "page", "native")))
+                  (name, path, images.describe(last["diffs"], "page", "native")))
 
     def press(self, key):
         """Down for a few frames, then up: a press the game cannot miss."""
@@ -137,7 +106,7 @@ class WebPage(unittest.TestCase):
                 seen.append(self.ball())
                 return condition(seen[-1])
 
-            self.assertTrue(devtools.wait_until(reached, FRAME_WAIT, step=0.05),
+            self.assertTrue(wait_until(reached, FRAME_WAIT, step=0.05),
                             "%s held for %d s: %s never happened; the ball was at %s" %
                             (key, FRAME_WAIT, what, seen[-3:]))
             return seen[-1]
@@ -184,7 +153,7 @@ class WebPage(unittest.TestCase):
         self.wait_for_frames(2, "the title")
         self.browser.key("F12", True)
         self.browser.key("F12", False)
-        self.assertTrue(devtools.wait_until(lambda: self.state().get("state") == "ended",
+        self.assertTrue(wait_until(lambda: self.state().get("state") == "ended",
                                             FRAME_WAIT),
                         "the page still says %s after F12" % self.state())
         self.assertEqual(self.state()["exitStatus"], 0)
@@ -206,7 +175,7 @@ class WebPage(unittest.TestCase):
         self.to_play()
         self.browser.key("ESCAPE", True)
         self.browser.key("ESCAPE", False)
-        self.assertTrue(devtools.wait_until(lambda: self.state().get("state") == "ended",
+        self.assertTrue(wait_until(lambda: self.state().get("state") == "ended",
                                             FRAME_WAIT),
                         "the page still says %s after Escape" % self.state())
         self.assertEqual(self.state()["exitStatus"], 0)
@@ -218,7 +187,7 @@ class WebPage(unittest.TestCase):
                          "no button to start again")
         self.shot("ended")
         self.browser.evaluate("document.getElementById('restart').click()")
-        self.assertTrue(devtools.wait_until(
+        self.assertTrue(wait_until(
             lambda: self.state().get("state") == "running" and self.state().get("frames", 0) > 2,
             FRAME_WAIT), "the game did not start again: %s" % self.state())
         self.expect_canvas("title after a new start", self.native["title"])

@@ -19,15 +19,11 @@ import subprocess
 import sys
 import time
 
-import frames
-import winehost
-from winehost import Failure
-
-PROGRESS_LINES = [
-    "DirectDrawCreateEx OK", "SetCooperativeLevel OK", "SetDisplayMode OK", "CreateSurface OK",
-    "GetAttachedSurface OK", "DDLoadPalette OK", "SetPalette OK", "DDLoadBitmap BackImage OK",
-    "DDLoadBitmap Strings OK", "DDLoadBitmap Title OK", "DDLoadBitmap Chara OK"
-]
+from velmora_test import Failure, frames, headless, images
+from velmora_test import wine as winehost
+from velmora_test.frames import PROGRESS as PROGRESS_LINES
+from velmora_test.waiting import wait_until
+from velmora_test.xserver import XServer
 
 # DLLs that every Windows has; anything else would have to ship with the game.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "ddraw.dll", "msvcrt.dll",
@@ -37,7 +33,6 @@ SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "ddraw.dll", "msvcrt.d
 SESSION_LIMIT = 240  # seconds; well inside the test's own timeout
 FRAME_WAIT = 30
 SETUP_STALL = 30
-HERE = os.path.dirname(os.path.abspath(__file__))
 STARTED = time.monotonic()
 
 
@@ -62,32 +57,8 @@ def check_imports(exe):
         raise Failure("velmora.exe does not import ddraw.dll")
 
 
-# The frames native_frames.txt captures, by number.
-NATIVE_FRAMES = {3: "title", 1101: "title_fps", 1103: "play", 1125: "play_left"}
-
-
-def capture_native(native, workdir):
-    """The native build's title and first play frame, run headless."""
-    capture_dir = os.path.join(workdir, "native")
-    shutil.rmtree(capture_dir, ignore_errors=True)
-    os.makedirs(capture_dir)
-    env = dict(os.environ, VELMORA_VIDEO="headless", VELMORA_CAPTURE=capture_dir,
-               VELMORA_SCRIPT=os.path.join(HERE, "native_frames.txt"))
-    result = subprocess.run([native], env=env, timeout=60, capture_output=True, text=True)
-    if result.returncode != 0:
-        raise Failure("the native build ended with %d:\n%s" % (result.returncode, result.stderr))
-    return {name: frames.load(os.path.join(capture_dir, "frame-%06d.png" % number))
-            for number, name in NATIVE_FRAMES.items()}
-
-
 def save_diff(workdir, name, shot, diffs):
-    marked = shot.convert("L").convert("RGB")
-    px = marked.load()
-    for x, y, _, _ in diffs:
-        px[x, y] = (255, 0, 0)
-    path = os.path.join(workdir, "diff-%s.png" % name)
-    marked.save(path)
-    return path
+    return images.save_marked(os.path.join(workdir, "diff-%s.png" % name), shot, diffs)
 
 
 class Session:
@@ -113,12 +84,12 @@ class Session:
             last["diffs"] = frames.differences(last["shot"], expected, ignore)
             return not last["diffs"]
 
-        if winehost.wait_until(matches, FRAME_WAIT, step=0.2):
+        if wait_until(matches, FRAME_WAIT, step=0.2):
             log("%s frame: equal to the native one" % name)
             return last["shot"]
         path = save_diff(self.workdir, name, last["shot"], last["diffs"])
         raise Failure("the %s frame under Wine differs from the native one (marked in %s):\n%s" %
-                      (name, path, frames.describe(last["diffs"])))
+                      (name, path, images.describe(last["diffs"], "wine", "native")))
 
     def hold_until_frame(self, key, name, expected):
         self.game.key_down(key)
@@ -144,7 +115,7 @@ class Session:
             seen.append(self.ball(reference, sprite))
             return seen[-1] == seen[-2]
 
-        if not winehost.wait_until(still, FRAME_WAIT, step=0.1):
+        if not wait_until(still, FRAME_WAIT, step=0.1):
             raise Failure("the ball keeps moving with no key down: %s" % seen[-5:])
         return seen[-1]
 
@@ -199,7 +170,7 @@ def check_progress_lines(game):
             raise Failure("set-up stopped after %s (a failed step shows a message box)" % lines)
         return len(lines) >= len(PROGRESS_LINES)
 
-    if not winehost.wait_until(complete, 90, step=0.2):
+    if not wait_until(complete, 90, step=0.2):
         raise Failure("set-up did not finish; debug output so far: %s" % game.debug_lines())
     lines = game.debug_lines()
     if lines != PROGRESS_LINES:
@@ -223,7 +194,7 @@ def escape_ends_with_status_0(game):
 def run_game(exe, prefix, workdir, body):
     """Starts the game on an X server of its own, runs body(game, session) and
     stops everything, with a screenshot of the screen when a check failed."""
-    xserver = winehost.XServer()
+    xserver = XServer()
     game = None
     try:
         log("Xvfb on %s" % xserver.display)
@@ -309,7 +280,7 @@ def other_program_in_front(game, session, play):
             raise Failure("winver ended by itself with status %d" % other.returncode)
         return len(frames.differences(session.shot(), play)) > frames.WIDTH * frames.HEIGHT // 4
 
-    if not winehost.wait_until(covered, FRAME_WAIT, step=0.5):
+    if not wait_until(covered, FRAME_WAIT, step=0.5):
         raise Failure("winver did not take the front from the game")
     # Frames go on running behind it; give them time to try their restores.
     time.sleep(2)
@@ -352,14 +323,14 @@ def fresh_workdir(workdir):
 
 def session_command(exe, native, prefix, workdir):
     fresh_workdir(workdir)
-    native_frames = capture_native(native, workdir)
+    native_frames = headless.reference_frames(native, os.path.join(workdir, "native"))
     log("native frames captured")
     run_game(os.path.abspath(exe), prefix, workdir, play_session(native_frames))
 
 
 def loss_command(exe, native, helper, prefix, workdir):
     fresh_workdir(workdir)
-    native_frames = capture_native(native, workdir)
+    native_frames = headless.reference_frames(native, os.path.join(workdir, "native"))
     log("native frames captured")
     run_game(os.path.abspath(exe), prefix, workdir,
              loss_session(native_frames, os.path.abspath(helper)))

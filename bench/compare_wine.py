@@ -25,16 +25,21 @@ import subprocess
 import sys
 import time
 
-import fps_digits
-import winehost
-from winehost import Failure
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "support"))
+
+import fps_digits  # noqa: E402
+from velmora_test import Failure  # noqa: E402
+from velmora_test import wine as winehost  # noqa: E402
+from velmora_test.processes import stop_process  # noqa: E402
+from velmora_test.waiting import wait_until  # noqa: E402
+from velmora_test.xserver import XServer  # noqa: E402
 
 LINUX_SCREEN = "1024x768x24"
 WARM_UP = 3.0  # seconds of play before measuring
 MEASURE = 6  # screenshots, one a second
 TICK = os.sysconf("SC_CLK_TCK")
-HERE = os.path.dirname(os.path.abspath(__file__))
-FONT = fps_digits.Font(os.path.join(HERE, "..", "..", "resources", "STRINGS.bmp"))
+FONT = fps_digits.Font(os.path.join(HERE, "..", "resources", "STRINGS.bmp"))
 
 
 def cpu_seconds(pid):
@@ -104,7 +109,7 @@ def measure(display, pids, workdir, name, size):
 
 
 def run_linux(binary, workdir, name):
-    xserver = winehost.XServer(LINUX_SCREEN)
+    xserver = XServer(LINUX_SCREEN)
     game = None
     try:
         # Settings of its own: a player's remembered window must not change
@@ -123,16 +128,16 @@ def run_linux(binary, workdir, name):
         return measure(xserver.display, [game.pid], workdir, name, size)
     finally:
         if game is not None:
-            winehost.stop_process(game)
+            stop_process(game)
         xserver.stop()
 
 
 def run_wine(exe, prefix, workdir, name):
-    xserver = winehost.XServer()
+    xserver = XServer()
     game = None
     try:
         game = winehost.WineGame(exe, prefix, xserver.display, workdir)
-        ready = winehost.wait_until(lambda: len(game.debug_lines()) >= 11 or game.exited(), 60)
+        ready = wait_until(lambda: len(game.debug_lines()) >= 11 or game.exited(), 60)
         if not ready or game.exited():
             raise Failure("the Windows build did not start under Wine: %s" % game.debug_lines())
         time.sleep(1.0)

@@ -1,5 +1,7 @@
-// Bitmap files built byte by byte for the platform's loader tests, with
-// named offsets so that a test can break one field at a time.
+// Bitmap files built byte by byte for every test that feeds a loader (the
+// platform's LoadImageA, the game's palette and bitmap loaders), with named
+// offsets so that a test can break one field at a time, and the readers of
+// little-endian fields for tests that look into the game's own files.
 #pragma once
 
 #include "temp_dir.h"
@@ -7,6 +9,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -30,6 +34,7 @@ struct Image {
     uint32_t headerSize = 40;
     uint32_t compression = BI_RGB;
     uint32_t colorsUsed = 0;
+    int tableEntries = -1;        // entries generated; -1: as many as the header says
     std::vector<uint32_t> masks;  // BI_BITFIELDS: red, green, blue
     std::vector<uint8_t> table;   // RGBQUADs; default: entry i = (i, 255 - i, i / 2)
     std::vector<uint8_t> pixels;  // stored rows, padded; default: a counting pattern
@@ -52,6 +57,9 @@ inline int Stride(int width, int bitCount) {
 }
 
 inline int TableEntries(const Image& image) {
+    if (image.tableEntries >= 0) {
+        return image.tableEntries;
+    }
     if (image.colorsUsed != 0) {
         return static_cast<int>(image.colorsUsed);
     }
@@ -118,6 +126,19 @@ inline HBITMAP LoadFile(const std::string& path, int cx = 0, int cy = 0) {
 
 inline HBITMAP LoadBytes(const std::vector<uint8_t>& bytes, const std::string& name = "t.bmp") {
     return LoadFile(Write(name, bytes));
+}
+
+inline std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+inline uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
+}
+
+inline uint16_t Le16(const std::vector<uint8_t>& b, size_t at) {
+    return b[at] | b[at + 1] << 8;
 }
 
 }  // namespace bmpfiles

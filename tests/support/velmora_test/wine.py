@@ -1,5 +1,5 @@
-"""The machinery around one Wine run: an X server of our own, a Wine prefix
-of our own, the game process, keys and screenshots.
+"""The machinery around one Wine run: a Wine prefix of our own, the game
+process, keys and screenshots (on an X server of the run's own).
 
 Every wait here is bounded, and everything started here is stopped by its own
 process id (or, for the wine server, by its own prefix), so a run cannot hang
@@ -8,11 +8,12 @@ and leaves nothing behind.
 
 import os
 import re
-import select
 import shutil
 import signal
 import subprocess
-import time
+
+from . import Failure
+from .processes import stop_process
 
 SCREEN_W, SCREEN_H = 640, 480
 
@@ -30,23 +31,6 @@ DESKTOP_REG = r"""REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\Direct3D]
 "renderer"="gdi"
 """
-
-
-class Failure(Exception):
-    """A check failed; the message says what was expected and what was seen."""
-
-
-def wait_until(condition, timeout, step=0.1):
-    """Polls condition() until it gives a true value (returned) or timeout
-    seconds pass (None)."""
-    deadline = time.monotonic() + timeout
-    while True:
-        value = condition()
-        if value:
-            return value
-        if time.monotonic() >= deadline:
-            return None
-        time.sleep(step)
 
 
 def wine_env(prefix, display=None):
@@ -94,64 +78,10 @@ def create_prefix(prefix):
             raise Failure("the prefix's registry did not take the desktop settings")
 
 
-class XServer:
-    """An Xvfb on a display number that it picks itself.
-
-    It never resets: an X server that restarts when its last client leaves
-    drops whoever connects meanwhile, and programs come and go here."""
-
-    def __init__(self, screen="800x600x24"):
-        read_fd, write_fd = os.pipe()
-        self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", screen, "-nolisten", "tcp",
-             "-noreset"],
-            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            start_new_session=True)
-        os.close(write_fd)
-        self.display = None
-        try:
-            number = self._read_display(read_fd)
-        finally:
-            os.close(read_fd)
-        if number is None:
-            self.stop()
-            raise Failure("Xvfb did not report a display number")
-        self.display = ":" + number
-
-    def _read_display(self, fd):
-        deadline = time.monotonic() + 30
-        data = b""
-        while time.monotonic() < deadline and b"\n" not in data:
-            if self.process.poll() is not None:
-                return None
-            ready, _, _ = select.select([fd], [], [], 0.5)
-            if ready:
-                chunk = os.read(fd, 64)
-                if not chunk:
-                    break
-                data += chunk
-        text = data.decode().strip()
-        return text if text.isdigit() else None
-
-    def stop(self):
-        stop_process(self.process)
-
-
 def no_more_alarms():
     """Clean-up runs to its end: a watchdog that fires now would cut it short
     and leave processes behind. Every step of it has its own timeout."""
     signal.alarm(0)
-
-
-def stop_process(process):
-    if process is None or process.poll() is not None:
-        return
-    process.send_signal(signal.SIGTERM)
-    try:
-        process.wait(timeout=10)
-    except subprocess.TimeoutExpired:
-        process.kill()
-        process.wait(timeout=10)
 
 
 class WineGame:

@@ -9,18 +9,16 @@ import json
 import os
 import shutil
 import subprocess
-import sys
 import tempfile
 import threading
-import time
 import urllib.request
 
 import websocket
 from PIL import Image
 
-# Processes are stopped as the Wine suite's harness stops them.
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "wine"))
-import winehost  # noqa: E402
+from . import Failure
+from .processes import start, stop_process
+from .waiting import wait_until
 
 CHROMIUM_FLAGS = [
     "--headless=new", "--no-sandbox", "--disable-gpu", "--no-first-run",
@@ -35,20 +33,6 @@ KEYS = {
     "DOWN": ("ArrowDown", "ArrowDown", 0x28), "ESCAPE": ("Escape", "Escape", 0x1b),
     "S": ("s", "KeyS", 0x53), "F12": ("F12", "F12", 0x7b),
 }
-
-
-class Failure(Exception):
-    pass
-
-
-def wait_until(condition, seconds, step=0.05):
-    deadline = time.monotonic() + seconds
-    while True:
-        if condition():
-            return True
-        if time.monotonic() > deadline:
-            return False
-        time.sleep(step)
 
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
@@ -77,7 +61,7 @@ class Browser:
     def __init__(self, chromium=None):
         chromium = chromium or os.environ.get("VELMORA_CHROMIUM") or "chromium"
         self.profile = tempfile.mkdtemp(prefix="velmora-chromium-")
-        self.process = subprocess.Popen(
+        self.process = start(
             [chromium] + CHROMIUM_FLAGS + ["--user-data-dir=" + self.profile, "about:blank"],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.console = []
@@ -91,7 +75,7 @@ class Browser:
     def _page_socket_url(self):
         port_file = os.path.join(self.profile, "DevToolsActivePort")
         if not wait_until(lambda: os.path.exists(port_file) and
-                          open(port_file).read().count("\n") >= 1, 30):
+                          open(port_file).read().count("\n") >= 1, 30, step=0.05):
             raise Failure("chromium did not open its DevTools port in 30 s")
         port = open(port_file).read().split("\n")[0]
         with urllib.request.urlopen("http://127.0.0.1:%s/json/list" % port) as answer:
@@ -170,5 +154,5 @@ class Browser:
     def stop(self):
         if getattr(self, "socket", None) is not None:
             self.socket.close()
-        winehost.stop_process(self.process)
+        stop_process(self.process)
         shutil.rmtree(self.profile, ignore_errors=True)

@@ -1,6 +1,7 @@
-"""The counter reader that scripts/compare-wine.sh relies on: counters drawn
-here from the font image, as the game draws them, over a background, shown
-at the sizes and places a screen shows the frame, must read back as drawn."""
+"""The counter reader (bench/fps_digits.py) that scripts/compare-wine.sh
+relies on: counters drawn here from the font image, as the game draws them,
+over a background, shown at the sizes and places a screen shows the frame,
+must read back as drawn."""
 
 import os
 import random

@@ -1,0 +1,38 @@
+"""Starting and stopping the processes a test runs beside the game.
+
+A process started here leads a process group of its own, so that stopping it
+stops whatever it started too (chromium's renderers, for one); every process
+is stopped by its own id, never by a name."""
+
+import os
+import signal
+import subprocess
+
+
+def start(command, **options):
+    """Popen in a new session: the process leads its own group."""
+    return subprocess.Popen(command, start_new_session=True, **options)
+
+
+def stop_process(process):
+    """SIGTERM, then SIGKILL after ten seconds; to the whole group when the
+    process leads one of its own, else to the process alone."""
+    if process is None or process.poll() is not None:
+        return
+    try:
+        group = os.getpgid(process.pid) == process.pid
+    except ProcessLookupError:
+        group = False
+    for sig, wait in ((signal.SIGTERM, 10), (signal.SIGKILL, 10)):
+        try:
+            if group:
+                os.killpg(process.pid, sig)
+            else:
+                process.send_signal(sig)
+        except ProcessLookupError:
+            pass
+        try:
+            process.wait(timeout=wait)
+            return
+        except subprocess.TimeoutExpired:
+            continue
