@@ -110,11 +110,26 @@ const BadCase kBad[] = {
     {"ScaleEmpty", {"--scale="}, "option '--scale': expected a whole number from 1 to 8, not ''"},
     {"FlagWithValue", {"--fullscreen=yes"}, "option '--fullscreen' takes no value"},
     {"BadAfterGood", {"--window", "--wndow"}, "unknown option '--wndow'"},
+    {"Abbreviation", {"--verb"}, "unknown option '--verb'"},
+    {"AbbreviatedScale", {"--sca", "3"}, "unknown option '--sca'"},
+    {"ShortCluster", {"-hh"}, "unknown option '-hh'"},
+    {"ShortWithValue", {"-h=1"}, "option '-h' takes no value"},
 };
 
 INSTANTIATE_TEST_SUITE_P(CommandLine, BadOptions, testing::ValuesIn(kBad),
                          [](const testing::TestParamInfo<BadCase>& info) {
                              return std::string(info.param.name);
                          });
+
+// The parser's place in the command line is process-wide; a second parse
+// must start from the beginning whatever the first left behind.
+TEST(CommandLine, SecondParseStartsAfresh) {
+    Options first;
+    std::string error;
+    ASSERT_FALSE(ParseOptions({"--window", "--verbose", "--fly"}, &first, &error));
+    Options second;
+    ASSERT_TRUE(ParseOptions({"--scale", "3"}, &second, &error)) << "refused: " << error;
+    EXPECT_EQ("scale3", Summary(second));
+}
 
 }  // namespace

@@ -69,6 +69,17 @@ TEST(SettingsFile, CommentsSectionsAndUnknownKeysAreSkipped) {
     EXPECT_EQ("window integer 800x600 centred", Describe(settings));
 }
 
+// A key counts only in its own section, even with a value it could not take.
+TEST(SettingsFile, KeysOutsideTheirSectionAreSkipped) {
+    std::string path = WriteText("sections.ini",
+                                 "fullscreen=0\n[audio]\nwidth=800\nheight=maybe\n"
+                                 "[window]\ninteger_scale=0\n[other]\nfullscreen=0\n");
+    Settings settings;
+    std::string error;
+    ASSERT_TRUE(ReadSettings(path, &settings, &error)) << error;
+    EXPECT_EQ("full fill 0x0 centred", Describe(settings));
+}
+
 struct DamagedCase {
     const char* name;
     const char* text;
@@ -92,15 +103,16 @@ TEST_P(DamagedSettings, AreIgnoredWhole) {
 }
 
 const DamagedCase kDamaged[] = {
-    {"NoEquals", "fullscreen=0\ngarbage\n", "line 2 is not a setting: garbage"},
-    {"BadBool", "fullscreen=maybe\n", "line 1 is not a setting: fullscreen=maybe"},
-    {"NegativeWidth", "fullscreen=0\nwidth=-640\nheight=480\n",
-     "line 2 is not a setting: width=-640"},
-    {"HugeHeight", "width=640\nheight=99999999999\n",
-     "line 2 is not a setting: height=99999999999"},
-    {"TrailingJunk", "x=12px\n", "line 1 is not a setting: x=12px"},
+    {"NoEquals", "[window]\nfullscreen=0\ngarbage\n", "line 3 is not a setting: garbage"},
+    {"BadBool", "[window]\nfullscreen=maybe\n", "line 2 is not a setting: fullscreen=maybe"},
+    {"NegativeWidth", "[window]\nfullscreen=0\nwidth=-640\nheight=480\n",
+     "line 3 is not a setting: width=-640"},
+    {"HugeHeight", "[window]\nwidth=640\nheight=99999999999\n",
+     "line 3 is not a setting: height=99999999999"},
+    {"TrailingJunk", "[window]\nx=12px\n", "line 2 is not a setting: x=12px"},
     {"EmptyKey", "=1\n", "line 1 is not a setting: =1"},
-    {"WidthWithoutHeight", "width=640\n", "width and height go together"},
+    {"UnclosedSection", "[window\nfullscreen=0\n", "line 1 is not a setting: [window"},
+    {"WidthWithoutHeight", "[window]\nwidth=640\n", "width and height go together"},
     {"Binary", "\x89PNG\r\n\x1a\n", "line 1 is not a setting: ?PNG"},
 };
 

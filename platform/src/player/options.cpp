@@ -1,11 +1,43 @@
-// Parsing the command line: long options, `--scale N` or `--scale=N`, `--`
-// ends the options. The game takes no file or other argument.
+// Parsing the command line with getopt_long: long options, `--scale N` or
+// `--scale=N`, `--` ends the options. The game takes no file or other
+// argument. getopt_long alone would also take abbreviations (--verb) and
+// clusters (-hh); the command line has never accepted them, so every option
+// it returns is checked against the word actually written.
 #include "player/options.h"
+
+#include <getopt.h>
 
 #include <cstdlib>
 
 namespace vplat::player {
 namespace {
+
+enum OptionId {
+    kHelp = 'h',
+    kVersion = 256,
+    kVerbose,
+    kFullscreen,
+    kWindow,
+    kScale,
+    kIntegerScale,
+    kNoIntegerScale,
+};
+
+const option kLongOptions[] = {
+    {"help", no_argument, nullptr, kHelp},
+    {"version", no_argument, nullptr, kVersion},
+    {"verbose", no_argument, nullptr, kVerbose},
+    {"fullscreen", no_argument, nullptr, kFullscreen},
+    {"window", no_argument, nullptr, kWindow},
+    {"scale", required_argument, nullptr, kScale},
+    {"integer-scale", no_argument, nullptr, kIntegerScale},
+    {"no-integer-scale", no_argument, nullptr, kNoIntegerScale},
+    {nullptr, 0, nullptr, 0},
+};
+
+// '+': stop at the first argument that is no option, never reorder; ':':
+// tell a missing value apart from an unknown option.
+constexpr char kShortOptions[] = "+:h";
 
 bool ParseScale(const std::string& text, int* scale) {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
@@ -20,22 +52,62 @@ bool ParseScale(const std::string& text, int* scale) {
     return true;
 }
 
-// An option that takes no value.
-bool ApplyFlag(const std::string& name, Options* options) {
-    if (name == "--help" || name == "-h") {
-        options->help = true;
-    } else if (name == "--version") {
-        options->version = true;
-    } else if (name == "--verbose") {
-        options->verbose = true;
-    } else if (name == "--fullscreen" || name == "--window") {
-        options->setFullscreen = true;
-        options->fullscreen = name == "--fullscreen";
-    } else if (name == "--integer-scale" || name == "--no-integer-scale") {
-        options->setIntegerScale = true;
-        options->integerScale = name == "--integer-scale";
-    } else {
-        return false;
+// The option a word names in full, without any "=value": 0 when none.
+int OptionNamed(const std::string& name) {
+    if (name == "-h") {
+        return kHelp;
+    }
+    for (const option* o = kLongOptions; o->name != nullptr; ++o) {
+        if (name == std::string("--") + o->name) {
+            return o->val;
+        }
+    }
+    return 0;
+}
+
+// The line for a word getopt_long refused, or took only as an abbreviation
+// or part of a cluster.
+std::string Refusal(const std::string& word) {
+    std::string name = word.substr(0, word.find('='));
+    if (name == word && OptionNamed(name) == kScale) {
+        return "option '--scale' needs a value (1 to " + std::to_string(kMaxScale) + ")";
+    }
+    if (name != word && OptionNamed(name) != 0 && OptionNamed(name) != kScale) {
+        return "option '" + name + "' takes no value";
+    }
+    return "unknown option '" + word + "'";
+}
+
+bool Apply(int id, const char* value, Options* options, std::string* error) {
+    switch (id) {
+        case kHelp:
+            options->help = true;
+            break;
+        case kVersion:
+            options->version = true;
+            break;
+        case kVerbose:
+            options->verbose = true;
+            break;
+        case kFullscreen:
+        case kWindow:
+            options->setFullscreen = true;
+            options->fullscreen = id == kFullscreen;
+            break;
+        case kIntegerScale:
+        case kNoIntegerScale:
+            options->setIntegerScale = true;
+            options->integerScale = id == kIntegerScale;
+            break;
+        case kScale:
+            if (!ParseScale(value, &options->scale)) {
+                *error = "option '--scale': expected a whole number from 1 to " +
+                         std::to_string(kMaxScale) + ", not '" + value + "'";
+                return false;
+            }
+            break;
+        default:
+            return false;
     }
     return true;
 }
@@ -43,39 +115,43 @@ bool ApplyFlag(const std::string& name, Options* options) {
 }  // namespace
 
 bool ParseOptions(const std::vector<std::string>& args, Options* options, std::string* error) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--") {
-            if (i + 1 < args.size()) {
-                *error = "unexpected argument '" + args[i + 1] + "'";
-                return false;
-            }
-            return true;
+    // getopt_long wants a writable argv led by the program's name.
+    std::vector<std::string> words = args;
+    std::string program = "velmora";
+    std::vector<char*> argv = {program.data()};
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    int argc = static_cast<int>(argv.size()) - 1;
+    // 0 makes glibc start afresh (an earlier parse leaves its place behind);
+    // its own messages are off, the caller prints the one line.
+    optind = 0;
+    opterr = 0;
+    while (true) {
+        int at = optind == 0 ? 1 : optind;
+        int longIndex = -1;
+        int id = getopt_long(argc, argv.data(), kShortOptions, kLongOptions, &longIndex);
+        if (id == -1) {
+            break;
         }
-        std::string name = arg.substr(0, arg.find('='));
-        if (name == "--scale") {
-            bool inline_value = name.size() < arg.size();
-            if (!inline_value && i + 1 == args.size()) {
-                *error = "option '--scale' needs a value (1 to " + std::to_string(kMaxScale) + ")";
-                return false;
-            }
-            std::string value = inline_value ? arg.substr(name.size() + 1) : args[++i];
-            if (!ParseScale(value, &options->scale)) {
-                *error = "option '--scale': expected a whole number from 1 to " +
-                         std::to_string(kMaxScale) + ", not '" + value + "'";
-                return false;
-            }
-            continue;
-        }
-        if (name != arg && ApplyFlag(name, options)) {
-            *error = "option '" + name + "' takes no value";
+        std::string word = argv[at];
+        // A long option written in full (its value may follow '='), or -h
+        // alone.
+        bool whole = word.compare(0, 2, "--") == 0
+                         ? OptionNamed(word.substr(0, word.find('='))) == id
+                         : word == "-h";
+        if (id == '?' || id == ':' || !whole) {
+            *error = Refusal(word);
             return false;
         }
-        if (!ApplyFlag(arg, options)) {
-            *error = arg.size() > 1 && arg[0] == '-' ? "unknown option '" + arg + "'"
-                                                     : "unexpected argument '" + arg + "'";
+        if (!Apply(id, optarg, options, error)) {
             return false;
         }
+    }
+    if (optind < argc) {
+        *error = "unexpected argument '" + std::string(argv[optind]) + "'";
+        return false;
     }
     return true;
 }

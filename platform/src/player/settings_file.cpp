@@ -1,7 +1,7 @@
-// velmora.ini: a [window] section of key=value lines. Unknown keys are
-// skipped (a later version may add some); a line that is none of section,
-// comment, blank or key=value, or a value out of range, makes the whole file
-// count as damaged.
+// velmora.ini: sections of key=value lines, each key counting only in its
+// own section (the rows of settings_rows.cpp). Unknown keys and sections are
+// skipped; a line that is none of section, comment, blank or key=value, or a
+// known key's value out of range, makes the whole file count as damaged.
 #include "player/settings_file.h"
 
 #include <sys/stat.h>
@@ -12,13 +12,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <set>
 #include <sstream>
+
+#include "player/settings_rows.h"
 
 namespace vplat::player {
 namespace {
-
-// Large enough for any real desktop, small enough that sums cannot overflow.
-constexpr long kMaxCoordinate = 100000;
 
 std::string Trim(const std::string& text) {
     size_t first = text.find_first_not_of(" \t\r");
@@ -40,54 +40,50 @@ std::string Printable(const std::string& line) {
     return shown;
 }
 
-bool ParseNumber(const std::string& text, long low, long high, int* value) {
-    if (text.empty()) {
+// One line of the file, already trimmed: a section heading switches *section;
+// a key=value line of a known key in that section sets its row's value and
+// marks the row seen. False for a line that is none of those forms, or a
+// known key with a bad value.
+bool ReadLine(const std::string& line, std::string* section, Settings* settings,
+              std::set<const SettingRow*>* seen) {
+    if (line.empty() || line[0] == '#' || line[0] == ';') {
+        return true;
+    }
+    if (line[0] == '[') {
+        if (line.back() != ']') {
+            return false;
+        }
+        *section = Trim(line.substr(1, line.size() - 2));
+        return true;
+    }
+    size_t equals = line.find('=');
+    std::string key = equals == std::string::npos ? "" : Trim(line.substr(0, equals));
+    if (key.empty()) {
         return false;
     }
-    char* end = nullptr;
-    errno = 0;
-    long number = strtol(text.c_str(), &end, 10);
-    if (*end != '\0' || errno != 0 || number < low || number > high) {
-        return false;
+    // Unknown keys and sections are skipped: a later version may add some.
+    const SettingRow* row = FindSettingRow(*section, key);
+    if (row == nullptr) {
+        return true;
     }
-    *value = static_cast<int>(number);
-    return true;
+    seen->insert(row);
+    return SetSettingValue(*row, Trim(line.substr(equals + 1)), settings);
 }
 
-bool ParseBool(const std::string& text, bool* value) {
-    if (text == "1" || text == "true" || text == "yes") {
-        *value = true;
-    } else if (text == "0" || text == "false" || text == "no") {
-        *value = false;
-    } else {
-        return false;
+// A flag that rows depend on holds when every row naming it was read.
+void SettleFlags(const std::set<const SettingRow*>& seen, Settings* settings) {
+    size_t count = 0;
+    const SettingRow* rows = SettingRows(&count);
+    for (size_t i = 0; i < count; ++i) {
+        if (rows[i].onlyWhile != nullptr) {
+            settings->*rows[i].onlyWhile = true;
+        }
     }
-    return true;
-}
-
-bool ApplySetting(const std::string& key, const std::string& value, Settings* settings,
-                  bool* placedX, bool* placedY) {
-    if (key == "fullscreen") {
-        return ParseBool(value, &settings->fullscreen);
+    for (size_t i = 0; i < count; ++i) {
+        if (rows[i].onlyWhile != nullptr && seen.count(&rows[i]) == 0) {
+            settings->*rows[i].onlyWhile = false;
+        }
     }
-    if (key == "integer_scale") {
-        return ParseBool(value, &settings->integerScale);
-    }
-    if (key == "width") {
-        return ParseNumber(value, 1, kMaxCoordinate, &settings->windowWidth);
-    }
-    if (key == "height") {
-        return ParseNumber(value, 1, kMaxCoordinate, &settings->windowHeight);
-    }
-    if (key == "x") {
-        *placedX = true;
-        return ParseNumber(value, -kMaxCoordinate, kMaxCoordinate, &settings->windowX);
-    }
-    if (key == "y") {
-        *placedY = true;
-        return ParseNumber(value, -kMaxCoordinate, kMaxCoordinate, &settings->windowY);
-    }
-    return true;
 }
 
 bool MakeFolders(const std::string& path) {
@@ -136,8 +132,8 @@ bool ReadSettings(const std::string& path, Settings* settings, std::string* erro
         return false;
     }
     Settings read = *settings;
-    bool placedX = false;
-    bool placedY = false;
+    std::set<const SettingRow*> seen;
+    std::string section;
     std::string line;
     int number = 0;
     while (std::getline(file, line)) {
@@ -147,13 +143,7 @@ bool ReadSettings(const std::string& path, Settings* settings, std::string* erro
             return false;
         }
         line = Trim(line);
-        if (line.empty() || line[0] == '#' || line[0] == ';' || line[0] == '[') {
-            continue;
-        }
-        size_t equals = line.find('=');
-        std::string key = equals == std::string::npos ? "" : Trim(line.substr(0, equals));
-        if (key.empty() ||
-            !ApplySetting(key, Trim(line.substr(equals + 1)), &read, &placedX, &placedY)) {
+        if (!ReadLine(line, &section, &read, &seen)) {
             *error = "line " + std::to_string(number) + " is not a setting: " + Printable(line);
             return false;
         }
@@ -166,22 +156,34 @@ bool ReadSettings(const std::string& path, Settings* settings, std::string* erro
         *error = "width and height go together";
         return false;
     }
-    read.windowPlaced = placedX && placedY;
+    SettleFlags(seen, &read);
     *settings = read;
     return true;
 }
 
 bool WriteSettings(const std::string& path, const Settings& settings, std::string* error) {
-    std::ostringstream text;
-    text << "# Velmora's settings, written when the game ends.\n"
-         << "[window]\n"
-         << "fullscreen=" << (settings.fullscreen ? 1 : 0) << "\n"
-         << "integer_scale=" << (settings.integerScale ? 1 : 0) << "\n";
-    if (settings.windowWidth > 0 && settings.windowHeight > 0) {
-        text << "width=" << settings.windowWidth << "\nheight=" << settings.windowHeight << "\n";
+    // A size is whole or none: half of one would make the file damaged.
+    Settings shown = settings;
+    if (shown.windowWidth <= 0 || shown.windowHeight <= 0) {
+        shown.windowWidth = 0;
+        shown.windowHeight = 0;
     }
-    if (settings.windowPlaced) {
-        text << "x=" << settings.windowX << "\ny=" << settings.windowY << "\n";
+    std::ostringstream text;
+    text << "# Velmora's settings, written when the game ends.\n";
+    std::string section;
+    size_t count = 0;
+    const SettingRow* rows = SettingRows(&count);
+    for (size_t i = 0; i < count; ++i) {
+        const SettingRow& row = rows[i];
+        std::string value = SettingValueText(row, shown);
+        if (value.empty() || (row.onlyWhile != nullptr && !(shown.*row.onlyWhile))) {
+            continue;
+        }
+        if (section != row.section) {
+            section = row.section;
+            text << "[" << section << "]\n";
+        }
+        text << row.key << "=" << value << "\n";
     }
     std::string temporary = path + ".new";
     if (!MakeFolders(path)) {

@@ -1,19 +1,13 @@
-// Game controllers as the keyboard: d-pad and left stick as the arrows, A and
-// Start as Space, B and Back as S, Guide as Escape. A pad unplugged while it
+// Game controllers as the keyboard, by the rule of player/pad_keys.h: SDL's
+// buttons and axes are translated to its controls. A pad unplugged while it
 // holds keys lets go of them.
-#include <windows.h>
-
 #include <map>
 
 #include "backend/sdl/input.h"
+#include "player/pad_keys.h"
 
 namespace vplat::sdl {
 namespace {
-
-// Past a third of the stick's travel counts as pressed; back under a
-// quarter as released, so a stick resting near the edge does not flicker.
-constexpr int kStickPress = 32767 / 3;
-constexpr int kStickRelease = 32767 / 4;
 
 struct Pad {
     SDL_GameController* controller = nullptr;
@@ -27,53 +21,57 @@ std::map<SDL_JoystickID, Pad>& Pads() {
     return pads;
 }
 
-int KeyOfButton(int button) {
+// SDL's names for the buttons, as the pad rule knows them.
+player::PadControl ControlOfButton(int button) {
     switch (button) {
-        case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
-            return VK_LEFT;
-        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
-            return VK_RIGHT;
-        case SDL_CONTROLLER_BUTTON_DPAD_UP:
-            return VK_UP;
-        case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
-            return VK_DOWN;
         case SDL_CONTROLLER_BUTTON_A:
-        case SDL_CONTROLLER_BUTTON_START:
-            return VK_SPACE;
+            return player::PadControl::kA;
         case SDL_CONTROLLER_BUTTON_B:
+            return player::PadControl::kB;
         case SDL_CONTROLLER_BUTTON_BACK:
-            return 'S';
+            return player::PadControl::kBack;
         case SDL_CONTROLLER_BUTTON_GUIDE:
-            return VK_ESCAPE;
+            return player::PadControl::kGuide;
+        case SDL_CONTROLLER_BUTTON_START:
+            return player::PadControl::kStart;
+        case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+            return player::PadControl::kDpadLeft;
+        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+            return player::PadControl::kDpadRight;
+        case SDL_CONTROLLER_BUTTON_DPAD_UP:
+            return player::PadControl::kDpadUp;
+        case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+            return player::PadControl::kDpadDown;
         default:
-            return 0;
+            return player::PadControl::kNone;
     }
 }
 
-constexpr int kStickKeys[4] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN};
+// Left, right, up, down, as Pad::stick counts them.
+constexpr player::PadControl kStickControls[4] = {
+    player::PadControl::kStickLeft, player::PadControl::kStickRight, player::PadControl::kStickUp,
+    player::PadControl::kStickDown};
 
 void SetButton(Pad& pad, int button, bool down) {
     if (button < 0 || button >= SDL_CONTROLLER_BUTTON_MAX || pad.buttons[button] == down) {
         return;
     }
     pad.buttons[button] = down;
-    HoldKey(KeyOfButton(button), down);
+    HoldKey(player::KeyOfPadControl(ControlOfButton(button)), down);
 }
 
 void SetStick(Pad& pad, int direction, bool down) {
     if (pad.stick[direction] != down) {
         pad.stick[direction] = down;
-        HoldKey(kStickKeys[direction], down);
+        HoldKey(player::KeyOfPadControl(kStickControls[direction]), down);
     }
 }
 
 // One axis: `low` is the direction of negative values (left, up).
 void MoveAxis(Pad& pad, int value, int low) {
     int high = low + 1;
-    bool lowHeld = pad.stick[low] ? value < -kStickRelease : value < -kStickPress;
-    bool highHeld = pad.stick[high] ? value > kStickRelease : value > kStickPress;
-    SetStick(pad, low, lowHeld);
-    SetStick(pad, high, highHeld);
+    SetStick(pad, low, player::StickDirectionHeld(value, true, pad.stick[low]));
+    SetStick(pad, high, player::StickDirectionHeld(value, false, pad.stick[high]));
 }
 
 void LetGo(Pad& pad) {

@@ -5,10 +5,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "player/settings.h"
 #include "backend/sdl/state.h"
-#include "player/window_size.h"
+#include "player/window_place.h"
 
 namespace vplat::sdl {
 namespace {
@@ -30,34 +31,17 @@ SDL_Rect UsableArea(int display) {
     return area;
 }
 
-bool Inside(const SDL_Rect& inner, const SDL_Rect& outer) {
-    return inner.x >= outer.x && inner.y >= outer.y && inner.x + inner.w <= outer.x + outer.w &&
-           inner.y + inner.h <= outer.y + outer.h;
-}
-
-// The window's rectangle when not full screen: the remembered one when it
-// still fits a display, else the first size centred on the usable area.
+// Asks SDL for the usable areas; the rule itself lives in player/.
 SDL_Rect WindowPlace(int display) {
-    const player::Settings& settings = Settings();
+    std::vector<player::Rect> displays;
+    for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) {
+        SDL_Rect usable = UsableArea(i);
+        displays.push_back({usable.x, usable.y, usable.w, usable.h});
+    }
     SDL_Rect area = UsableArea(display);
-    player::WindowSize first = player::FirstWindowSize(area.w, area.h);
-    int width = settings.windowWidth > 0 ? settings.windowWidth : first.width;
-    int height = settings.windowHeight > 0 ? settings.windowHeight : first.height;
-    if (width > area.w || height > area.h) {
-        width = first.width;
-        height = first.height;
-    }
-    SDL_Rect place = {settings.windowX, settings.windowY, width, height};
-    if (settings.windowPlaced) {
-        for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) {
-            if (Inside(place, UsableArea(i))) {
-                return place;
-            }
-        }
-    }
-    place.x = area.x + (area.w - width) / 2;
-    place.y = area.y + (area.h - height) / 2;
-    return place;
+    player::Rect place =
+        player::WindowPlace(Settings(), {area.x, area.y, area.w, area.h}, displays);
+    return SDL_Rect{place.x, place.y, place.w, place.h};
 }
 
 void KeepWindowRect(SDL_Window* window) {

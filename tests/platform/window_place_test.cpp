@@ -1,0 +1,59 @@
+// Where the window opens when not full screen: the remembered place while it
+// still fits a display, else centred on the display it is on.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "player/window_place.h"
+
+namespace {
+
+using vplat::player::Rect;
+using vplat::player::Settings;
+
+std::string Show(const Rect& r) {
+    return std::to_string(r.w) + "x" + std::to_string(r.h) + " at " + std::to_string(r.x) + "," +
+           std::to_string(r.y);
+}
+
+Settings Remembered(int x, int y, int width, int height) {
+    Settings settings;
+    settings.windowPlaced = true;
+    settings.windowX = x;
+    settings.windowY = y;
+    settings.windowWidth = width;
+    settings.windowHeight = height;
+    return settings;
+}
+
+// A panel along the top of the first display; a second display to its right.
+const Rect kLeft = {0, 30, 1920, 1050};
+const Rect kRight = {1920, 0, 1280, 1024};
+
+TEST(WindowPlace, RememberedPlaceOnAnotherDisplayIsKept) {
+    Rect place = vplat::player::WindowPlace(Remembered(2000, 10, 800, 600), kLeft, {kLeft, kRight});
+    EXPECT_EQ("800x600 at 2000,10", Show(place));
+}
+
+TEST(WindowPlace, PlaceOnADisplayNoLongerThereIsCentred) {
+    Rect place = vplat::player::WindowPlace(Remembered(2000, 10, 800, 600), kLeft, {kLeft});
+    EXPECT_EQ("800x600 at 560,255", Show(place));
+}
+
+TEST(WindowPlace, PlaceAcrossTwoDisplaysIsCentred) {
+    Rect place = vplat::player::WindowPlace(Remembered(1800, 40, 800, 600), kLeft, {kLeft, kRight});
+    EXPECT_EQ("800x600 at 560,255", Show(place));
+}
+
+TEST(WindowPlace, SizeLargerThanTheAreaGivesWayToTheFirstSize) {
+    Rect place = vplat::player::WindowPlace(Remembered(0, 30, 2560, 1920), kLeft, {kLeft});
+    EXPECT_EQ("1280x960 at 0,30", Show(place)) << "the place still fits, only the size changes";
+}
+
+TEST(WindowPlace, NothingRememberedIsTheFirstSizeCentred) {
+    Rect place = vplat::player::WindowPlace(Settings(), kRight, {kLeft, kRight});
+    EXPECT_EQ("1280x960 at 1920,32", Show(place));
+}
+
+}  // namespace
