@@ -134,10 +134,11 @@ HRESULT CopyBlt(Surface* dest, const RECT* destRect, Surface* source, const RECT
 
 HRESULT Surface::BltFast(DWORD x, DWORD y, IDirectDrawSurface7* source, LPRECT sourceRect,
                          DWORD trans) {
-    std::string args =
-        internal::Format("x=%u y=%u source=%p rect=%s trans=0x%x", x, y, static_cast<void*>(source),
-                         RectText(sourceRect).c_str(), trans);
-    return Journaled("BltFast", this, args, [&]() -> HRESULT {
+    auto args = [&] {
+        return internal::Format("x=%u y=%u source=%p rect=%s trans=0x%x", x, y,
+                                static_cast<void*>(source), RectText(sourceRect).c_str(), trans);
+    };
+    return entry::RunOn(entry::Name::BltFast, this, args, [&]() -> HRESULT {
         auto* from = static_cast<Surface*>(source);
         if (from == nullptr || (trans & ~kBltFastFlags) != 0) {
             return DDERR_INVALIDPARAMS;
@@ -164,11 +165,13 @@ HRESULT Surface::BltFast(DWORD x, DWORD y, IDirectDrawSurface7* source, LPRECT s
 
 HRESULT Surface::Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT sourceRect, DWORD flags,
                      LPDDBLTFX fx) {
-    std::string args =
-        internal::Format("dest=%s source=%p rect=%s flags=0x%x fill=0x%x",
-                         RectText(destRect).c_str(), static_cast<void*>(source),
-                         RectText(sourceRect).c_str(), flags, fx != nullptr ? fx->dwFillColor : 0u);
-    return Journaled("Blt", this, args, [&]() -> HRESULT {
+    auto args = [&] {
+        return internal::Format("dest=%s source=%p rect=%s flags=0x%x fill=0x%x",
+                                RectText(destRect).c_str(), static_cast<void*>(source),
+                                RectText(sourceRect).c_str(), flags,
+                                fx != nullptr ? fx->dwFillColor : 0u);
+    };
+    return entry::RunOn(entry::Name::Blt, this, args, [&]() -> HRESULT {
         if ((flags & ~kBltFlags) != 0) {
             return DDERR_UNSUPPORTED;
         }

@@ -245,12 +245,14 @@ void FillWithJunk(Surface* surface) {
 
 HRESULT DirectDraw::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* surface,
                                   IUnknown* outer) {
-    std::string args = desc == nullptr
-                           ? std::string("desc=null")
-                           : internal::Format("flags=0x%x caps=0x%x width=%u height=%u back=%u",
-                                              desc->dwFlags, desc->ddsCaps.dwCaps, desc->dwWidth,
-                                              desc->dwHeight, desc->dwBackBufferCount);
-    return Journaled("CreateSurface", this, args, [&]() -> HRESULT {
+    auto args = [&] {
+        return desc == nullptr
+                   ? std::string("desc=null")
+                   : internal::Format("flags=0x%x caps=0x%x width=%u height=%u back=%u",
+                                      desc->dwFlags, desc->ddsCaps.dwCaps, desc->dwWidth,
+                                      desc->dwHeight, desc->dwBackBufferCount);
+    };
+    return entry::RunOn(entry::Name::CreateSurface, this, args, [&]() -> HRESULT {
         if (outer != nullptr) {
             return kNoAggregation;
         }

@@ -43,8 +43,10 @@ void PresentSurface(const Surface& surface) {
 }
 
 HRESULT Surface::Flip(IDirectDrawSurface7* target, DWORD flags) {
-    std::string args = internal::Format("target=%p flags=0x%x", static_cast<void*>(target), flags);
-    return Journaled("Flip", this, args, [&]() -> HRESULT {
+    auto args = [&] {
+        return internal::Format("target=%p flags=0x%x", static_cast<void*>(target), flags);
+    };
+    return entry::RunOn(entry::Name::Flip, this, args, [&]() -> HRESULT {
         if (!IsFront() || chain.size() < 2) {
             return DDERR_NOTFLIPPABLE;
         }

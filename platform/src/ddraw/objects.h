@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/entry.h"
 #include "internal.h"
 
 namespace vplat::ddraw {
@@ -141,18 +142,7 @@ struct DirectDraw final : IDirectDraw7 {
 // Every live DirectDraw object, in order of creation.
 std::vector<DirectDraw*>& Objects();
 
-// Journals a call: asks the fault injection first; when no fault answers,
-// runs the call. Either way the call and its answer go to the journal.
-template <typename Body>
-int64_t Journaled(const char* name, const void* object, const std::string& args, Body body) {
-    int64_t result = 0;
-    if (!internal::Fault(name, object, &result)) {
-        result = static_cast<int64_t>(body());
-    }
-    internal::Record(name, object, args, result);
-    return result;
-}
-
+// A rectangle as the journal shows it: "left,top,right,bottom" or "null".
 std::string RectText(const RECT* rect);
 
 // Surfaces: made by CreateSurface, destroyed with their owner's last reference

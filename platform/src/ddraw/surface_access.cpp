@@ -15,9 +15,11 @@ void PresentIfVisible(const Surface& surface);
 }  // namespace
 
 HRESULT Surface::Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HANDLE event) {
-    std::string args =
-        internal::Format("rect=%s flags=0x%x event=%p", RectText(rect).c_str(), flags, event);
-    return Journaled("Lock", this, args, [&]() -> HRESULT {
+    auto args = [&] {
+        return internal::Format("rect=%s flags=0x%x event=%p", RectText(rect).c_str(), flags,
+                                event);
+    };
+    return entry::RunOn(entry::Name::Lock, this, args, [&]() -> HRESULT {
         if (desc == nullptr || !DescriptionSizeOk(desc->dwSize) ||
             (rect != nullptr && !RectInside(*rect, *this))) {
             return DDERR_INVALIDPARAMS;
@@ -43,8 +45,8 @@ HRESULT Surface::Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HANDLE ev
 }
 
 HRESULT Surface::Unlock(LPRECT rect) {
-    std::string args = internal::Format("rect=%s", RectText(rect).c_str());
-    return Journaled("Unlock", this, args, [&]() -> HRESULT {
+    auto args = [&] { return internal::Format("rect=%s", RectText(rect).c_str()); };
+    return entry::RunOn(entry::Name::Unlock, this, args, [&]() -> HRESULT {
         if (!locked) {
             return DDERR_NOTLOCKED;
         }
@@ -56,7 +58,7 @@ HRESULT Surface::Unlock(LPRECT rect) {
 }
 
 HRESULT Surface::GetDC(HDC* out) {
-    return Journaled("GetDC", this, "", [&]() -> HRESULT {
+    return entry::RunOn(entry::Name::GetDC, this, entry::NoArgs, [&]() -> HRESULT {
         if (out == nullptr) {
             return DDERR_INVALIDPARAMS;
         }
@@ -81,8 +83,8 @@ HRESULT Surface::GetDC(HDC* out) {
 }
 
 HRESULT Surface::ReleaseDC(HDC given) {
-    std::string args = internal::Format("dc=%p", static_cast<void*>(given));
-    return Journaled("ReleaseDC", this, args, [&]() -> HRESULT {
+    auto args = [&] { return internal::Format("dc=%p", static_cast<void*>(given)); };
+    return entry::RunOn(entry::Name::ReleaseDC, this, args, [&]() -> HRESULT {
         if (dc == nullptr) {
             return DDERR_NODC;
         }
