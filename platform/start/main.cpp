@@ -171,8 +171,6 @@ int main(int argc, char** argv) {
         !(headless ? StartHeadless() : StartWindowed(options))) {
         return 2;
     }
-    // A long run would grow the journal without end; only tests read it.
-    vplat::EnableJournal(false);
     std::string commandLine = CommandLine(argc, argv);
     int result = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWDEFAULT);
     if (!headless) {

@@ -1,5 +1,5 @@
-// The journal off, as in every run of the game itself: calls leave nothing behind, and their
-// arguments are not even formatted.
+// The journal off, as in every run of the game itself and after every reset:
+// calls leave nothing behind, and their arguments are not even formatted.
 #include <gtest/gtest.h>
 #include <velmora_platform.h>
 
@@ -9,9 +9,22 @@
 
 namespace {
 
+TEST(JournalOff, IsOffUntilTurnedOnAndAgainAfterAReset) {
+    vplat::ResetPlatform();
+    RECT rect;
+    SetRect(&rect, 1, 2, 3, 4);
+    EXPECT_TRUE(vplat::Journal().empty()) << vplat::Journal().size() << " calls recorded";
+    vplat::EnableJournal(true);
+    SetRect(&rect, 1, 2, 3, 4);
+    ASSERT_EQ(vplat::Journal().size(), 1u);
+    EXPECT_EQ(vplat::Journal()[0].args, "1,2,3,4") << "SetRect as the journal shows it";
+    vplat::ResetPlatform();
+    SetRect(&rect, 1, 2, 3, 4);
+    EXPECT_TRUE(vplat::Journal().empty()) << vplat::Journal().size() << " calls after a reset";
+}
+
 TEST(JournalOff, ArgumentsAreFormattedOnlyForTheJournal) {
     vplat::ResetPlatform();
-    vplat::EnableJournal(false);
     int formatted = 0;
     auto args = [&] {
         ++formatted;
