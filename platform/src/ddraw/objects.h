@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/entry.h"
+#include "ddraw/surface_memory.h"
 #include "internal.h"
 
 namespace vplat::ddraw {
@@ -33,19 +34,6 @@ struct Palette final : IDirectDrawPalette {
     DirectDraw* owner = nullptr;
     DWORD caps = 0;
     PALETTEENTRY entries[256] = {};
-};
-
-// A row of a surface's memory that is, from x for width pixels, a plain copy
-// of a row of another surface as that surface was after a given write. Write
-// numbers belong to one surface and are never reused, so the number names
-// the source too; 0: the row is no such copy.
-struct RowOrigin {
-    internal::RowTag copied;
-    int x = 0;
-    int width = 0;
-    bool operator==(const RowOrigin& other) const {
-        return copied == other.copied && x == other.x && width == other.width;
-    }
 };
 
 struct Surface final : IDirectDrawSurface7 {
@@ -82,15 +70,10 @@ struct Surface final : IDirectDrawSurface7 {
     int height = 0;
     int bitsPerPixel = 8;
     int pitch = 0;
-    std::unique_ptr<uint8_t[]> memory;
-    uint8_t* pixels = nullptr;
     // Games copy the same background into their back buffer every frame: a
-    // row that already holds that very copy is not copied again. The origins
-    // go with the memory (Flip moves them); every other write forgets them.
-    std::vector<RowOrigin> origins;
-    // Changes with every write that may change the pixels; numbers are never
-    // reused, by this surface or any other.
-    uint64_t lastWrite = 0;
+    // row that already holds that very copy is not copied again. What rows
+    // hold goes with the memory (Flip moves it); every other write forgets it.
+    SurfaceMemory memory;
     bool lost = false;
     bool locked = false;
     HDC dc = nullptr;
@@ -104,10 +87,6 @@ struct Surface final : IDirectDrawSurface7 {
     int BytesPerPixel() const { return bitsPerPixel / 8; }
     // Busy while a lock or a device context is out.
     bool Busy() const { return locked || dc != nullptr; }
-    // Rows top to bottom (one past the last) may have changed by other means
-    // than a tracked copy.
-    void Written(int top, int bottom);
-    void Written() { Written(0, height); }
 };
 
 struct DirectDraw final : IDirectDraw7 {
@@ -155,11 +134,6 @@ bool DescriptionSizeOk(DWORD size);
 // Loses the whole chain (or the surface alone) and gives it memory back with
 // junk in it, as the real platform's restored memory holds no picture.
 void FillWithJunk(Surface* surface);
-// A number for a write that no write of any surface had before.
-uint64_t NextWriteNumber();
-// A plain copy of source rectangle `from` to (x, y) on another surface,
-// skipping the rows that already hold it.
-void CopyRowsTracked(Surface* dest, int x, int y, const Surface& source, const RECT& from);
 
 // The 256 colours that an 8-bit surface stands for: its own palette, else
 // the primary surface's, else a default ramp. Entries as the screen shows them.

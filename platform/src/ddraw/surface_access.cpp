@@ -37,9 +37,8 @@ HRESULT Surface::Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HANDLE ev
             offset = static_cast<size_t>(rect->top) * pitch +
                      static_cast<size_t>(rect->left) * BytesPerPixel();
         }
-        desc->lpSurface = pixels + offset;
+        desc->lpSurface = memory.HandOut() + offset;
         locked = true;
-        Written();
         return DD_OK;
     });
 }
@@ -51,7 +50,7 @@ HRESULT Surface::Unlock(LPRECT rect) {
             return DDERR_NOTLOCKED;
         }
         locked = false;
-        Written();
+        memory.TakeBack();
         PresentIfVisible(*this);
         return DD_OK;
     });
@@ -72,12 +71,13 @@ HRESULT Surface::GetDC(HDC* out) {
             return DDERR_SURFACEBUSY;
         }
         const PALETTEENTRY* colours = bitsPerPixel == 8 ? ColoursFor(*this) : nullptr;
-        dc = internal::CreateSurfaceDC(pixels, width, height, pitch, bitsPerPixel, colours);
+        // Counted as written even if no DC comes of it: the memory was out.
+        dc = internal::CreateSurfaceDC(memory.HandOut(), width, height, pitch, bitsPerPixel,
+                                       colours);
         if (dc == nullptr) {
             return DDERR_CANTCREATEDC;
         }
         *out = dc;
-        Written();
         return DD_OK;
     });
 }
@@ -93,7 +93,7 @@ HRESULT Surface::ReleaseDC(HDC given) {
         }
         internal::DestroySurfaceDC(dc);
         dc = nullptr;
-        Written();
+        memory.TakeBack();
         PresentIfVisible(*this);
         return DD_OK;
     });
