@@ -53,7 +53,6 @@ IDirectDrawSurface7* Image(IDirectDraw7* dd, int width, int height, bool keyed, 
 }
 
 Display Open() {
-    vplat::EnableJournal(false);
     Display d;
     DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&d.dd), IID_IDirectDraw7, nullptr);
     d.dd->SetCooperativeLevel(reinterpret_cast<HWND>(1), DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN);

@@ -12,7 +12,6 @@ namespace {
 
 HWND StartGame() {
     vplat::ResetPlatform();
-    vplat::EnableJournal(false);
     g_sceneState = SCENE_TITLE_INIT;
     HWND window = CreateMainWindow(GetModuleHandleA(NULL), SW_SHOWDEFAULT);
     InitDisplay(window);

@@ -22,7 +22,6 @@ IDirectDraw7* g_dd = nullptr;
 std::string g_path;
 
 bool SetUp() {
-    vplat::EnableJournal(false);
     FUZZ_CHECK(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&g_dd), IID_IDirectDraw7,
                                   nullptr) == DD_OK);
     FUZZ_CHECK(g_dd->SetCooperativeLevel(nullptr, DDSCL_NORMAL) == DD_OK);

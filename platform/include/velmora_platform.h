@@ -21,8 +21,8 @@ struct CallRecord {
 };
 std::vector<CallRecord> Journal();
 void ClearJournal();
-// On by default; the game's own start-up turns it off, so that a long run
-// does not grow it without end.
+// Off by default and after ResetPlatform, so that a run of the game does not
+// grow it without end; tests that read it turn it on.
 void EnableJournal(bool enabled);
 // Names only, in order, optionally only those calls whose name is in `filter`.
 std::vector<std::string> JournalNames(const std::vector<std::string>& filter = {});
@@ -105,7 +105,7 @@ Backend SelectedBackend();
 
 // Back to the state of a freshly started process: no windows, classes or
 // messages, no DirectDraw objects, keys up, virtual clock at 0, empty
-// journal, no faults, no hidden resources, no message boxes.
+// journal (turned off), no faults, no hidden resources, no message boxes.
 void ResetPlatform();
 
 }  // namespace vplat

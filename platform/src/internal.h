@@ -10,13 +10,8 @@
 
 namespace vplat::internal {
 
-// ---- core (core/journal.cpp) ----
-// Appends one call to the journal.
-void Record(const char* name, const void* object, const std::string& args, int64_t result);
-// True when an injected fault answers this call; *result then holds the answer.
-bool Fault(const char* name, const void* object, int64_t* result);
-// printf-style formatting into a std::string, for journal arguments; empty
-// while the journal is off.
+// ---- core (core/journal.cpp; calls are journaled through core/entry.h) ----
+// printf-style formatting into a std::string, for journal arguments.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // ---- kernel ----

@@ -181,8 +181,6 @@ int main(int argc, char** argv) {
     if (!(headless ? StartHeadless() : StartWindowed(*driver, options))) {
         return 2;
     }
-    // A long run would grow the journal without end; only tests read it.
-    vplat::EnableJournal(false);
     std::string commandLine = CommandLine(argc, argv);
     int result = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWDEFAULT);
     if (!headless) {

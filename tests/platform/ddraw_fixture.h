@@ -18,6 +18,7 @@ protected:
     IDirectDrawSurface7* back = nullptr;
 
     void SetUp() override {
+        vplat::EnableJournal(true);
         ASSERT_EQ(DD_OK, DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&dd),
                                             IID_IDirectDraw7, nullptr));
         ASSERT_EQ(DD_OK, dd->SetCooperativeLevel(

@@ -1,6 +1,6 @@
 // The fault list of a headless run: what it takes, what it refuses (naming
 // the item), and that the calls it may name are exactly those the platform
-// lets a fault answer.
+// lets a fault answer, as README.md lists them.
 #include <gtest/gtest.h>
 #include <velmora_platform.h>
 #include <windows.h>
@@ -106,41 +106,57 @@ TEST(FaultList, NothingIsPutInForceWhenAnyItemIsRefused) {
     vplat::ResetPlatform();
 }
 
-// Every call of the platform that asks the fault injection names itself
-// with a string literal; the list of names that can be faulted must hold
-// exactly those, or a new call could not be faulted from outside (or a
-// removed one would be taken and do nothing).
-std::set<std::string> NamesAskedInTheSources() {
-    std::set<std::string> names;
-    std::regex asked(R"re(\b(?:Faulted|Journaled|WriteFormatted)\(\s*"([A-Za-z_0-9]+)")re");
-    std::filesystem::path root = std::filesystem::path(VELMORA_SOURCE_DIR) / "platform" / "src";
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-        std::string extension = entry.path().extension().string();
-        if (extension != ".cpp" && extension != ".h") {
-            continue;
-        }
-        std::ifstream in(entry.path());
-        std::stringstream text;
-        text << in.rdbuf();
-        std::string source = text.str();
-        for (std::sregex_iterator it(source.begin(), source.end(), asked), end; it != end; ++it) {
-            names.insert((*it)[1]);
-        }
-    }
-    return names;
+std::string ReadSource(const std::filesystem::path& relative) {
+    std::ifstream in(std::filesystem::path(VELMORA_SOURCE_DIR) / relative);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
-TEST(FaultList, FaultableCallsAreExactlyTheCallsThePlatformLetsAFaultAnswer) {
-    std::set<std::string> inSources = NamesAskedInTheSources();
+std::set<std::string> Matches(const std::string& text, const std::regex& pattern) {
+    std::set<std::string> found;
+    for (std::sregex_iterator it(text.begin(), text.end(), pattern), end; it != end; ++it) {
+        found.insert((*it)[1]);
+    }
+    return found;
+}
+
+// Every name of the list is one some call enters under (the compiler sees to
+// the converse); a name no call uses would be taken and do nothing.
+TEST(FaultList, EveryFaultableNameIsOneACallEntersUnder) {
+    std::set<std::string> used;
+    std::regex entered(R"re(\bName::([A-Za-z_0-9]+))re");
+    for (const char* folder : {"kernel", "user", "gdi", "ddraw"}) {
+        std::filesystem::path root = std::filesystem::path(VELMORA_SOURCE_DIR) / "platform/src";
+        for (const auto& entry : std::filesystem::directory_iterator(root / folder)) {
+            std::set<std::string> found = Matches(ReadSource(entry.path()), entered);
+            used.insert(found.begin(), found.end());
+        }
+    }
+    for (const std::string& name : vplat::faults::FaultableCalls()) {
+        EXPECT_EQ(used.count(name), 1u) << name << " can be faulted but no call enters under it";
+    }
+    EXPECT_GT(used.size(), 60u) << "the sources were not found under " << VELMORA_SOURCE_DIR;
+}
+
+// README.md names every call VELMORA_FAULTS may name, and no other.
+TEST(FaultList, TheReadmeListsExactlyTheFaultableCalls) {
+    std::string readme = ReadSource("README.md");
+    size_t start = readme.find("Call exactly one of these names:");
+    size_t end = readme.find("Anything else", start);
+    ASSERT_NE(start, std::string::npos) << "README.md no longer introduces the list of names";
+    ASSERT_NE(end, std::string::npos) << "README.md's list of names has no end";
+    std::set<std::string> inReadme =
+        Matches(readme.substr(start, end - start), std::regex("`([A-Za-z_0-9]+)`"));
     const std::vector<std::string>& listed = vplat::faults::FaultableCalls();
     std::set<std::string> inList(listed.begin(), listed.end());
-    for (const std::string& name : inSources) {
-        EXPECT_EQ(inList.count(name), 1u) << name << " can be faulted but is not in the list";
-    }
     for (const std::string& name : inList) {
-        EXPECT_EQ(inSources.count(name), 1u) << name << " is listed but no call asks for it";
+        EXPECT_EQ(inReadme.count(name), 1u) << name << " can be faulted but README.md omits it";
     }
-    EXPECT_GT(inSources.size(), 60u) << "the sources were not found under " << VELMORA_SOURCE_DIR;
+    for (const std::string& name : inReadme) {
+        EXPECT_EQ(inList.count(name), 1u)
+            << "README.md lists " << name << ", which cannot be faulted";
+    }
 }
 
 }  // namespace

@@ -280,6 +280,7 @@ TEST_F(GdiTest, CallsAreJournaledAndFaultsAnswerThem) {
     HDC source = IndexedDc(Ramp(), 1, 1, {3});
     HDC dest = IndexedDc(Ramp(), 1, 1, {0});
     vplat::ClearJournal();
+    vplat::EnableJournal(true);
     vplat::InjectFault("StretchBlt", FALSE, 1);
     EXPECT_FALSE(StretchBlt(dest, 0, 0, 1, 1, source, 0, 0, 1, 1, SRCCOPY));
     EXPECT_EQ(IndexAt(dest, 0, 0), 0) << "a faulted call does nothing";

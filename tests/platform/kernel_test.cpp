@@ -129,6 +129,7 @@ TEST_F(KernelTest, FilesAreReadThroughTheHandlesOpenGave) {
 }
 
 TEST_F(KernelTest, CallsAreJournaledAndFaultsAnswerThem) {
+    vplat::EnableJournal(true);
     vplat::InjectFault("GetTickCount", 1234, 1);
     EXPECT_EQ(GetTickCount(), 1234u);
     EXPECT_EQ(GetTickCount(), 0u);

@@ -142,7 +142,7 @@ TEST_F(SwitchAwayTest, BackFromAwayTheWindowIsActiveWhileMinimisedThenRestored) 
 
 TEST_F(SwitchAwayTest, TheJournalShowsTheWrongModeAnswer) {
     vplat::SwitchAway();
-    vplat::ClearJournal();
+    vplat::EnableJournal(true);
     primary_->Restore();
     std::vector<vplat::CallRecord> calls = vplat::Journal();
     ASSERT_EQ(calls.size(), 1u);

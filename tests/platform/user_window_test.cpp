@@ -213,7 +213,7 @@ TEST_F(WindowTest, CursorsIconsAndMessageBoxes) {
 
 TEST_F(WindowTest, JournalKeepsCallOrderAroundSentMessages) {
     HWND window = MakeWindow();
-    vplat::ClearJournal();
+    vplat::EnableJournal(true);
     ShowWindow(window, SW_SHOWNORMAL);
     std::vector<std::string> names = vplat::JournalNames({"ShowWindow", "DefWindowProcA"});
     ASSERT_FALSE(names.empty());

@@ -23,6 +23,7 @@ void GameTest::SetUp() {
     vplat::ResetPlatform();
     ResetGameState();
     vplat::ResetPlatform();
+    vplat::EnableJournal(true);
     g_debugMark = 0;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/entry.h"
 #include "internal.h"
 
 namespace vplat {
@@ -21,8 +22,9 @@ std::vector<CallRecord>& Calls() {
     return calls;
 }
 
+// Off unless a test turns it on: a run of the game would grow it without end.
 bool& JournalEnabled() {
-    static bool enabled = true;
+    static bool enabled = false;
     return enabled;
 }
 
@@ -67,18 +69,26 @@ void ClearFaults() {
     Rules().clear();
 }
 
-namespace internal {
+namespace entry {
 
-void Record(const char* name, const void* object, const std::string& args, int64_t result) {
+bool JournalOn() {
+    return JournalEnabled();
+}
+
+void Record(Name name, const void* object, const std::string& args, int64_t result) {
     if (!JournalEnabled()) {
         return;
     }
-    Calls().push_back(CallRecord{name, object, args, result});
+    Calls().push_back(CallRecord{NameText(name), object, args, result});
 }
 
-bool Fault(const char* name, const void* object, int64_t* result) {
+bool Faulted(Name name, const void* object, int64_t* result) {
+    if (Rules().empty()) {
+        return false;
+    }
+    const char* text = NameText(name);
     for (FaultRule& rule : Rules()) {
-        if (rule.name != name || (rule.object != nullptr && rule.object != object)) {
+        if (rule.name != text || (rule.object != nullptr && rule.object != object)) {
             continue;
         }
         if (rule.skip > 0) {
@@ -97,12 +107,13 @@ bool Fault(const char* name, const void* object, int64_t* result) {
     return false;
 }
 
-// The arguments are read only from the journal: with it off (every run of
-// the game itself) nothing is formatted, on every call of every frame.
+}  // namespace entry
+
+namespace internal {
+
+// Only the journal reads arguments, and core/entry.h asks for them only
+// while it is on.
 std::string Format(const char* format, ...) {
-    if (!JournalEnabled()) {
-        return std::string();
-    }
     char buffer[512];
     va_list args;
     va_start(args, format);

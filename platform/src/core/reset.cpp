@@ -12,7 +12,7 @@ void ResetPlatform() {
     internal::ResetKernel();
     ClearFaults();
     ClearJournal();
-    EnableJournal(true);
+    EnableJournal(false);
 }
 
 }  // namespace vplat

@@ -54,13 +54,13 @@ bool Overlap(const Surface& dest, int x, int y, const Surface& source, const REC
 // The copy both blits share: source rectangle `from` to (x, y).
 void CopyRect(Surface* dest, int x, int y, const Surface& source, const RECT& from, bool keyed) {
     if (!keyed && dest != &source) {
-        CopyRowsTracked(dest, x, y, source, from);
+        dest->memory.CopyTracked(x, y, source.memory, from, dest->BytesPerPixel());
         return;
     }
     int bpp = dest->BytesPerPixel();
     int w = from.right - from.left;
     int h = from.bottom - from.top;
-    const uint8_t* in = source.pixels + static_cast<size_t>(from.top) * source.pitch +
+    const uint8_t* in = source.memory.Read() + static_cast<size_t>(from.top) * source.pitch +
                         static_cast<size_t>(from.left) * bpp;
     int inPitch = source.pitch;
     std::vector<uint8_t> staged;
@@ -70,15 +70,14 @@ void CopyRect(Surface* dest, int x, int y, const Surface& source, const RECT& fr
         in = staged.data();
         inPitch = w * bpp;
     }
-    uint8_t* out =
-        dest->pixels + static_cast<size_t>(y) * dest->pitch + static_cast<size_t>(x) * bpp;
+    uint8_t* out = dest->memory.Write(y, y + h) + static_cast<size_t>(y) * dest->pitch +
+                   static_cast<size_t>(x) * bpp;
     if (keyed) {
         uint32_t key = MaskToPixel(source.sourceKey.dwColorSpaceLowValue, source.bitsPerPixel);
         CopyRowsKeyed(out, dest->pitch, in, inPitch, w, h, bpp, key);
     } else {
         CopyRows(out, dest->pitch, in, inPitch, w, h, bpp);
     }
-    dest->Written(y, y + h);
 }
 
 bool FxSizeOk(const DDBLTFX* fx) {
@@ -99,11 +98,11 @@ HRESULT ColorFill(Surface* dest, const RECT* destRect, const DDBLTFX* fx) {
         return hr;
     }
     int bpp = dest->BytesPerPixel();
-    uint8_t* out = dest->pixels + static_cast<size_t>(area.top) * dest->pitch +
+    uint8_t* out = dest->memory.Write(area.top, area.bottom) +
+                   static_cast<size_t>(area.top) * dest->pitch +
                    static_cast<size_t>(area.left) * bpp;
     FillRows(out, dest->pitch, area.right - area.left, area.bottom - area.top, bpp,
              MaskToPixel(fx->dwFillColor, dest->bitsPerPixel));
-    dest->Written(area.top, area.bottom);
     return DD_OK;
 }
 
@@ -134,10 +133,11 @@ HRESULT CopyBlt(Surface* dest, const RECT* destRect, Surface* source, const RECT
 
 HRESULT Surface::BltFast(DWORD x, DWORD y, IDirectDrawSurface7* source, LPRECT sourceRect,
                          DWORD trans) {
-    std::string args =
-        internal::Format("x=%u y=%u source=%p rect=%s trans=0x%x", x, y, static_cast<void*>(source),
-                         RectText(sourceRect).c_str(), trans);
-    return Journaled("BltFast", this, args, [&]() -> HRESULT {
+    auto args = [&] {
+        return internal::Format("x=%u y=%u source=%p rect=%s trans=0x%x", x, y,
+                                static_cast<void*>(source), RectText(sourceRect).c_str(), trans);
+    };
+    return entry::RunOn(entry::Name::BltFast, this, args, [&]() -> HRESULT {
         auto* from = static_cast<Surface*>(source);
         if (from == nullptr || (trans & ~kBltFastFlags) != 0) {
             return DDERR_INVALIDPARAMS;
@@ -164,11 +164,13 @@ HRESULT Surface::BltFast(DWORD x, DWORD y, IDirectDrawSurface7* source, LPRECT s
 
 HRESULT Surface::Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT sourceRect, DWORD flags,
                      LPDDBLTFX fx) {
-    std::string args =
-        internal::Format("dest=%s source=%p rect=%s flags=0x%x fill=0x%x",
-                         RectText(destRect).c_str(), static_cast<void*>(source),
-                         RectText(sourceRect).c_str(), flags, fx != nullptr ? fx->dwFillColor : 0u);
-    return Journaled("Blt", this, args, [&]() -> HRESULT {
+    auto args = [&] {
+        return internal::Format("dest=%s source=%p rect=%s flags=0x%x fill=0x%x",
+                                RectText(destRect).c_str(), static_cast<void*>(source),
+                                RectText(sourceRect).c_str(), flags,
+                                fx != nullptr ? fx->dwFillColor : 0u);
+    };
+    return entry::RunOn(entry::Name::Blt, this, args, [&]() -> HRESULT {
         if ((flags & ~kBltFlags) != 0) {
             return DDERR_UNSUPPORTED;
         }

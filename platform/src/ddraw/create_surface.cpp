@@ -151,21 +151,17 @@ bool DescriptionSizeOk(DWORD size) {
 
 Surface* NewSurface(DirectDraw* owner, DWORD caps, int width, int height, int bitsPerPixel) {
     int pitch = PitchFor(width, bitsPerPixel);
-    size_t bytes = static_cast<size_t>(pitch) * static_cast<size_t>(height);
-    std::unique_ptr<uint8_t[]> memory(new (std::nothrow) uint8_t[bytes]());
-    if (!memory) {
+    auto* surface = new Surface();
+    if (!surface->memory.Allocate(pitch, height)) {
+        delete surface;
         return nullptr;
     }
-    auto* surface = new Surface();
     surface->owner = owner;
     surface->caps = caps;
     surface->width = width;
     surface->height = height;
     surface->bitsPerPixel = bitsPerPixel;
     surface->pitch = pitch;
-    surface->pixels = memory.get();
-    surface->memory = std::move(memory);
-    surface->lastWrite = NextWriteNumber();
     owner->surfaces.push_back(surface);
     return surface;
 }
@@ -231,11 +227,11 @@ void DescribeSurface(const Surface& surface, DDSURFACEDESC2* desc) {
 }
 
 void FillWithJunk(Surface* surface) {
-    surface->Written();
+    uint8_t* pixels = surface->memory.WriteAll();
     // A fixed, busy pattern: a picture that was not reloaded stands out in
     // every test that looks at the pixels.
     for (int y = 0; y < surface->height; ++y) {
-        uint8_t* row = surface->pixels + static_cast<size_t>(y) * surface->pitch;
+        uint8_t* row = pixels + static_cast<size_t>(y) * surface->pitch;
         int rowBytes = surface->width * surface->BytesPerPixel();
         for (int x = 0; x < rowBytes; ++x) {
             row[x] = static_cast<uint8_t>((x * 37) ^ (y * 101) ^ 0xA5);
@@ -245,12 +241,14 @@ void FillWithJunk(Surface* surface) {
 
 HRESULT DirectDraw::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* surface,
                                   IUnknown* outer) {
-    std::string args = desc == nullptr
-                           ? std::string("desc=null")
-                           : internal::Format("flags=0x%x caps=0x%x width=%u height=%u back=%u",
-                                              desc->dwFlags, desc->ddsCaps.dwCaps, desc->dwWidth,
-                                              desc->dwHeight, desc->dwBackBufferCount);
-    return Journaled("CreateSurface", this, args, [&]() -> HRESULT {
+    auto args = [&] {
+        return desc == nullptr
+                   ? std::string("desc=null")
+                   : internal::Format("flags=0x%x caps=0x%x width=%u height=%u back=%u",
+                                      desc->dwFlags, desc->ddsCaps.dwCaps, desc->dwWidth,
+                                      desc->dwHeight, desc->dwBackBufferCount);
+    };
+    return entry::RunOn(entry::Name::CreateSurface, this, args, [&]() -> HRESULT {
         if (outer != nullptr) {
             return kNoAggregation;
         }

@@ -94,8 +94,8 @@ std::string RectText(const RECT* rect) {
 }
 
 HRESULT DirectDraw::QueryInterface(REFIID riid, void** object) {
-    std::string args = internal::Format("object=%p", static_cast<void*>(object));
-    return Journaled("QueryInterface", this, args, [&]() -> HRESULT {
+    auto args = [&] { return internal::Format("object=%p", static_cast<void*>(object)); };
+    return entry::RunOn(entry::Name::QueryInterface, this, args, [&]() -> HRESULT {
         if (object == nullptr) {
             return DDERR_INVALIDPARAMS;
         }
@@ -111,11 +111,11 @@ HRESULT DirectDraw::QueryInterface(REFIID riid, void** object) {
 }
 
 ULONG DirectDraw::AddRef() {
-    return Journaled("AddRef", this, "", [&] { return ++refs; });
+    return entry::RunOn(entry::Name::AddRef, this, entry::NoArgs, [&] { return ++refs; });
 }
 
 ULONG DirectDraw::Release() {
-    return Journaled("Release", this, "", [&] { return DropRef(); });
+    return entry::RunOn(entry::Name::Release, this, entry::NoArgs, [&] { return DropRef(); });
 }
 
 ULONG DirectDraw::DropRef() {
@@ -133,9 +133,10 @@ ULONG DirectDraw::DropRef() {
 }
 
 HRESULT DirectDraw::SetCooperativeLevel(HWND newWindow, DWORD flags) {
-    std::string args =
-        internal::Format("window=%p flags=0x%x", static_cast<void*>(newWindow), flags);
-    return Journaled("SetCooperativeLevel", this, args, [&]() -> HRESULT {
+    auto args = [&] {
+        return internal::Format("window=%p flags=0x%x", static_cast<void*>(newWindow), flags);
+    };
+    return entry::RunOn(entry::Name::SetCooperativeLevel, this, args, [&]() -> HRESULT {
         HRESULT hr = CheckCooperativeFlags(newWindow, flags);
         if (FAILED(hr)) {
             return hr;
@@ -154,9 +155,11 @@ HRESULT DirectDraw::SetCooperativeLevel(HWND newWindow, DWORD flags) {
 
 HRESULT DirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel, DWORD refreshRate,
                                    DWORD flags) {
-    std::string args = internal::Format("width=%u height=%u bpp=%u refresh=%u flags=0x%x", width,
-                                        height, bitsPerPixel, refreshRate, flags);
-    return Journaled("SetDisplayMode", this, args, [&]() -> HRESULT {
+    auto args = [&] {
+        return internal::Format("width=%u height=%u bpp=%u refresh=%u flags=0x%x", width, height,
+                                bitsPerPixel, refreshRate, flags);
+    };
+    return entry::RunOn(entry::Name::SetDisplayMode, this, args, [&]() -> HRESULT {
         if (cooperativeLevel == 0) {
             return DDERR_NOCOOPERATIVELEVELSET;
         }
@@ -183,7 +186,7 @@ HRESULT DirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel
 }
 
 HRESULT DirectDraw::RestoreDisplayMode() {
-    return Journaled("RestoreDisplayMode", this, "", [&]() -> HRESULT {
+    return entry::RunOn(entry::Name::RestoreDisplayMode, this, entry::NoArgs, [&]() -> HRESULT {
         UseDesktopMode(this);
         return DD_OK;
     });
@@ -195,10 +198,11 @@ using vplat::ddraw::DirectDraw;
 
 HRESULT WINAPI DirectDrawCreateEx(GUID* driverGuid, LPVOID* directDraw, REFIID iid,
                                   IUnknown* outer) {
-    std::string args =
-        vplat::internal::Format("guid=%p out=%p outer=%p", static_cast<void*>(driverGuid),
-                                static_cast<void*>(directDraw), static_cast<void*>(outer));
-    return vplat::ddraw::Journaled("DirectDrawCreateEx", nullptr, args, [&]() -> HRESULT {
+    auto args = [&] {
+        return vplat::internal::Format("guid=%p out=%p outer=%p", static_cast<void*>(driverGuid),
+                                       static_cast<void*>(directDraw), static_cast<void*>(outer));
+    };
+    return vplat::entry::Run(vplat::entry::Name::DirectDrawCreateEx, args, [&]() -> HRESULT {
         if (directDraw == nullptr) {
             return DDERR_INVALIDPARAMS;
         }

@@ -16,11 +16,12 @@ const Surface* g_presenting = nullptr;
 const internal::RowTag* TagsOf(const Surface& surface) {
     static std::vector<internal::RowTag> tags;
     tags.assign(static_cast<size_t>(surface.height), internal::RowTag{});
-    if (surface.origins.size() != tags.size()) {
+    const std::vector<RowOrigin>& origins = surface.memory.Origins();
+    if (origins.size() != tags.size()) {
         return tags.data();
     }
     for (size_t row = 0; row < tags.size(); ++row) {
-        const RowOrigin& origin = surface.origins[row];
+        const RowOrigin& origin = origins[row];
         if (origin.x == 0 && origin.width == surface.width) {
             tags[row] = origin.copied;
         }
@@ -37,14 +38,16 @@ void PresentSurface(const Surface& surface) {
         return;
     }
     g_presenting = &surface;
-    internal::PresentIndexed(surface.pixels, surface.width, surface.height, surface.pitch,
+    internal::PresentIndexed(surface.memory.Read(), surface.width, surface.height, surface.pitch,
                              ColoursFor(surface));
     g_presenting = nullptr;
 }
 
 HRESULT Surface::Flip(IDirectDrawSurface7* target, DWORD flags) {
-    std::string args = internal::Format("target=%p flags=0x%x", static_cast<void*>(target), flags);
-    return Journaled("Flip", this, args, [&]() -> HRESULT {
+    auto args = [&] {
+        return internal::Format("target=%p flags=0x%x", static_cast<void*>(target), flags);
+    };
+    return entry::RunOn(entry::Name::Flip, this, args, [&]() -> HRESULT {
         if (!IsFront() || chain.size() < 2) {
             return DDERR_NOTFLIPPABLE;
         }
@@ -67,13 +70,8 @@ HRESULT Surface::Flip(IDirectDrawSurface7* target, DWORD flags) {
             wanted == nullptr ? 1 : std::find(chain.begin(), chain.end(), wanted) - chain.begin();
         for (size_t step = 0; step < steps; ++step) {
             for (size_t i = 0; i + 1 < chain.size(); ++i) {
-                std::swap(chain[i]->memory, chain[i + 1]->memory);
-                std::swap(chain[i]->pixels, chain[i + 1]->pixels);
-                std::swap(chain[i]->origins, chain[i + 1]->origins);
+                chain[i]->memory.Trade(chain[i + 1]->memory);
             }
-        }
-        for (Surface* member : chain) {
-            member->lastWrite = NextWriteNumber();
         }
         PresentSurface(*this);
         return DD_OK;

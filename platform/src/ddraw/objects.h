@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/entry.h"
+#include "ddraw/surface_memory.h"
 #include "internal.h"
 
 namespace vplat::ddraw {
@@ -32,19 +34,6 @@ struct Palette final : IDirectDrawPalette {
     DirectDraw* owner = nullptr;
     DWORD caps = 0;
     PALETTEENTRY entries[256] = {};
-};
-
-// A row of a surface's memory that is, from x for width pixels, a plain copy
-// of a row of another surface as that surface was after a given write. Write
-// numbers belong to one surface and are never reused, so the number names
-// the source too; 0: the row is no such copy.
-struct RowOrigin {
-    internal::RowTag copied;
-    int x = 0;
-    int width = 0;
-    bool operator==(const RowOrigin& other) const {
-        return copied == other.copied && x == other.x && width == other.width;
-    }
 };
 
 struct Surface final : IDirectDrawSurface7 {
@@ -81,15 +70,10 @@ struct Surface final : IDirectDrawSurface7 {
     int height = 0;
     int bitsPerPixel = 8;
     int pitch = 0;
-    std::unique_ptr<uint8_t[]> memory;
-    uint8_t* pixels = nullptr;
     // Games copy the same background into their back buffer every frame: a
-    // row that already holds that very copy is not copied again. The origins
-    // go with the memory (Flip moves them); every other write forgets them.
-    std::vector<RowOrigin> origins;
-    // Changes with every write that may change the pixels; numbers are never
-    // reused, by this surface or any other.
-    uint64_t lastWrite = 0;
+    // row that already holds that very copy is not copied again. What rows
+    // hold goes with the memory (Flip moves it); every other write forgets it.
+    SurfaceMemory memory;
     bool lost = false;
     bool locked = false;
     HDC dc = nullptr;
@@ -103,10 +87,6 @@ struct Surface final : IDirectDrawSurface7 {
     int BytesPerPixel() const { return bitsPerPixel / 8; }
     // Busy while a lock or a device context is out.
     bool Busy() const { return locked || dc != nullptr; }
-    // Rows top to bottom (one past the last) may have changed by other means
-    // than a tracked copy.
-    void Written(int top, int bottom);
-    void Written() { Written(0, height); }
 };
 
 struct DirectDraw final : IDirectDraw7 {
@@ -141,18 +121,7 @@ struct DirectDraw final : IDirectDraw7 {
 // Every live DirectDraw object, in order of creation.
 std::vector<DirectDraw*>& Objects();
 
-// Journals a call: asks the fault injection first; when no fault answers,
-// runs the call. Either way the call and its answer go to the journal.
-template <typename Body>
-int64_t Journaled(const char* name, const void* object, const std::string& args, Body body) {
-    int64_t result = 0;
-    if (!internal::Fault(name, object, &result)) {
-        result = static_cast<int64_t>(body());
-    }
-    internal::Record(name, object, args, result);
-    return result;
-}
-
+// A rectangle as the journal shows it: "left,top,right,bottom" or "null".
 std::string RectText(const RECT* rect);
 
 // Surfaces: made by CreateSurface, destroyed with their owner's last reference
@@ -165,11 +134,6 @@ bool DescriptionSizeOk(DWORD size);
 // Loses the whole chain (or the surface alone) and gives it memory back with
 // junk in it, as the real platform's restored memory holds no picture.
 void FillWithJunk(Surface* surface);
-// A number for a write that no write of any surface had before.
-uint64_t NextWriteNumber();
-// A plain copy of source rectangle `from` to (x, y) on another surface,
-// skipping the rows that already hold it.
-void CopyRowsTracked(Surface* dest, int x, int y, const Surface& source, const RECT& from);
 
 // The 256 colours that an 8-bit surface stands for: its own palette, else
 // the primary surface's, else a default ramp. Entries as the screen shows them.

@@ -51,10 +51,12 @@ const PALETTEENTRY* ColoursFor(const Surface& surface) {
 
 HRESULT DirectDraw::CreatePalette(DWORD flags, LPPALETTEENTRY entries, LPDIRECTDRAWPALETTE* palette,
                                   IUnknown* outer) {
-    std::string args = internal::Format("flags=0x%x entries=%p out=%p outer=%p", flags,
-                                        static_cast<void*>(entries), static_cast<void*>(palette),
-                                        static_cast<void*>(outer));
-    return Journaled("CreatePalette", this, args, [&]() -> HRESULT {
+    auto args = [&] {
+        return internal::Format("flags=0x%x entries=%p out=%p outer=%p", flags,
+                                static_cast<void*>(entries), static_cast<void*>(palette),
+                                static_cast<void*>(outer));
+    };
+    return entry::RunOn(entry::Name::CreatePalette, this, args, [&]() -> HRESULT {
         if (outer != nullptr) {
             return kNoAggregation;
         }
@@ -81,7 +83,7 @@ HRESULT DirectDraw::CreatePalette(DWORD flags, LPPALETTEENTRY entries, LPDIRECTD
 }
 
 HRESULT Palette::QueryInterface(REFIID, void** object) {
-    return Journaled("QueryInterface", this, "", [&]() -> HRESULT {
+    return entry::RunOn(entry::Name::QueryInterface, this, entry::NoArgs, [&]() -> HRESULT {
         if (object != nullptr) {
             *object = nullptr;
         }
@@ -90,11 +92,11 @@ HRESULT Palette::QueryInterface(REFIID, void** object) {
 }
 
 ULONG Palette::AddRef() {
-    return Journaled("AddRef", this, "", [&] { return ++refs; });
+    return entry::RunOn(entry::Name::AddRef, this, entry::NoArgs, [&] { return ++refs; });
 }
 
 ULONG Palette::Release() {
-    return Journaled("Release", this, "", [&] { return DropRef(); });
+    return entry::RunOn(entry::Name::Release, this, entry::NoArgs, [&] { return DropRef(); });
 }
 
 ULONG Palette::DropRef() {
@@ -110,8 +112,8 @@ ULONG Palette::DropRef() {
 }
 
 HRESULT Palette::GetEntries(DWORD flags, DWORD base, DWORD count, LPPALETTEENTRY out) {
-    std::string args = internal::Format("flags=0x%x base=%u count=%u", flags, base, count);
-    return Journaled("GetEntries", this, args, [&]() -> HRESULT {
+    auto args = [&] { return internal::Format("flags=0x%x base=%u count=%u", flags, base, count); };
+    return entry::RunOn(entry::Name::GetEntries, this, args, [&]() -> HRESULT {
         if (!RangeOk(flags, base, count, out)) {
             return DDERR_INVALIDPARAMS;
         }
@@ -121,8 +123,10 @@ HRESULT Palette::GetEntries(DWORD flags, DWORD base, DWORD count, LPPALETTEENTRY
 }
 
 HRESULT Palette::SetEntries(DWORD flags, DWORD start, DWORD count, LPPALETTEENTRY in) {
-    std::string args = internal::Format("flags=0x%x start=%u count=%u", flags, start, count);
-    return Journaled("SetEntries", this, args, [&]() -> HRESULT {
+    auto args = [&] {
+        return internal::Format("flags=0x%x start=%u count=%u", flags, start, count);
+    };
+    return entry::RunOn(entry::Name::SetEntries, this, args, [&]() -> HRESULT {
         if (!RangeOk(flags, start, count, in)) {
             return DDERR_INVALIDPARAMS;
         }

@@ -23,7 +23,7 @@ void RestoreOne(Surface* surface) {
 }  // namespace
 
 HRESULT Surface::QueryInterface(REFIID riid, void** object) {
-    return Journaled("QueryInterface", this, "", [&]() -> HRESULT {
+    return entry::RunOn(entry::Name::QueryInterface, this, entry::NoArgs, [&]() -> HRESULT {
         if (object == nullptr) {
             return DDERR_INVALIDPARAMS;
         }
@@ -38,11 +38,11 @@ HRESULT Surface::QueryInterface(REFIID riid, void** object) {
 }
 
 ULONG Surface::AddRef() {
-    return Journaled("AddRef", this, "", [&] { return ++refs; });
+    return entry::RunOn(entry::Name::AddRef, this, entry::NoArgs, [&] { return ++refs; });
 }
 
 ULONG Surface::Release() {
-    return Journaled("Release", this, "", [&] { return DropRef(); });
+    return entry::RunOn(entry::Name::Release, this, entry::NoArgs, [&] { return DropRef(); });
 }
 
 ULONG Surface::DropRef() {
@@ -63,9 +63,11 @@ ULONG Surface::DropRef() {
 }
 
 HRESULT Surface::GetAttachedSurface(LPDDSCAPS2 wanted, IDirectDrawSurface7** surface) {
-    std::string args = wanted == nullptr ? std::string("caps=null")
-                                         : internal::Format("caps=0x%x", wanted->dwCaps);
-    return Journaled("GetAttachedSurface", this, args, [&]() -> HRESULT {
+    auto args = [&] {
+        return wanted == nullptr ? std::string("caps=null")
+                                 : internal::Format("caps=0x%x", wanted->dwCaps);
+    };
+    return entry::RunOn(entry::Name::GetAttachedSurface, this, args, [&]() -> HRESULT {
         if (wanted == nullptr || surface == nullptr) {
             return DDERR_INVALIDPARAMS;
         }
@@ -88,7 +90,7 @@ HRESULT Surface::GetAttachedSurface(LPDDSCAPS2 wanted, IDirectDrawSurface7** sur
 }
 
 HRESULT Surface::GetSurfaceDesc(LPDDSURFACEDESC2 desc) {
-    return Journaled("GetSurfaceDesc", this, "", [&]() -> HRESULT {
+    return entry::RunOn(entry::Name::GetSurfaceDesc, this, entry::NoArgs, [&]() -> HRESULT {
         if (desc == nullptr || !DescriptionSizeOk(desc->dwSize)) {
             return DDERR_INVALIDPARAMS;
         }
@@ -98,12 +100,12 @@ HRESULT Surface::GetSurfaceDesc(LPDDSURFACEDESC2 desc) {
 }
 
 HRESULT Surface::IsLost() {
-    return Journaled("IsLost", this, "",
-                     [&]() -> HRESULT { return lost ? DDERR_SURFACELOST : DD_OK; });
+    return entry::RunOn(entry::Name::IsLost, this, entry::NoArgs,
+                        [&]() -> HRESULT { return lost ? DDERR_SURFACELOST : DD_OK; });
 }
 
 HRESULT Surface::Restore() {
-    return Journaled("Restore", this, "", [&]() -> HRESULT {
+    return entry::RunOn(entry::Name::Restore, this, entry::NoArgs, [&]() -> HRESULT {
         if (IsImplicit()) {
             return DDERR_IMPLICITLYCREATED;
         }
@@ -121,8 +123,8 @@ HRESULT Surface::Restore() {
 }
 
 HRESULT Surface::SetPalette(LPDIRECTDRAWPALETTE given) {
-    std::string args = internal::Format("palette=%p", static_cast<void*>(given));
-    return Journaled("SetPalette", this, args, [&]() -> HRESULT {
+    auto args = [&] { return internal::Format("palette=%p", static_cast<void*>(given)); };
+    return entry::RunOn(entry::Name::SetPalette, this, args, [&]() -> HRESULT {
         if (bitsPerPixel != 8) {
             return DDERR_INVALIDPIXELFORMAT;
         }
@@ -139,7 +141,7 @@ HRESULT Surface::SetPalette(LPDIRECTDRAWPALETTE given) {
 }
 
 HRESULT Surface::GetPalette(LPDIRECTDRAWPALETTE* out) {
-    return Journaled("GetPalette", this, "", [&]() -> HRESULT {
+    return entry::RunOn(entry::Name::GetPalette, this, entry::NoArgs, [&]() -> HRESULT {
         if (out == nullptr) {
             return DDERR_INVALIDPARAMS;
         }
@@ -153,11 +155,13 @@ HRESULT Surface::GetPalette(LPDIRECTDRAWPALETTE* out) {
 }
 
 HRESULT Surface::SetColorKey(DWORD flags, LPDDCOLORKEY key) {
-    std::string args =
-        key == nullptr ? internal::Format("flags=0x%x key=null", flags)
-                       : internal::Format("flags=0x%x low=0x%x high=0x%x", flags,
-                                          key->dwColorSpaceLowValue, key->dwColorSpaceHighValue);
-    return Journaled("SetColorKey", this, args, [&]() -> HRESULT {
+    auto args = [&] {
+        return key == nullptr
+                   ? internal::Format("flags=0x%x key=null", flags)
+                   : internal::Format("flags=0x%x low=0x%x high=0x%x", flags,
+                                      key->dwColorSpaceLowValue, key->dwColorSpaceHighValue);
+    };
+    return entry::RunOn(entry::Name::SetColorKey, this, args, [&]() -> HRESULT {
         DWORD kind = flags & ~DDCKEY_COLORSPACE;
         if (kind == DDCKEY_DESTBLT) {
             return DDERR_UNSUPPORTED;
@@ -184,8 +188,8 @@ HRESULT Surface::SetColorKey(DWORD flags, LPDDCOLORKEY key) {
 }
 
 HRESULT Surface::GetColorKey(DWORD flags, LPDDCOLORKEY key) {
-    std::string args = internal::Format("flags=0x%x", flags);
-    return Journaled("GetColorKey", this, args, [&]() -> HRESULT {
+    auto args = [&] { return internal::Format("flags=0x%x", flags); };
+    return entry::RunOn(entry::Name::GetColorKey, this, args, [&]() -> HRESULT {
         if (key == nullptr || (flags != DDCKEY_SRCBLT && flags != DDCKEY_DESTBLT)) {
             return DDERR_INVALIDPARAMS;
         }

@@ -15,9 +15,11 @@ void PresentIfVisible(const Surface& surface);
 }  // namespace
 
 HRESULT Surface::Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HANDLE event) {
-    std::string args =
-        internal::Format("rect=%s flags=0x%x event=%p", RectText(rect).c_str(), flags, event);
-    return Journaled("Lock", this, args, [&]() -> HRESULT {
+    auto args = [&] {
+        return internal::Format("rect=%s flags=0x%x event=%p", RectText(rect).c_str(), flags,
+                                event);
+    };
+    return entry::RunOn(entry::Name::Lock, this, args, [&]() -> HRESULT {
         if (desc == nullptr || !DescriptionSizeOk(desc->dwSize) ||
             (rect != nullptr && !RectInside(*rect, *this))) {
             return DDERR_INVALIDPARAMS;
@@ -35,28 +37,27 @@ HRESULT Surface::Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HANDLE ev
             offset = static_cast<size_t>(rect->top) * pitch +
                      static_cast<size_t>(rect->left) * BytesPerPixel();
         }
-        desc->lpSurface = pixels + offset;
+        desc->lpSurface = memory.HandOut() + offset;
         locked = true;
-        Written();
         return DD_OK;
     });
 }
 
 HRESULT Surface::Unlock(LPRECT rect) {
-    std::string args = internal::Format("rect=%s", RectText(rect).c_str());
-    return Journaled("Unlock", this, args, [&]() -> HRESULT {
+    auto args = [&] { return internal::Format("rect=%s", RectText(rect).c_str()); };
+    return entry::RunOn(entry::Name::Unlock, this, args, [&]() -> HRESULT {
         if (!locked) {
             return DDERR_NOTLOCKED;
         }
         locked = false;
-        Written();
+        memory.TakeBack();
         PresentIfVisible(*this);
         return DD_OK;
     });
 }
 
 HRESULT Surface::GetDC(HDC* out) {
-    return Journaled("GetDC", this, "", [&]() -> HRESULT {
+    return entry::RunOn(entry::Name::GetDC, this, entry::NoArgs, [&]() -> HRESULT {
         if (out == nullptr) {
             return DDERR_INVALIDPARAMS;
         }
@@ -70,19 +71,20 @@ HRESULT Surface::GetDC(HDC* out) {
             return DDERR_SURFACEBUSY;
         }
         const PALETTEENTRY* colours = bitsPerPixel == 8 ? ColoursFor(*this) : nullptr;
-        dc = internal::CreateSurfaceDC(pixels, width, height, pitch, bitsPerPixel, colours);
+        // Counted as written even if no DC comes of it: the memory was out.
+        dc = internal::CreateSurfaceDC(memory.HandOut(), width, height, pitch, bitsPerPixel,
+                                       colours);
         if (dc == nullptr) {
             return DDERR_CANTCREATEDC;
         }
         *out = dc;
-        Written();
         return DD_OK;
     });
 }
 
 HRESULT Surface::ReleaseDC(HDC given) {
-    std::string args = internal::Format("dc=%p", static_cast<void*>(given));
-    return Journaled("ReleaseDC", this, args, [&]() -> HRESULT {
+    auto args = [&] { return internal::Format("dc=%p", static_cast<void*>(given)); };
+    return entry::RunOn(entry::Name::ReleaseDC, this, args, [&]() -> HRESULT {
         if (dc == nullptr) {
             return DDERR_NODC;
         }
@@ -91,7 +93,7 @@ HRESULT Surface::ReleaseDC(HDC given) {
         }
         internal::DestroySurfaceDC(dc);
         dc = nullptr;
-        Written();
+        memory.TakeBack();
         PresentIfVisible(*this);
         return DD_OK;
     });

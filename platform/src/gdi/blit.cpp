@@ -1,28 +1,30 @@
 // StretchBlt, GetPixel and SetPixel on memory and surface DCs.
+#include "core/entry.h"
+#include "internal.h"
 #include "gdi/gdi.h"
-#include "kernel/call_record.h"
 
+namespace entry = vplat::entry;
 using vplat::internal::Format;
 
 BOOL WINAPI StretchBlt(HDC dest, int destX, int destY, int destWidth, int destHeight, HDC source,
                        int srcX, int srcY, int srcWidth, int srcHeight, DWORD rop) {
-    std::string args = Format("dest=%p %d,%d %dx%d source=%p %d,%d %dx%d rop=0x%08x",
-                              static_cast<void*>(dest), destX, destY, destWidth, destHeight,
-                              static_cast<void*>(source), srcX, srcY, srcWidth, srcHeight, rop);
-    BOOL result = FALSE;
-    if (vplat::calls::Faulted("StretchBlt", args, &result)) {
-        return result;
-    }
-    vplat::gdi::PixelView* to = vplat::gdi::DcPixels(dest);
-    vplat::gdi::PixelView* from = vplat::gdi::DcPixels(source);
-    // Only plain copies are needed; other raster operations are refused
-    // rather than drawn wrongly.
-    if (to != nullptr && from != nullptr && rop == SRCCOPY && srcWidth != 0 && srcHeight != 0) {
+    auto args = [&] {
+        return Format("dest=%p %d,%d %dx%d source=%p %d,%d %dx%d rop=0x%08x",
+                      static_cast<void*>(dest), destX, destY, destWidth, destHeight,
+                      static_cast<void*>(source), srcX, srcY, srcWidth, srcHeight, rop);
+    };
+    return entry::Run(entry::Name::StretchBlt, args, [&]() -> BOOL {
+        vplat::gdi::PixelView* to = vplat::gdi::DcPixels(dest);
+        vplat::gdi::PixelView* from = vplat::gdi::DcPixels(source);
+        // Only plain copies are needed; other raster operations are refused
+        // rather than drawn wrongly.
+        if (to == nullptr || from == nullptr || rop != SRCCOPY || srcWidth == 0 || srcHeight == 0) {
+            return FALSE;
+        }
         vplat::gdi::StretchPixels(*to, destX, destY, destWidth, destHeight, *from, srcX, srcY,
                                   srcWidth, srcHeight);
-        result = TRUE;
-    }
-    return vplat::calls::Done("StretchBlt", args, result);
+        return TRUE;
+    });
 }
 
 namespace {
@@ -34,29 +36,27 @@ bool Inside(const vplat::gdi::PixelView& view, int x, int y) {
 }  // namespace
 
 COLORREF WINAPI GetPixel(HDC dc, int x, int y) {
-    std::string args = Format("dc=%p x=%d y=%d", static_cast<void*>(dc), x, y);
-    COLORREF result = CLR_INVALID;
-    if (vplat::calls::Faulted("GetPixel", args, &result)) {
-        return result;
-    }
-    const vplat::gdi::PixelView* view = vplat::gdi::DcPixels(dc);
-    if (view != nullptr && Inside(*view, x, y)) {
-        result = vplat::gdi::DecodeRaw(*view, vplat::gdi::ReadRaw(*view, x, y));
-    }
-    return vplat::calls::Done("GetPixel", args, result);
+    auto args = [&] { return Format("dc=%p x=%d y=%d", static_cast<void*>(dc), x, y); };
+    return entry::Run(entry::Name::GetPixel, args, [&]() -> COLORREF {
+        const vplat::gdi::PixelView* view = vplat::gdi::DcPixels(dc);
+        if (view == nullptr || !Inside(*view, x, y)) {
+            return CLR_INVALID;
+        }
+        return vplat::gdi::DecodeRaw(*view, vplat::gdi::ReadRaw(*view, x, y));
+    });
 }
 
 COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color) {
-    std::string args = Format("dc=%p x=%d y=%d color=0x%08x", static_cast<void*>(dc), x, y, color);
-    COLORREF result = CLR_INVALID;
-    if (vplat::calls::Faulted("SetPixel", args, &result)) {
-        return result;
-    }
-    const vplat::gdi::PixelView* view = vplat::gdi::DcPixels(dc);
-    if (view != nullptr && Inside(*view, x, y)) {
+    auto args = [&] {
+        return Format("dc=%p x=%d y=%d color=0x%08x", static_cast<void*>(dc), x, y, color);
+    };
+    return entry::Run(entry::Name::SetPixel, args, [&]() -> COLORREF {
+        const vplat::gdi::PixelView* view = vplat::gdi::DcPixels(dc);
+        if (view == nullptr || !Inside(*view, x, y)) {
+            return CLR_INVALID;
+        }
         uint32_t raw = vplat::gdi::EncodeColor(*view, color);
         vplat::gdi::WriteRaw(*view, x, y, raw);
-        result = vplat::gdi::DecodeRaw(*view, raw);  // the colour actually set
-    }
-    return vplat::calls::Done("SetPixel", args, result);
+        return vplat::gdi::DecodeRaw(*view, raw);  // the colour actually set
+    });
 }

@@ -3,7 +3,8 @@
 #include <map>
 
 #include "gdi/gdi.h"
-#include "kernel/call_record.h"
+#include "core/entry.h"
+#include "internal.h"
 
 namespace vplat::gdi {
 namespace {
@@ -136,50 +137,47 @@ void DestroySurfaceDC(HDC dc) {
 
 }  // namespace vplat::internal
 
+namespace entry = vplat::entry;
 using vplat::internal::Format;
 
 HDC WINAPI CreateCompatibleDC(HDC dc) {
-    std::string args = Format("dc=%p", static_cast<void*>(dc));
-    HDC result = nullptr;
-    if (vplat::calls::Faulted("CreateCompatibleDC", args, &result)) {
-        return result;
-    }
-    if (dc == nullptr || vplat::gdi::FindDc(dc) != nullptr) {
+    auto args = [&] { return Format("dc=%p", static_cast<void*>(dc)); };
+    return entry::Run(entry::Name::CreateCompatibleDC, args, [&]() -> HDC {
+        if (dc != nullptr && vplat::gdi::FindDc(dc) == nullptr) {
+            return nullptr;
+        }
         auto context = std::make_unique<vplat::gdi::DeviceContext>();
         context->bitmap = vplat::gdi::DefaultBitmap();
-        result = vplat::gdi::AddDc(std::move(context));
-    }
-    return vplat::calls::Done("CreateCompatibleDC", args, result);
+        return vplat::gdi::AddDc(std::move(context));
+    });
 }
 
 HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
-    std::string args = Format("dc=%p object=%p", static_cast<void*>(dc), object);
-    HGDIOBJ result = nullptr;
-    if (vplat::calls::Faulted("SelectObject", args, &result)) {
-        return result;
-    }
-    vplat::gdi::DeviceContext* context = vplat::gdi::FindDc(dc);
-    vplat::gdi::StockKind kind = vplat::gdi::StockObjectKind(object);
-    if (context != nullptr && kind != vplat::gdi::kNotStock && kind != vplat::gdi::kPalette) {
-        result = context->stock[kind];
-        context->stock[kind] = object;
-    } else if (context != nullptr) {
-        result = vplat::gdi::SelectBitmap(dc, *context, object);
-    }
-    return vplat::calls::Done("SelectObject", args, result);
+    auto args = [&] { return Format("dc=%p object=%p", static_cast<void*>(dc), object); };
+    return entry::Run(entry::Name::SelectObject, args, [&]() -> HGDIOBJ {
+        vplat::gdi::DeviceContext* context = vplat::gdi::FindDc(dc);
+        if (context == nullptr) {
+            return nullptr;
+        }
+        vplat::gdi::StockKind kind = vplat::gdi::StockObjectKind(object);
+        if (kind != vplat::gdi::kNotStock && kind != vplat::gdi::kPalette) {
+            HGDIOBJ previous = context->stock[kind];
+            context->stock[kind] = object;
+            return previous;
+        }
+        return vplat::gdi::SelectBitmap(dc, *context, object);
+    });
 }
 
 BOOL WINAPI DeleteDC(HDC dc) {
-    std::string args = Format("dc=%p", static_cast<void*>(dc));
-    BOOL result = FALSE;
-    if (vplat::calls::Faulted("DeleteDC", args, &result)) {
-        return result;
-    }
-    vplat::gdi::DeviceContext* context = vplat::gdi::FindDc(dc);
-    // A surface's DC belongs to the surface, which gives it back itself.
-    if (context != nullptr && !context->overSurface) {
+    auto args = [&] { return Format("dc=%p", static_cast<void*>(dc)); };
+    return entry::Run(entry::Name::DeleteDC, args, [&]() -> BOOL {
+        vplat::gdi::DeviceContext* context = vplat::gdi::FindDc(dc);
+        // A surface's DC belongs to the surface, which gives it back itself.
+        if (context == nullptr || context->overSurface) {
+            return FALSE;
+        }
         vplat::gdi::Forget(dc);
-        result = TRUE;
-    }
-    return vplat::calls::Done("DeleteDC", args, result);
+        return TRUE;
+    });
 }

@@ -4,7 +4,8 @@
 #include <map>
 
 #include "gdi/gdi.h"
-#include "kernel/call_record.h"
+#include "core/entry.h"
+#include "internal.h"
 
 namespace vplat::gdi {
 namespace {
@@ -145,50 +146,44 @@ void ResetObjects() {
 
 }  // namespace vplat::gdi
 
+namespace entry = vplat::entry;
 using vplat::internal::Format;
 
 HGDIOBJ WINAPI GetStockObject(int object) {
-    std::string args = Format("object=%d", object);
-    HGDIOBJ result = nullptr;
-    if (vplat::calls::Faulted("GetStockObject", args, &result)) {
-        return result;
-    }
-    result = vplat::gdi::StockObject(object);
-    return vplat::calls::Done("GetStockObject", args, result);
+    auto args = [&] { return Format("object=%d", object); };
+    return entry::Run(entry::Name::GetStockObject, args,
+                      [&]() -> HGDIOBJ { return vplat::gdi::StockObject(object); });
 }
 
 int WINAPI GetObjectA(HGDIOBJ object, int size, LPVOID buffer) {
-    std::string args = Format("object=%p size=%d buffer=%p", object, size, buffer);
-    int result = 0;
-    if (vplat::calls::Faulted("GetObjectA", args, &result)) {
-        return result;
-    }
-    if (const vplat::gdi::Dib* dib = vplat::gdi::FindDib(object)) {
+    auto args = [&] { return Format("object=%p size=%d buffer=%p", object, size, buffer); };
+    return entry::Run(entry::Name::GetObjectA, args, [&]() -> int {
+        const vplat::gdi::Dib* dib = vplat::gdi::FindDib(object);
+        if (dib == nullptr) {
+            return 0;
+        }
         bool dibSection = object != vplat::gdi::DefaultBitmap();
-        result = vplat::gdi::WriteBitmapInfo(*dib, dibSection, size, buffer);
-    }
-    return vplat::calls::Done("GetObjectA", args, result);
+        return vplat::gdi::WriteBitmapInfo(*dib, dibSection, size, buffer);
+    });
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ object) {
-    std::string args = Format("object=%p", object);
-    BOOL result = FALSE;
-    if (vplat::calls::Faulted("DeleteObject", args, &result)) {
-        return result;
-    }
-    if (vplat::gdi::StockObjectKind(object) != vplat::gdi::kNotStock ||
-        object == vplat::gdi::DefaultBitmap()) {
-        result = TRUE;  // stock objects are never deleted, and that is no error
-    } else if (vplat::gdi::BitmapObject* bitmap = vplat::gdi::FindBitmap(object)) {
-        if (!bitmap->deletePending) {
-            result = TRUE;
-            // A bitmap still selected into a DC goes when it is deselected.
-            if (bitmap->selectedInto != nullptr) {
-                bitmap->deletePending = true;
-            } else {
-                vplat::gdi::g_bitmaps.erase(object);
-            }
+    auto args = [&] { return Format("object=%p", object); };
+    return entry::Run(entry::Name::DeleteObject, args, [&]() -> BOOL {
+        if (vplat::gdi::StockObjectKind(object) != vplat::gdi::kNotStock ||
+            object == vplat::gdi::DefaultBitmap()) {
+            return TRUE;  // stock objects are never deleted, and that is no error
         }
-    }
-    return vplat::calls::Done("DeleteObject", args, result);
+        vplat::gdi::BitmapObject* bitmap = vplat::gdi::FindBitmap(object);
+        if (bitmap == nullptr || bitmap->deletePending) {
+            return FALSE;
+        }
+        // A bitmap still selected into a DC goes when it is deselected.
+        if (bitmap->selectedInto != nullptr) {
+            bitmap->deletePending = true;
+        } else {
+            vplat::gdi::g_bitmaps.erase(object);
+        }
+        return TRUE;
+    });
 }

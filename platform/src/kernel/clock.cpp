@@ -8,7 +8,8 @@
 #include <emscripten.h>
 #endif
 
-#include "kernel/call_record.h"
+#include "core/entry.h"
+#include "internal.h"
 #include "kernel/kernel.h"
 
 namespace vplat {
@@ -69,24 +70,22 @@ void ResetClock() {
 }  // namespace kernel
 }  // namespace vplat
 
+namespace entry = vplat::entry;
+
 DWORD WINAPI GetTickCount(void) {
-    DWORD result = 0;
-    if (vplat::calls::Faulted("GetTickCount", "", &result)) {
-        return result;
-    }
-    return vplat::calls::Done("GetTickCount", "", vplat::kernel::Now());
+    return entry::Run(entry::Name::GetTickCount, entry::NoArgs,
+                      []() -> DWORD { return vplat::kernel::Now(); });
 }
 
 void WINAPI Sleep(DWORD milliseconds) {
-    std::string args = vplat::internal::Format("ms=%u", milliseconds);
-    if (vplat::calls::Faulted("Sleep", args)) {
-        return;
-    }
-    if (vplat::kernel::VirtualClockInUse()) {
-        vplat::g_virtualNow += milliseconds;  // wraps like the real counter
-    } else if (!vplat::internal::SleepPaced(milliseconds)) {
-        vplat::SleepReally(milliseconds);
-    }
-    vplat::internal::Record("Sleep", nullptr, args, 0);
-    vplat::internal::OnSleep(milliseconds);
+    entry::RunThen(
+        entry::Name::Sleep, [&] { return vplat::internal::Format("ms=%u", milliseconds); },
+        [&] {
+            if (vplat::kernel::VirtualClockInUse()) {
+                vplat::g_virtualNow += milliseconds;  // wraps like the real counter
+            } else if (!vplat::internal::SleepPaced(milliseconds)) {
+                vplat::SleepReally(milliseconds);
+            }
+        },
+        [&] { vplat::internal::OnSleep(milliseconds); });
 }

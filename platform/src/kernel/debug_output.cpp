@@ -4,7 +4,8 @@
 
 #include <cstring>
 
-#include "kernel/call_record.h"
+#include "core/entry.h"
+#include "internal.h"
 #include "kernel/kernel.h"
 
 namespace vplat {
@@ -62,16 +63,18 @@ void ResetDebugOutput() {
 }  // namespace vplat
 
 void WINAPI OutputDebugStringA(LPCSTR text) {
-    std::string args = text ? vplat::internal::Format("text=\"%.200s\"", text) : "text=NULL";
-    if (vplat::calls::Faulted("OutputDebugStringA", args)) {
-        return;
-    }
-    vplat::internal::Record("OutputDebugStringA", nullptr, args, 0);
-    if (text == nullptr) {
-        return;
-    }
-    if (vplat::g_echo) {
-        vplat::WriteToStandardError(text, strlen(text));
-    }
-    vplat::internal::AppendDebugOutput(text);
+    auto args = [&] {
+        return text ? vplat::internal::Format("text=\"%.200s\"", text) : "text=NULL";
+    };
+    vplat::entry::RunThen(
+        vplat::entry::Name::OutputDebugStringA, args, [] {},
+        [&] {
+            if (text == nullptr) {
+                return;
+            }
+            if (vplat::g_echo) {
+                vplat::WriteToStandardError(text, strlen(text));
+            }
+            vplat::internal::AppendDebugOutput(text);
+        });
 }

@@ -7,7 +7,8 @@
 #include <cerrno>
 #include <set>
 
-#include "kernel/call_record.h"
+#include "core/entry.h"
+#include "internal.h"
 #include "kernel/kernel.h"
 
 namespace vplat {
@@ -59,45 +60,44 @@ void ResetFiles() {
 }  // namespace kernel
 }  // namespace vplat
 
+namespace entry = vplat::entry;
+using vplat::internal::Format;
+
 HFILE WINAPI _lopen(LPCSTR path, int readWrite) {
-    std::string args =
-        vplat::internal::Format("path=\"%.200s\" mode=%d", path ? path : "(null)", readWrite);
-    HFILE result = HFILE_ERROR;
-    if (vplat::calls::Faulted("_lopen", args, &result)) {
-        return result;
-    }
-    if (path != nullptr) {
-        int fd = vplat::kernel::OpenRegularFile(path, vplat::OpenFlags(readWrite), nullptr);
-        if (fd >= 0) {
-            vplat::g_openFiles.insert(fd);
-            result = fd;
+    auto args = [&] {
+        return Format("path=\"%.200s\" mode=%d", path ? path : "(null)", readWrite);
+    };
+    return entry::Run(entry::Name::_lopen, args, [&]() -> HFILE {
+        if (path == nullptr) {
+            return HFILE_ERROR;
         }
-    }
-    return vplat::calls::Done("_lopen", args, result);
+        int fd = vplat::kernel::OpenRegularFile(path, vplat::OpenFlags(readWrite), nullptr);
+        if (fd < 0) {
+            return HFILE_ERROR;
+        }
+        vplat::g_openFiles.insert(fd);
+        return fd;
+    });
 }
 
 UINT WINAPI _lread(HFILE file, LPVOID buffer, UINT bytes) {
-    std::string args = vplat::internal::Format("file=%d bytes=%u", file, bytes);
-    UINT result = static_cast<UINT>(HFILE_ERROR);
-    if (vplat::calls::Faulted("_lread", args, &result)) {
-        return result;
-    }
-    if (vplat::g_openFiles.count(file) != 0 && (buffer != nullptr || bytes == 0)) {
+    auto args = [&] { return Format("file=%d bytes=%u", file, bytes); };
+    return entry::Run(entry::Name::_lread, args, [&]() -> UINT {
+        if (vplat::g_openFiles.count(file) == 0 || (buffer == nullptr && bytes != 0)) {
+            return static_cast<UINT>(HFILE_ERROR);
+        }
         int64_t got = vplat::ReadFully(file, static_cast<unsigned char*>(buffer), bytes);
-        result = got < 0 ? static_cast<UINT>(HFILE_ERROR) : static_cast<UINT>(got);
-    }
-    return vplat::calls::Done("_lread", args, result);
+        return got < 0 ? static_cast<UINT>(HFILE_ERROR) : static_cast<UINT>(got);
+    });
 }
 
 HFILE WINAPI _lclose(HFILE file) {
-    std::string args = vplat::internal::Format("file=%d", file);
-    HFILE result = HFILE_ERROR;
-    if (vplat::calls::Faulted("_lclose", args, &result)) {
-        return result;
-    }
-    if (vplat::g_openFiles.erase(file) != 0) {
+    auto args = [&] { return Format("file=%d", file); };
+    return entry::Run(entry::Name::_lclose, args, [&]() -> HFILE {
+        if (vplat::g_openFiles.erase(file) == 0) {
+            return HFILE_ERROR;
+        }
         close(file);
-        result = 0;
-    }
-    return vplat::calls::Done("_lclose", args, result);
+        return 0;
+    });
 }

@@ -6,7 +6,8 @@
 #include <set>
 
 #include "embedded_resources.h"
-#include "kernel/call_record.h"
+#include "core/entry.h"
+#include "internal.h"
 #include "kernel/kernel.h"
 
 namespace vplat {
@@ -123,65 +124,61 @@ void ResetResources() {
 }  // namespace kernel
 }  // namespace vplat
 
+namespace entry = vplat::entry;
+using vplat::internal::Format;
+using vplat::internal::ResourceNameText;
+
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
-    std::string args = "name=" + vplat::internal::ResourceNameText(moduleName);
-    HMODULE result = nullptr;
-    if (vplat::calls::Faulted("GetModuleHandleA", args, &result)) {
-        return result;
-    }
-    // Only the executable itself is loaded; no other module can be named.
-    result = moduleName == nullptr ? vplat::g_module : nullptr;
-    return vplat::calls::Done("GetModuleHandleA", args, result);
+    auto args = [&] { return "name=" + ResourceNameText(moduleName); };
+    return entry::Run(entry::Name::GetModuleHandleA, args, [&]() -> HMODULE {
+        // Only the executable itself is loaded; no other module can be named.
+        return moduleName == nullptr ? vplat::g_module : nullptr;
+    });
 }
 
 HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
-    std::string args = vplat::internal::Format("module=%p name=", static_cast<void*>(module)) +
-                       vplat::internal::ResourceNameText(name) +
-                       " type=" + vplat::internal::ResourceNameText(type);
-    HRSRC result = nullptr;
-    if (vplat::calls::Faulted("FindResourceA", args, &result)) {
-        return result;
-    }
-    if (vplat::IsOwnModule(module)) {
-        result = reinterpret_cast<HRSRC>(const_cast<EmbeddedResource*>(vplat::Find(name, type)));
-    }
-    return vplat::calls::Done("FindResourceA", args, result);
+    auto args = [&] {
+        return Format("module=%p name=", static_cast<void*>(module)) + ResourceNameText(name) +
+               " type=" + ResourceNameText(type);
+    };
+    return entry::Run(entry::Name::FindResourceA, args, [&]() -> HRSRC {
+        if (!vplat::IsOwnModule(module)) {
+            return nullptr;
+        }
+        return reinterpret_cast<HRSRC>(const_cast<EmbeddedResource*>(vplat::Find(name, type)));
+    });
 }
 
 HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource) {
-    std::string args = vplat::internal::Format("module=%p resource=%p", static_cast<void*>(module),
-                                               static_cast<void*>(resource));
-    HGLOBAL result = nullptr;
-    if (vplat::calls::Faulted("LoadResource", args, &result)) {
-        return result;
-    }
-    const EmbeddedResource* entry = vplat::FromHandle(resource);
-    if (vplat::IsOwnModule(module) && entry != nullptr) {
+    auto args = [&] {
+        return Format("module=%p resource=%p", static_cast<void*>(module),
+                      static_cast<void*>(resource));
+    };
+    return entry::Run(entry::Name::LoadResource, args, [&]() -> HGLOBAL {
+        const EmbeddedResource* found = vplat::FromHandle(resource);
+        if (!vplat::IsOwnModule(module) || found == nullptr) {
+            return nullptr;
+        }
         // As on Win32, the loaded resource's handle is its data's address.
-        result = const_cast<unsigned char*>(entry->data);
-    }
-    return vplat::calls::Done("LoadResource", args, result);
+        return const_cast<unsigned char*>(found->data);
+    });
 }
 
 LPVOID WINAPI LockResource(HGLOBAL resourceData) {
-    std::string args = vplat::internal::Format("data=%p", resourceData);
-    LPVOID result = nullptr;
-    if (vplat::calls::Faulted("LockResource", args, &result)) {
-        return result;
-    }
-    return vplat::calls::Done("LockResource", args, resourceData);
+    auto args = [&] { return Format("data=%p", resourceData); };
+    return entry::Run(entry::Name::LockResource, args, [&]() -> LPVOID { return resourceData; });
 }
 
 DWORD WINAPI SizeofResource(HMODULE module, HRSRC resource) {
-    std::string args = vplat::internal::Format("module=%p resource=%p", static_cast<void*>(module),
-                                               static_cast<void*>(resource));
-    DWORD result = 0;
-    if (vplat::calls::Faulted("SizeofResource", args, &result)) {
-        return result;
-    }
-    const EmbeddedResource* entry = vplat::FromHandle(resource);
-    if (vplat::IsOwnModule(module) && entry != nullptr) {
-        result = static_cast<DWORD>(entry->size);
-    }
-    return vplat::calls::Done("SizeofResource", args, result);
+    auto args = [&] {
+        return Format("module=%p resource=%p", static_cast<void*>(module),
+                      static_cast<void*>(resource));
+    };
+    return entry::Run(entry::Name::SizeofResource, args, [&]() -> DWORD {
+        const EmbeddedResource* found = vplat::FromHandle(resource);
+        if (!vplat::IsOwnModule(module) || found == nullptr) {
+            return 0;
+        }
+        return static_cast<DWORD>(found->size);
+    });
 }

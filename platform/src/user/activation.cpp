@@ -1,7 +1,8 @@
 // Activation and focus, with the messages the real platform sends for a
 // top-level window (the order follows Wine's message tests):
 // WM_ACTIVATEAPP, WM_NCACTIVATE, WM_ACTIVATE, then WM_SETFOCUS.
-#include "kernel/call_record.h"
+#include "core/entry.h"
+#include "internal.h"
 #include "user/user.h"
 
 namespace vplat::user {
@@ -153,32 +154,34 @@ void ResetActivation() {
 }  // namespace user
 }  // namespace vplat
 
+namespace entry = vplat::entry;
+
 HWND WINAPI SetFocus(HWND window) {
-    std::string args = vplat::internal::Format("hwnd=%p", static_cast<void*>(window));
-    HWND result = nullptr;
-    if (vplat::calls::Faulted("SetFocus", args, &result)) {
-        return result;
-    }
-    HWND previous = vplat::user::g_focus;
-    bool valid = window == nullptr || vplat::user::Alive(window);
+    HWND previous = nullptr;
+    bool valid = false;
     // Recorded before the messages it sends, so the journal reads in order.
-    vplat::internal::Record("SetFocus", nullptr, args,
-                            vplat::calls::ToNumber(valid ? previous : nullptr));
-    if (!valid) {
-        return nullptr;
-    }
-    // Focusing a window of an inactive top-level window activates it first.
-    if (window != nullptr && vplat::user::g_active != window) {
-        vplat::user::ActivateWindow(window);
-    }
-    vplat::user::MoveFocus(window);
-    return previous;
+    return entry::RunThen(
+        entry::Name::SetFocus,
+        [&] { return vplat::internal::Format("hwnd=%p", static_cast<void*>(window)); },
+        [&]() -> HWND {
+            previous = vplat::user::g_focus;
+            valid = window == nullptr || vplat::user::Alive(window);
+            return valid ? previous : nullptr;
+        },
+        [&](HWND) -> HWND {
+            if (!valid) {
+                return nullptr;
+            }
+            // Focusing a window of an inactive top-level window activates it first.
+            if (window != nullptr && vplat::user::g_active != window) {
+                vplat::user::ActivateWindow(window);
+            }
+            vplat::user::MoveFocus(window);
+            return previous;
+        });
 }
 
 HWND WINAPI GetActiveWindow(void) {
-    HWND result = nullptr;
-    if (vplat::calls::Faulted("GetActiveWindow", "", &result)) {
-        return result;
-    }
-    return vplat::calls::Done("GetActiveWindow", "", vplat::user::g_active);
+    return entry::Run(entry::Name::GetActiveWindow, entry::NoArgs,
+                      []() -> HWND { return vplat::user::g_active; });
 }

@@ -1,6 +1,7 @@
 // Stock icons and cursors, and SetCursor. No images are drawn for them;
 // the handles only have to be distinct and stable.
-#include "kernel/call_record.h"
+#include "core/entry.h"
+#include "internal.h"
 #include "user/user.h"
 
 namespace vplat::user {
@@ -37,38 +38,37 @@ void ResetCursor() {
 
 }  // namespace vplat::user
 
+namespace entry = vplat::entry;
+using vplat::internal::Format;
+
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name) {
-    std::string args = vplat::internal::Format("instance=%p name=", static_cast<void*>(instance)) +
-                       (name ? vplat::user::NameForJournal(name) : "NULL");
-    HICON result = nullptr;
-    if (vplat::calls::Faulted("LoadIconA", args, &result)) {
-        return result;
-    }
-    // IDI_APPLICATION (32512) to IDI_WINLOGO (32517).
-    result = vplat::user::SystemImage(instance, name, 32512, 32517, 0x100000);
-    return vplat::calls::Done("LoadIconA", args, result);
+    auto args = [&] {
+        return Format("instance=%p name=", static_cast<void*>(instance)) +
+               (name ? vplat::user::NameForJournal(name) : "NULL");
+    };
+    return entry::Run(entry::Name::LoadIconA, args, [&]() -> HICON {
+        // IDI_APPLICATION (32512) to IDI_WINLOGO (32517).
+        return vplat::user::SystemImage(instance, name, 32512, 32517, 0x100000);
+    });
 }
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
-    std::string args = vplat::internal::Format("instance=%p name=", static_cast<void*>(instance)) +
-                       (name ? vplat::user::NameForJournal(name) : "NULL");
-    HCURSOR result = nullptr;
-    if (vplat::calls::Faulted("LoadCursorA", args, &result)) {
-        return result;
-    }
-    // IDC_ARROW (32512) to IDC_HELP (32651).
-    result = vplat::user::SystemImage(instance, name, 32512, 32651, 0x200000);
-    return vplat::calls::Done("LoadCursorA", args, result);
+    auto args = [&] {
+        return Format("instance=%p name=", static_cast<void*>(instance)) +
+               (name ? vplat::user::NameForJournal(name) : "NULL");
+    };
+    return entry::Run(entry::Name::LoadCursorA, args, [&]() -> HCURSOR {
+        // IDC_ARROW (32512) to IDC_HELP (32651).
+        return vplat::user::SystemImage(instance, name, 32512, 32651, 0x200000);
+    });
 }
 
 HCURSOR WINAPI SetCursor(HCURSOR cursor) {
-    std::string args = vplat::internal::Format("cursor=%p", static_cast<void*>(cursor));
-    HCURSOR result = nullptr;
-    if (vplat::calls::Faulted("SetCursor", args, &result)) {
-        return result;
-    }
-    result = vplat::user::g_cursor;
-    vplat::user::g_cursor = cursor;
-    vplat::internal::ShowCursorImage(cursor != nullptr);
-    return vplat::calls::Done("SetCursor", args, result);
+    auto args = [&] { return Format("cursor=%p", static_cast<void*>(cursor)); };
+    return entry::Run(entry::Name::SetCursor, args, [&]() -> HCURSOR {
+        HCURSOR previous = vplat::user::g_cursor;
+        vplat::user::g_cursor = cursor;
+        vplat::internal::ShowCursorImage(cursor != nullptr);
+        return previous;
+    });
 }

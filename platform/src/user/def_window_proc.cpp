@@ -1,6 +1,7 @@
 // DefWindowProcA: the default handling of the messages this program leaves
 // to the platform.
-#include "kernel/call_record.h"
+#include "core/entry.h"
+#include "internal.h"
 #include "user/user.h"
 
 namespace vplat::user {
@@ -35,11 +36,8 @@ LRESULT DefaultHandling(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 }  // namespace vplat::user
 
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    std::string args = vplat::user::MessageArgs(window, message, wParam, lParam);
-    LRESULT result = 0;
-    if (vplat::calls::Faulted("DefWindowProcA", args, &result)) {
-        return result;
-    }
-    result = vplat::user::DefaultHandling(window, message, wParam, lParam);
-    return vplat::calls::Done("DefWindowProcA", args, result);
+    auto args = [&] { return vplat::user::MessageArgs(window, message, wParam, lParam); };
+    return vplat::entry::Run(vplat::entry::Name::DefWindowProcA, args, [&]() -> LRESULT {
+        return vplat::user::DefaultHandling(window, message, wParam, lParam);
+    });
 }

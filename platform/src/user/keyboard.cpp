@@ -1,7 +1,8 @@
 // Key state as GetAsyncKeyState reports it (0x8000: down now; 0x0001:
 // pressed since the last query of that key), and test input that also
 // posts the key messages a real keyboard would.
-#include "kernel/call_record.h"
+#include "core/entry.h"
+#include "internal.h"
 #include "user/user.h"
 
 namespace vplat::user {
@@ -93,18 +94,16 @@ void ReleaseKey(int virtualKey) {
 }  // namespace vplat
 
 SHORT WINAPI GetAsyncKeyState(int virtualKey) {
-    std::string args = vplat::internal::Format("key=0x%02x", virtualKey);
-    SHORT result = 0;
-    if (vplat::calls::Faulted("GetAsyncKeyState", args, &result)) {
-        return result;
-    }
-    if (vplat::user::ValidKey(virtualKey)) {
+    auto args = [&] { return vplat::internal::Format("key=0x%02x", virtualKey); };
+    return vplat::entry::Run(vplat::entry::Name::GetAsyncKeyState, args, [&]() -> SHORT {
+        if (!vplat::user::ValidKey(virtualKey)) {
+            return 0;
+        }
         uint16_t bits = vplat::user::g_down[virtualKey] ? 0x8000 : 0;
         if (vplat::user::g_pressedSinceQuery[virtualKey]) {
             bits |= 0x0001;
             vplat::user::g_pressedSinceQuery[virtualKey] = false;
         }
-        result = static_cast<SHORT>(bits);
-    }
-    return vplat::calls::Done("GetAsyncKeyState", args, result);
+        return static_cast<SHORT>(bits);
+    });
 }

@@ -2,7 +2,8 @@
 // LR_LOADFROMFILE from a BMP file, into a DIB section that keeps the image's
 // own bit depth and colour table.
 #include "gdi/gdi.h"
-#include "kernel/call_record.h"
+#include "core/entry.h"
+#include "internal.h"
 #include "kernel/kernel.h"
 
 namespace vplat::user {
@@ -60,17 +61,16 @@ HANDLE LoadBitmapImage(HINSTANCE instance, const char* name, int cx, int cy, UIN
 }  // namespace vplat::user
 
 HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT load) {
-    std::string args =
-        vplat::internal::Format("instance=%p name=", static_cast<void*>(instance)) +
-        vplat::internal::ResourceNameText(name) +
-        vplat::internal::Format(" type=%u cx=%d cy=%d load=0x%x", type, cx, cy, load);
-    HANDLE result = nullptr;
-    if (vplat::calls::Faulted("LoadImageA", args, &result)) {
-        return result;
-    }
-    // Only bitmaps: the program loads no icons or cursors from images.
-    if (type == IMAGE_BITMAP) {
-        result = vplat::user::LoadBitmapImage(instance, name, cx, cy, load);
-    }
-    return vplat::calls::Done("LoadImageA", args, result);
+    auto args = [&] {
+        return vplat::internal::Format("instance=%p name=", static_cast<void*>(instance)) +
+               vplat::internal::ResourceNameText(name) +
+               vplat::internal::Format(" type=%u cx=%d cy=%d load=0x%x", type, cx, cy, load);
+    };
+    return vplat::entry::Run(vplat::entry::Name::LoadImageA, args, [&]() -> HANDLE {
+        // Only bitmaps: the program loads no icons or cursors from images.
+        if (type != IMAGE_BITMAP) {
+            return nullptr;
+        }
+        return vplat::user::LoadBitmapImage(instance, name, cx, cy, load);
+    });
 }

@@ -2,7 +2,8 @@
 // (the only button this program asks for).
 #include <vector>
 
-#include "kernel/call_record.h"
+#include "core/entry.h"
+#include "internal.h"
 #include "user/user.h"
 
 namespace vplat {
@@ -29,15 +30,16 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     std::string shownText = text ? text : "";
     // Windows puts "Error" on a box given no caption.
     std::string shownCaption = caption ? caption : "Error";
-    std::string args = vplat::internal::Format(
-        "owner=%p text=\"%.200s\" caption=\"%.100s\" type=0x%x", static_cast<void*>(owner),
-        shownText.c_str(), shownCaption.c_str(), type);
-    int result = 0;
-    if (vplat::calls::Faulted("MessageBoxA", args, &result)) {
-        return result;
-    }
-    vplat::internal::Record("MessageBoxA", nullptr, args, IDOK);
-    vplat::g_messageBoxes.push_back({shownText, shownCaption, type});
-    vplat::internal::ShowMessageBox(shownText, shownCaption);
-    return IDOK;
+    auto args = [&] {
+        return vplat::internal::Format("owner=%p text=\"%.200s\" caption=\"%.100s\" type=0x%x",
+                                       static_cast<void*>(owner), shownText.c_str(),
+                                       shownCaption.c_str(), type);
+    };
+    return vplat::entry::RunThen(
+        vplat::entry::Name::MessageBoxA, args, []() -> int { return IDOK; },
+        [&](int answer) -> int {
+            vplat::g_messageBoxes.push_back({shownText, shownCaption, type});
+            vplat::internal::ShowMessageBox(shownText, shownCaption);
+            return answer;
+        });
 }

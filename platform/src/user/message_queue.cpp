@@ -4,7 +4,8 @@
 
 #include <deque>
 
-#include "kernel/call_record.h"
+#include "core/entry.h"
+#include "internal.h"
 #include "kernel/kernel.h"
 #include "user/user.h"
 
@@ -114,61 +115,67 @@ void ResetQueue() {
 
 }  // namespace vplat::user
 
+namespace entry = vplat::entry;
 using vplat::internal::Format;
 
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeMsg) {
-    std::string args =
-        vplat::user::FilterArgs(window, filterMin, filterMax) + Format(" remove=%u", removeMsg);
-    BOOL result = FALSE;
-    if (vplat::calls::Faulted("PeekMessageA", args, &result)) {
-        return result;
-    }
-    vplat::internal::PumpEvents();
     MSG found{};
-    bool waiting =
-        vplat::user::Take(&found, window, filterMin, filterMax, (removeMsg & PM_REMOVE) != 0);
-    if (waiting && msg != nullptr) {
-        *msg = found;
-        args += Format(" -> msg=0x%04x", found.message);
-    }
-    result = waiting ? TRUE : FALSE;
-    vplat::internal::Record("PeekMessageA", nullptr, args, result);
-    vplat::internal::OnMessagePoll(!waiting);
-    return result;
+    bool given = false;  // a message was handed back: the journal names it
+    auto args = [&] {
+        std::string text =
+            vplat::user::FilterArgs(window, filterMin, filterMax) + Format(" remove=%u", removeMsg);
+        return given ? text + Format(" -> msg=0x%04x", found.message) : text;
+    };
+    // Recorded before the poll's hook, which may run the headless script.
+    return entry::RunThen(
+        entry::Name::PeekMessageA, args,
+        [&]() -> BOOL {
+            vplat::internal::PumpEvents();
+            bool waiting = vplat::user::Take(&found, window, filterMin, filterMax,
+                                             (removeMsg & PM_REMOVE) != 0);
+            if (waiting && msg != nullptr) {
+                *msg = found;
+                given = true;
+            }
+            return waiting ? TRUE : FALSE;
+        },
+        [&](BOOL waiting) -> BOOL {
+            vplat::internal::OnMessagePoll(!waiting);
+            return waiting;
+        });
 }
 
 BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax) {
-    std::string args = vplat::user::FilterArgs(window, filterMin, filterMax);
-    BOOL result = FALSE;
-    if (vplat::calls::Faulted("GetMessageA", args, &result)) {
-        return result;
-    }
     MSG found{};
-    if (msg == nullptr) {
-        result = -1;
-    } else if (vplat::user::WaitForMessage(&found, window, filterMin, filterMax)) {
+    bool given = false;  // a message was handed back: the journal names it
+    auto args = [&] {
+        std::string text = vplat::user::FilterArgs(window, filterMin, filterMax);
+        return given ? text + Format(" -> msg=0x%04x", found.message) : text;
+    };
+    return entry::Run(entry::Name::GetMessageA, args, [&]() -> BOOL {
+        if (msg == nullptr) {
+            return -1;
+        }
+        if (!vplat::user::WaitForMessage(&found, window, filterMin, filterMax)) {
+            // Nothing can arrive: an error answer with an empty message, which
+            // dispatching ignores, rather than a wait without end.
+            *msg = MSG{};
+            return -1;
+        }
         *msg = found;
-        args += Format(" -> msg=0x%04x", found.message);
-        result = found.message == WM_QUIT ? 0 : 1;
-    } else {
-        // Nothing can arrive: an error answer with an empty message, which
-        // dispatching ignores, rather than a wait without end.
-        *msg = MSG{};
-        result = -1;
-    }
-    return vplat::calls::Done("GetMessageA", args, result);
+        given = true;
+        return found.message == WM_QUIT ? 0 : 1;
+    });
 }
 
 BOOL WINAPI TranslateMessage(const MSG* msg) {
-    std::string args = msg ? Format("msg=0x%04x", msg->message) : "msg=NULL";
-    BOOL result = FALSE;
-    if (vplat::calls::Faulted("TranslateMessage", args, &result)) {
-        return result;
-    }
-    if (msg != nullptr) {
+    auto args = [&] { return msg ? Format("msg=0x%04x", msg->message) : "msg=NULL"; };
+    return entry::Run(entry::Name::TranslateMessage, args, [&]() -> BOOL {
+        if (msg == nullptr) {
+            return FALSE;
+        }
         bool keyMessage =
             msg->message >= WM_KEYDOWN && msg->message <= WM_SYSKEYUP && msg->message != WM_CHAR;
-        result = keyMessage ? TRUE : FALSE;
         // Keys that type a character also give WM_CHAR, next in the queue.
         int key = static_cast<int>(msg->wParam);
         bool letter = key >= 'A' && key <= 'Z';
@@ -179,54 +186,47 @@ BOOL WINAPI TranslateMessage(const MSG* msg) {
             WPARAM character = letter && !shift ? static_cast<WPARAM>(key + ('a' - 'A')) : key;
             vplat::user::PostToQueue(msg->hwnd, WM_CHAR, character, msg->lParam, true);
         }
-    }
-    return vplat::calls::Done("TranslateMessage", args, result);
+        return keyMessage ? TRUE : FALSE;
+    });
 }
 
 LRESULT WINAPI DispatchMessageA(const MSG* msg) {
-    std::string args =
-        msg ? Format("hwnd=%p msg=0x%04x", static_cast<void*>(msg->hwnd), msg->message)
-            : "msg=NULL";
-    LRESULT result = 0;
-    if (vplat::calls::Faulted("DispatchMessageA", args, &result)) {
-        return result;
-    }
-    if (msg != nullptr && msg->hwnd != nullptr) {
-        result = vplat::internal::SendToWindow(msg->hwnd, msg->message, msg->wParam, msg->lParam);
-    }
-    return vplat::calls::Done("DispatchMessageA", args, result);
+    auto args = [&] {
+        return msg ? Format("hwnd=%p msg=0x%04x", static_cast<void*>(msg->hwnd), msg->message)
+                   : "msg=NULL";
+    };
+    return entry::Run(entry::Name::DispatchMessageA, args, [&]() -> LRESULT {
+        if (msg == nullptr || msg->hwnd == nullptr) {
+            return 0;
+        }
+        return vplat::internal::SendToWindow(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+    });
 }
 
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    std::string args = vplat::user::MessageArgs(window, message, wParam, lParam);
-    BOOL result = FALSE;
-    if (vplat::calls::Faulted("PostMessageA", args, &result)) {
-        return result;
-    }
-    // A null window posts to the thread itself.
-    vplat::user::Window* record = vplat::user::FindWindowRecord(window);
-    if (window == nullptr || (record != nullptr && !record->destroying)) {
-        result = vplat::user::PostToQueue(window, message, wParam, lParam, false) ? TRUE : FALSE;
-    }
-    return vplat::calls::Done("PostMessageA", args, result);
+    auto args = [&] { return vplat::user::MessageArgs(window, message, wParam, lParam); };
+    return entry::Run(entry::Name::PostMessageA, args, [&]() -> BOOL {
+        // A null window posts to the thread itself.
+        vplat::user::Window* record = vplat::user::FindWindowRecord(window);
+        if (window != nullptr && (record == nullptr || record->destroying)) {
+            return FALSE;
+        }
+        return vplat::user::PostToQueue(window, message, wParam, lParam, false) ? TRUE : FALSE;
+    });
 }
 
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    std::string args = vplat::user::MessageArgs(window, message, wParam, lParam);
-    LRESULT result = 0;
-    if (vplat::calls::Faulted("SendMessageA", args, &result)) {
-        return result;
-    }
-    result = vplat::internal::SendToWindow(window, message, wParam, lParam);
-    return vplat::calls::Done("SendMessageA", args, result);
+    auto args = [&] { return vplat::user::MessageArgs(window, message, wParam, lParam); };
+    return entry::Run(entry::Name::SendMessageA, args, [&]() -> LRESULT {
+        return vplat::internal::SendToWindow(window, message, wParam, lParam);
+    });
 }
 
 void WINAPI PostQuitMessage(int exitCode) {
-    std::string args = Format("code=%d", exitCode);
-    if (vplat::calls::Faulted("PostQuitMessage", args)) {
-        return;
-    }
-    vplat::user::g_quitPosted = true;
-    vplat::user::g_quitCode = exitCode;
-    vplat::internal::Record("PostQuitMessage", nullptr, args, 0);
+    entry::Run(
+        entry::Name::PostQuitMessage, [&] { return Format("code=%d", exitCode); },
+        [&] {
+            vplat::user::g_quitPosted = true;
+            vplat::user::g_quitCode = exitCode;
+        });
 }

@@ -1,15 +1,14 @@
 // SetRect.
-#include "kernel/call_record.h"
+#include "core/entry.h"
+#include "internal.h"
 
 BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom) {
-    std::string args = vplat::internal::Format("%d,%d,%d,%d", left, top, right, bottom);
-    BOOL result = FALSE;
-    if (vplat::calls::Faulted("SetRect", args, &result)) {
-        return result;
-    }
-    if (rect != nullptr) {
+    auto args = [&] { return vplat::internal::Format("%d,%d,%d,%d", left, top, right, bottom); };
+    return vplat::entry::Run(vplat::entry::Name::SetRect, args, [&]() -> BOOL {
+        if (rect == nullptr) {
+            return FALSE;
+        }
         *rect = RECT{left, top, right, bottom};
-        result = TRUE;
-    }
-    return vplat::calls::Done("SetRect", args, result);
+        return TRUE;
+    });
 }

@@ -1,7 +1,8 @@
 // ShowWindow: showing a hidden top-level window sends WM_SHOWWINDOW and
 // then activates it; minimising commands set the minimised flag that
 // WM_ACTIVATE carries in its high word.
-#include "kernel/call_record.h"
+#include "core/entry.h"
+#include "internal.h"
 #include "user/user.h"
 
 namespace vplat::user {
@@ -86,14 +87,17 @@ bool ShowWindowNow(HWND window, int showCommand) {
 }  // namespace vplat::user
 
 BOOL WINAPI ShowWindow(HWND window, int showCommand) {
-    std::string args =
-        vplat::internal::Format("hwnd=%p cmd=%d", static_cast<void*>(window), showCommand);
-    BOOL result = FALSE;
-    if (vplat::calls::Faulted("ShowWindow", args, &result)) {
-        return result;
-    }
-    vplat::user::Window* record = vplat::user::FindWindowRecord(window);
+    auto args = [&] {
+        return vplat::internal::Format("hwnd=%p cmd=%d", static_cast<void*>(window), showCommand);
+    };
     // Recorded before the messages it sends, so the journal reads in order.
-    vplat::internal::Record("ShowWindow", nullptr, args, record && record->visible ? TRUE : FALSE);
-    return vplat::user::ShowWindowNow(window, showCommand) ? TRUE : FALSE;
+    return vplat::entry::RunThen(
+        vplat::entry::Name::ShowWindow, args,
+        [&]() -> BOOL {
+            vplat::user::Window* record = vplat::user::FindWindowRecord(window);
+            return record && record->visible ? TRUE : FALSE;
+        },
+        [&](BOOL) -> BOOL {
+            return vplat::user::ShowWindowNow(window, showCommand) ? TRUE : FALSE;
+        });
 }

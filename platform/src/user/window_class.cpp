@@ -4,7 +4,8 @@
 
 #include <vector>
 
-#include "kernel/call_record.h"
+#include "core/entry.h"
+#include "internal.h"
 #include "user/user.h"
 
 namespace vplat::user {
@@ -52,16 +53,17 @@ void ResetClasses() {
 
 ATOM WINAPI RegisterClassA(const WNDCLASSA* windowClass) {
     const char* name = windowClass ? windowClass->lpszClassName : nullptr;
-    std::string args = vplat::internal::Format("class=\"%.100s\"",
-                                               name && !IS_INTRESOURCE(name) ? name : "(none)");
-    ATOM result = 0;
-    if (vplat::calls::Faulted("RegisterClassA", args, &result)) {
-        return result;
-    }
-    bool valid = name != nullptr && !IS_INTRESOURCE(name) && name[0] != '\0';
-    if (valid && vplat::user::Find(name) == nullptr) {
-        result = static_cast<ATOM>(vplat::user::kFirstAtom + vplat::user::g_classes.size());
-        vplat::user::g_classes.push_back({name, windowClass->lpfnWndProc, result});
-    }
-    return vplat::calls::Done("RegisterClassA", args, result);
+    auto args = [&] {
+        return vplat::internal::Format("class=\"%.100s\"",
+                                       name && !IS_INTRESOURCE(name) ? name : "(none)");
+    };
+    return vplat::entry::Run(vplat::entry::Name::RegisterClassA, args, [&]() -> ATOM {
+        bool valid = name != nullptr && !IS_INTRESOURCE(name) && name[0] != '\0';
+        if (!valid || vplat::user::Find(name) != nullptr) {
+            return 0;
+        }
+        auto atom = static_cast<ATOM>(vplat::user::kFirstAtom + vplat::user::g_classes.size());
+        vplat::user::g_classes.push_back({name, windowClass->lpfnWndProc, atom});
+        return atom;
+    });
 }

@@ -3,7 +3,8 @@
 #include <map>
 #include <memory>
 
-#include "kernel/call_record.h"
+#include "core/entry.h"
+#include "internal.h"
 #include "user/user.h"
 
 namespace vplat::user {
@@ -112,21 +113,22 @@ std::string WindowTitle(HWND window) {
 
 }  // namespace vplat::internal
 
+namespace entry = vplat::entry;
 using vplat::internal::Format;
 
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
                             int y, int width, int height, HWND parent, HMENU menu,
                             HINSTANCE instance, LPVOID param) {
-    std::string args = Format("exStyle=0x%x class=", exStyle) +
-                       vplat::user::TextForJournal(className) +
-                       " title=" + vplat::user::TextForJournal(windowName) +
-                       Format(" style=0x%x %d,%d %dx%d", style, x, y, width, height);
-    HWND result = nullptr;
-    if (vplat::calls::Faulted("CreateWindowExA", args, &result)) {
-        return result;
-    }
-    auto window = std::make_unique<vplat::user::Window>();
-    if (vplat::user::FindClass(className, &window->procedure, &window->className)) {
+    auto args = [&] {
+        return Format("exStyle=0x%x class=", exStyle) + vplat::user::TextForJournal(className) +
+               " title=" + vplat::user::TextForJournal(windowName) +
+               Format(" style=0x%x %d,%d %dx%d", style, x, y, width, height);
+    };
+    return entry::Run(entry::Name::CreateWindowExA, args, [&]() -> HWND {
+        auto window = std::make_unique<vplat::user::Window>();
+        if (!vplat::user::FindClass(className, &window->procedure, &window->className)) {
+            return nullptr;
+        }
         HWND handle = vplat::user::NewHandle();
         window->handle = handle;
         window->title = windowName && !IS_INTRESOURCE(windowName) ? windowName : "";
@@ -135,46 +137,36 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         CREATESTRUCTA create{
             param,      instance,  menu,   parent, height, width, y, x, static_cast<LONG>(style),
             windowName, className, exStyle};
-        if (vplat::user::RunCreation(handle, &create)) {
-            result = handle;
-            if (style & WS_VISIBLE) {
-                vplat::user::ShowWindowNow(handle, SW_SHOW);
-            }
+        if (!vplat::user::RunCreation(handle, &create)) {
+            return nullptr;
         }
-    }
-    return vplat::calls::Done("CreateWindowExA", args, result);
+        if (style & WS_VISIBLE) {
+            vplat::user::ShowWindowNow(handle, SW_SHOW);
+        }
+        return handle;
+    });
 }
 
 BOOL WINAPI DestroyWindow(HWND window) {
-    std::string args = Format("hwnd=%p", static_cast<void*>(window));
-    BOOL result = FALSE;
-    if (vplat::calls::Faulted("DestroyWindow", args, &result)) {
-        return result;
-    }
     // Recorded before the messages it sends, so the journal reads in order.
-    vplat::internal::Record("DestroyWindow", nullptr, args,
-                            vplat::user::FindWindowRecord(window) ? TRUE : FALSE);
-    return vplat::user::DestroyWindowNow(window) ? TRUE : FALSE;
+    return entry::RunThen(
+        entry::Name::DestroyWindow, [&] { return Format("hwnd=%p", static_cast<void*>(window)); },
+        [&]() -> BOOL { return vplat::user::FindWindowRecord(window) ? TRUE : FALSE; },
+        [&](BOOL) -> BOOL { return vplat::user::DestroyWindowNow(window) ? TRUE : FALSE; });
 }
 
 BOOL WINAPI IsWindow(HWND window) {
-    std::string args = Format("hwnd=%p", static_cast<void*>(window));
-    BOOL result = FALSE;
-    if (vplat::calls::Faulted("IsWindow", args, &result)) {
-        return result;
-    }
-    vplat::user::Window* record = vplat::user::FindWindowRecord(window);
-    result = record != nullptr && !record->destroying ? TRUE : FALSE;
-    return vplat::calls::Done("IsWindow", args, result);
+    auto args = [&] { return Format("hwnd=%p", static_cast<void*>(window)); };
+    return entry::Run(entry::Name::IsWindow, args, [&]() -> BOOL {
+        vplat::user::Window* record = vplat::user::FindWindowRecord(window);
+        return record != nullptr && !record->destroying ? TRUE : FALSE;
+    });
 }
 
 BOOL WINAPI UpdateWindow(HWND window) {
-    std::string args = Format("hwnd=%p", static_cast<void*>(window));
-    BOOL result = FALSE;
-    if (vplat::calls::Faulted("UpdateWindow", args, &result)) {
-        return result;
-    }
-    // Nothing is painted through GDI here: the display is DirectDraw's.
-    result = vplat::user::FindWindowRecord(window) ? TRUE : FALSE;
-    return vplat::calls::Done("UpdateWindow", args, result);
+    auto args = [&] { return Format("hwnd=%p", static_cast<void*>(window)); };
+    return entry::Run(entry::Name::UpdateWindow, args, [&]() -> BOOL {
+        // Nothing is painted through GDI here: the display is DirectDraw's.
+        return vplat::user::FindWindowRecord(window) ? TRUE : FALSE;
+    });
 }

@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "kernel/call_record.h"
+#include "core/entry.h"
+#include "internal.h"
 
 namespace vplat::user {
 namespace {
@@ -138,34 +139,34 @@ std::string Format(const char* format, va_list args) {
 }
 
 // Both entry points: formats into the caller's buffer and records the call.
-int WriteFormatted(const char* name, char* buffer, const char* format, va_list args) {
-    std::string journalArgs = internal::Format("format=\"%.200s\"", format ? format : "(null)");
-    int result = 0;
-    if (calls::Faulted(name, journalArgs, &result)) {
-        return result;
-    }
-    if (buffer != nullptr && format != nullptr) {
+int WriteFormatted(entry::Name name, char* buffer, const char* format, va_list args) {
+    auto journalArgs = [&] {
+        return internal::Format("format=\"%.200s\"", format ? format : "(null)");
+    };
+    return entry::Run(name, journalArgs, [&]() -> int {
+        if (buffer == nullptr || format == nullptr) {
+            return 0;
+        }
         std::string text = Format(format, args);
         size_t kept = std::min(text.size(), static_cast<size_t>(kBufferSize - 1));
         memcpy(buffer, text.data(), kept);
         buffer[kept] = '\0';
         // The real one answers 1024 when the text filled the buffer.
-        result = kept == kBufferSize - 1 ? kBufferSize : static_cast<int>(kept);
-    }
-    return calls::Done(name, journalArgs, result);
+        return kept == kBufferSize - 1 ? kBufferSize : static_cast<int>(kept);
+    });
 }
 
 }  // namespace
 }  // namespace vplat::user
 
 int WINAPI wvsprintfA(LPSTR buffer, LPCSTR format, va_list args) {
-    return vplat::user::WriteFormatted("wvsprintfA", buffer, format, args);
+    return vplat::user::WriteFormatted(vplat::entry::Name::wvsprintfA, buffer, format, args);
 }
 
 int WINAPIV wsprintfA(LPSTR buffer, LPCSTR format, ...) {
     va_list args;
     va_start(args, format);
-    int result = vplat::user::WriteFormatted("wsprintfA", buffer, format, args);
+    int result = vplat::user::WriteFormatted(vplat::entry::Name::wsprintfA, buffer, format, args);
     va_end(args);
     return result;
 }

@@ -9,8 +9,6 @@
 
 int main() {
     vplat::UseRealClock();
-    // A long run would grow the journal without end; only tests read it.
-    vplat::EnableJournal(false);
     char commandLine[] = "";
     int result = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWDEFAULT);
     int live = vplat::LiveDirectDrawObjects();

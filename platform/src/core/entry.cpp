@@ -1,0 +1,15 @@
+// The Win32 names of the calls that enter through core/entry.h.
+#include "core/entry.h"
+
+namespace vplat::entry {
+
+const char* NameText(Name name) {
+    static const char* const kNames[] = {
+#define VELMORA_CALL(name) #name,
+#include "core/calls.def"
+#undef VELMORA_CALL
+    };
+    return kNames[static_cast<size_t>(name)];
+}
+
+}  // namespace vplat::entry
