@@ -84,9 +84,13 @@ struct Frame {
     int height = 0;
     std::vector<uint8_t> indices;
     PALETTEENTRY palette[256] = {};
-    uint64_t number = 0;  // how many frames have been presented so far
+    uint64_t number = 0;  // how many frames had been presented when this one was
 };
+// The frame kept last: a headless run keeps one only when its script asks
+// for a capture, unless a test has asked to read every frame back (off by
+// default and after ResetPlatform: the copy is most of a headless frame's cost).
 Frame PresentedFrame();
+void KeepPresentedFrames(bool keep);
 // Writes a frame as an RGB PNG file. Returns false when the file cannot be
 // written, with errno saying why.
 bool WritePng(const Frame& frame, const std::string& path);
@@ -105,7 +109,7 @@ Backend SelectedBackend();
 
 // Back to the state of a freshly started process: no windows, classes or
 // messages, no DirectDraw objects, keys up, virtual clock at 0, empty
-// journal (turned off), no faults, no hidden resources, no message boxes.
+// journal (turned off), no frames kept, no faults, no hidden resources, no message boxes.
 void ResetPlatform();
 
 }  // namespace vplat

@@ -108,6 +108,8 @@ TEST(PresentedFrame, KeepsEachPresentWithoutItsPitchPadding) {
     PALETTEENTRY palette[256] = {};
     palette[5].peGreen = 77;
     vplat::internal::PresentIndexed(pixels, 3, 2, 8, palette);
+    EXPECT_TRUE(vplat::PresentedFrame().indices.empty()) << "a frame nothing reads was copied";
+    vplat::KeepPresentedFrames(true);
     vplat::internal::PresentIndexed(pixels, 3, 2, 8, palette);
     vplat::Frame frame = vplat::PresentedFrame();
     EXPECT_EQ(2u, frame.number);

@@ -19,6 +19,7 @@ protected:
 
     void SetUp() override {
         vplat::EnableJournal(true);
+        vplat::KeepPresentedFrames(true);
         ASSERT_EQ(DD_OK, DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&dd),
                                             IID_IDirectDraw7, nullptr));
         ASSERT_EQ(DD_OK, dd->SetCooperativeLevel(

@@ -24,6 +24,7 @@ void GameTest::SetUp() {
     ResetGameState();
     vplat::ResetPlatform();
     vplat::EnableJournal(true);
+    vplat::KeepPresentedFrames(true);
     g_debugMark = 0;
 }
 

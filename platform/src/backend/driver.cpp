@@ -93,6 +93,7 @@ void ShowMessageBox(const std::string& text, const std::string& caption) {
 void PresentIndexed(const uint8_t* pixels, int width, int height, int pitch,
                     const PALETTEENTRY* palette) {
     const backend::Driver& driver = backend::CurrentDriver();
+    present::CountPresent();
     if (driver.present != nullptr) {
         driver.present(pixels, width, height, pitch, palette);
     }

@@ -1,4 +1,5 @@
-// The last presented frame, kept for tests and for the headless capture.
+// The last presented frame, kept for tests and for the headless capture, and
+// the count of frames presented, kept always.
 #include <algorithm>
 
 #include "present/kept_frame.h"
@@ -12,10 +13,24 @@ Frame& Last() {
     return frame;
 }
 
+struct Counting {
+    uint64_t presented = 0;
+    bool keepAll = false;
+};
+
+Counting& Count() {
+    static Counting counting;
+    return counting;
+}
+
 }  // namespace
 
 Frame PresentedFrame() {
     return Last();
+}
+
+void KeepPresentedFrames(bool keep) {
+    Count().keepAll = keep;
 }
 
 namespace present {
@@ -31,11 +46,24 @@ void KeepFrame(const uint8_t* pixels, int width, int height, int pitch,
     frame.height = height;
     PackRows(pixels, width, height, pitch, &frame.indices);
     std::copy(palette, palette + 256, frame.palette);
-    ++frame.number;
+    frame.number = Count().presented;
+}
+
+void CountPresent() {
+    ++Count().presented;
+}
+
+uint64_t FramesPresented() {
+    return Count().presented;
+}
+
+bool KeepingAllFrames() {
+    return Count().keepAll;
 }
 
 void ForgetFrames() {
     Last() = Frame();
+    Count() = Counting();
 }
 
 }  // namespace present

@@ -6,7 +6,13 @@
 
 namespace vplat::present {
 
-// Keeps a copy of a presented frame for vplat::PresentedFrame.
+// Every frame presented is counted, whatever shows it.
+void CountPresent();
+uint64_t FramesPresented();
+// Whether a test has asked to read every presented frame back.
+bool KeepingAllFrames();
+// Keeps a copy of the frame just presented (and counted) for
+// vplat::PresentedFrame.
 void KeepFrame(const uint8_t* pixels, int width, int height, int pitch,
                const PALETTEENTRY* palette);
 void ForgetFrames();

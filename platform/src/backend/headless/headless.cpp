@@ -43,7 +43,7 @@ Run& State() {
 // Asked on every poll of the message queue: the count alone, not a copy of
 // the frame.
 uint64_t FramesPresented() {
-    return present::KeptFrameView().number;
+    return present::FramesPresented();
 }
 
 [[noreturn]] void Stall(const Run& run) {
@@ -186,11 +186,14 @@ void OnMessagePoll(bool) {
     }
 }
 
-// The frame is kept, since the script or a test may read it back.
+// The frame is copied only where something reads it back: a capture the
+// script asked for, or a test.
 void Present(const uint8_t* pixels, int width, int height, int pitch, const PALETTEENTRY* palette) {
-    present::KeepFrame(pixels, width, height, pitch, palette);
     Run& run = State();
     run.stalledPolls = 0;
+    if (run.captureWanted || present::KeepingAllFrames()) {
+        present::KeepFrame(pixels, width, height, pitch, palette);
+    }
     if (run.captureWanted) {
         run.captureWanted = false;
         WriteCapture(present::KeptFrameView());
