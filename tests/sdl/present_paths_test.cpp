@@ -7,15 +7,16 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <ostream>
 #include <random>
+#include <fstream>
 #include <string>
 #include <vector>
 
-#include "backend/sdl/state.h"
 #include "backend/sdl/state.h"
 #include "present/viewport.h"
 #include "window_readback.h"
@@ -234,6 +235,19 @@ TEST_F(PresentPaths, AutoTakesTheSurfacePathWithoutAGpu) {
     EXPECT_TRUE(chosen == vplat::player::PresentPath::Surface)
         << "auto chose the " << (chosen == vplat::player::PresentPath::Gpu ? "gpu" : "auto")
         << " path on Xvfb, expected surface";
+    // Where no GPU device exists, deciding so must not load an OpenGL driver.
+    if (access("/dev/dri", F_OK) != 0 && access("/dev/nvidia0", F_OK) != 0) {
+        std::ifstream maps("/proc/self/maps");
+        std::string line;
+        std::string loaded;
+        while (loaded.empty() && std::getline(maps, line)) {
+            if (line.find("libGL") != std::string::npos ||
+                line.find("_dri.so") != std::string::npos) {
+                loaded = line.substr(line.rfind(' ') + 1);
+            }
+        }
+        EXPECT_EQ(loaded, "") << "an OpenGL driver was loaded, expected none without a GPU";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Outputs, PresentPaths,

@@ -3,6 +3,9 @@
 // without one: virtual machines, remote desktops, CI), its scaled copy and
 // full-screen clear cost many times what converting only the changed parts
 // straight into the window's surface does.
+#include <dirent.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -18,6 +21,28 @@ std::string GlRendererName() {
     auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
     const unsigned char* name = getString != nullptr ? getString(kGlRenderer) : nullptr;
     return name != nullptr ? reinterpret_cast<const char*>(name) : "";
+}
+
+// Hardware OpenGL needs a GPU device node: a DRM node (any driver, the
+// proprietary ones included when they do mode setting) or NVIDIA's own. With
+// none, OpenGL could only be drawn on the processor, and the question is
+// answered without loading an OpenGL driver (tens of megabytes, threads and
+// a shader cache) into a game that would never use it.
+bool GpuDeviceNodePresent() {
+    if (access("/dev/nvidia0", F_OK) == 0) {
+        return true;
+    }
+    DIR* dri = opendir("/dev/dri");
+    if (dri == nullptr) {
+        return false;
+    }
+    bool found = false;
+    while (dirent* entry = readdir(dri)) {
+        found = found || strncmp(entry->d_name, "card", 4) == 0 ||
+                strncmp(entry->d_name, "renderD", 7) == 0;
+    }
+    closedir(dri);
+    return found;
 }
 
 // Opens SDL's first-choice renderer on a hidden window of its own and asks
@@ -50,7 +75,8 @@ PresentPath ResolvePresentPath(PresentPath choice) {
     if (choice != PresentPath::Auto) {
         return choice;
     }
-    return GpuRendererAvailable() ? PresentPath::Gpu : PresentPath::Surface;
+    return GpuDeviceNodePresent() && GpuRendererAvailable() ? PresentPath::Gpu
+                                                            : PresentPath::Surface;
 }
 
 }  // namespace vplat::sdl
