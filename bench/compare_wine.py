@@ -161,6 +161,32 @@ def summary(label, values, unit, scale=1.0):
         label, statistics.median(values) * scale, unit, min(values) * scale, max(values) * scale)
 
 
+def alternate(rounds, first, second):
+    """Runs two sides ROUNDS times, alternating which goes first so that drift
+    in the machine's load falls on both. first and second are (name, run)
+    with run(round) -> (CPU seconds per frame, frames per second). Prints
+    each run, then the medians, ranges and first/second ratio of CPU per
+    frame."""
+    results = {first[0]: [], second[0]: []}
+    ratios = []
+    for r in range(rounds):
+        for name, run in (first, second) if r % 2 == 0 else (second, first):
+            per_frame, fps = run(r)
+            results[name].append((per_frame, fps))
+            print("round %d %-5s  %7.1f frames/s  %.4f ms CPU per frame" %
+                  (r + 1, name, fps, per_frame * 1000), flush=True)
+        ratios.append(results[first[0]][-1][0] / results[second[0]][-1][0])
+    print()
+    for name in (first[0], second[0]):
+        print(summary("%s CPU per frame" % name, [v[0] for v in results[name]], "ms", 1000))
+    for name in (first[0], second[0]):
+        print(summary("%s frames/s" % name, [v[1] for v in results[name]], "  "))
+    median_ratio = (statistics.median(v[0] for v in results[first[0]]) /
+                    statistics.median(v[0] for v in results[second[0]]))
+    print("%s/%s CPU per frame: %.3f (ratio of the medians; per round %.3f - %.3f)" %
+          (first[0], second[0], median_ratio, min(ratios), max(ratios)))
+
+
 def main(argv):
     if len(argv) not in (4, 5):
         print(__doc__, file=sys.stderr)
@@ -171,37 +197,14 @@ def main(argv):
     if not os.path.isfile(os.path.join(prefix, "user.reg")):
         print("making the Wine prefix (once)", flush=True)
         winehost.create_prefix(prefix)
-    linux, wine, ratios = [], [], []
     try:
-        for r in range(rounds):
-            # Alternating which side goes first, so drift in the machine's
-            # load falls on both.
-            order = ("linux", "wine") if r % 2 == 0 else ("wine", "linux")
-            result = {}
-            for side in order:
-                if side == "linux":
-                    result[side] = run_linux(binary, workdir, "linux-%d" % r)
-                else:
-                    result[side] = run_wine(exe, prefix, workdir, "wine-%d" % r)
-                per_frame, fps = result[side]
-                print("round %d %-5s  %7.1f frames/s  %.4f ms CPU per frame" %
-                      (r + 1, side, fps, per_frame * 1000), flush=True)
-            linux.append(result["linux"])
-            wine.append(result["wine"])
-            ratios.append(result["linux"][0] / result["wine"][0])
+        alternate(rounds, ("Linux", lambda r: run_linux(binary, workdir, "linux-%d" % r)),
+                  ("Wine", lambda r: run_wine(exe, prefix, workdir, "wine-%d" % r)))
     except (Failure, subprocess.SubprocessError, OSError) as failure:
         print("FAILED: %s" % failure, file=sys.stderr)
         return 1
     finally:
         winehost.no_more_alarms()
-    print()
-    print(summary("Linux CPU per frame", [v[0] for v in linux], "ms", 1000))
-    print(summary("Wine CPU per frame", [v[0] for v in wine], "ms", 1000))
-    print(summary("Linux frames/s", [v[1] for v in linux], "  "))
-    print(summary("Wine frames/s", [v[1] for v in wine], "  "))
-    median_ratio = statistics.median(v[0] for v in linux) / statistics.median(v[0] for v in wine)
-    print("Linux/Wine CPU per frame: %.3f (ratio of the medians; per round %.3f - %.3f)" %
-          (median_ratio, min(ratios), max(ratios)))
     return 0
 
 

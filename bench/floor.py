@@ -11,7 +11,6 @@ not judge.
 """
 
 import os
-import statistics
 import subprocess
 import sys
 
@@ -41,31 +40,13 @@ def main(argv):
     binary, client, workdir = (os.path.abspath(a) for a in argv[:3])
     rounds = int(argv[3]) if len(argv) == 4 else 5
     os.makedirs(workdir, exist_ok=True)
-    game, floor, ratios = [], [], []
     try:
-        for r in range(rounds):
-            order = ("game", "floor") if r % 2 == 0 else ("floor", "game")
-            result = {}
-            for side in order:
-                if side == "game":
-                    result[side] = compare_wine.run_linux(binary, workdir, "game-%d" % r)
-                else:
-                    result[side] = run_floor(client)
-                per_frame, fps = result[side]
-                print("round %d %-5s  %7.1f frames/s  %.4f ms CPU per frame" %
-                      (r + 1, side, fps, per_frame * 1000), flush=True)
-            game.append(result["game"])
-            floor.append(result["floor"])
-            ratios.append(result["game"][0] / result["floor"][0])
+        compare_wine.alternate(
+            rounds, ("game", lambda r: compare_wine.run_linux(binary, workdir, "game-%d" % r)),
+            ("floor", lambda r: run_floor(client)))
     except (Failure, subprocess.SubprocessError, OSError, ValueError, IndexError) as failure:
         print("FAILED: %s" % failure, file=sys.stderr)
         return 1
-    print()
-    print(compare_wine.summary("game CPU per frame", [v[0] for v in game], "ms", 1000))
-    print(compare_wine.summary("floor CPU per frame", [v[0] for v in floor], "ms", 1000))
-    median_ratio = statistics.median(v[0] for v in game) / statistics.median(v[0] for v in floor)
-    print("game/floor CPU per frame: %.2f (ratio of the medians; per round %.2f - %.2f)" %
-          (median_ratio, min(ratios), max(ratios)))
     return 0
 
 
