@@ -14,6 +14,8 @@ import os
 import time
 import unittest
 
+from PIL import Image
+
 from velmora_test import Failure, devtools, frames, headless, images
 from velmora_test.frames import PROGRESS as PROGRESS_LINES
 from velmora_test.waiting import wait_until
@@ -112,6 +114,23 @@ class WebPage(unittest.TestCase):
             return seen[-1]
         finally:
             self.browser.key(key, False)
+
+    def reopen(self, width, height, mobile=False, touch=False):
+        """The page loaded anew on a screen of this size (a phone's when mobile)."""
+        self.browser.viewport(width, height, mobile, touch)
+        self.browser.evaluate("window.velmoraBefore = true")
+        self.browser.call("Page.reload")
+        self.assertTrue(wait_until(lambda: self.browser.evaluate(
+            "!window.velmoraBefore && window.velmora && window.velmora.frames > 1"), FRAME_WAIT),
+            "the page reloaded at %dx%d shows no frames: %s" % (width, height, self.state()))
+
+    def canvas_box(self):
+        box = json.loads(self.browser.evaluate(
+            "JSON.stringify(document.getElementById('screen').getBoundingClientRect())"))
+        return box["x"], box["y"], box["width"], box["height"]
+
+    def fullscreen(self):
+        return self.browser.evaluate("document.fullscreenElement !== null")
 
     def shot(self, name):
         return self.browser.screenshot(os.path.join(self.work, name + ".png"))
@@ -219,6 +238,94 @@ class WebPage(unittest.TestCase):
         self.browser.show(tab)
         self.wait_for_frames(3, "the tab shown again")
         self.expect_canvas("play after the tab came back", self.native["play"])
+
+    def test_page_says_the_keys_and_when_it_lacks_the_keyboard(self):
+        self.wait_for_frames(2, "the title")
+        self.assertEqual(self.browser.evaluate("document.querySelector('h1').textContent"),
+                         "Velmora")
+        keys = self.browser.evaluate("document.getElementById('keys').innerText")
+        for word in ("Space", "arrows", "S", "Esc", "F11", "Alt+Enter"):
+            self.assertIn(word, keys, "the keys line does not name %s" % word)
+        hint = "document.getElementById('hint').hidden"
+        self.assertTrue(self.browser.evaluate(hint), "a focus hint while the page has the keys")
+        self.browser.evaluate("window.dispatchEvent(new Event('blur'))")
+        self.assertFalse(self.browser.evaluate(hint), "no focus hint once the focus went")
+        self.shot("focus-hint")
+        self.browser.evaluate("window.dispatchEvent(new Event('focus'))")
+        self.assertTrue(self.browser.evaluate(hint), "the focus hint stays with the focus back")
+
+    def test_f11_alt_enter_and_the_button_switch_full_screen(self):
+        self.to_play()
+        self.browser.key("F11", True)
+        self.browser.key("F11", False)
+        self.assertTrue(wait_until(self.fullscreen, FRAME_WAIT), "F11 left the page in a window")
+        self.shot("fullscreen")
+        x0, y0 = frames.BALL_START
+        self.hold_until("RIGHT", lambda at: at[0] > x0 + 4, "a move right in full screen")
+        self.browser.key("ENTER", True, devtools.ALT)
+        self.browser.key("ENTER", False, devtools.ALT)
+        self.assertTrue(wait_until(lambda: not self.fullscreen(), FRAME_WAIT),
+                        "Alt+Enter left the page full screen")
+        self.assertTrue(wait_until(lambda: self.browser.evaluate(
+            "document.getElementById('fullscreen').offsetWidth > 0"), FRAME_WAIT),
+            "no Full screen button on the page out of full screen")
+        self.browser.click("#fullscreen")
+        self.assertTrue(wait_until(self.fullscreen, FRAME_WAIT),
+                        "the Full screen button left the page in a window")
+
+    def test_picture_is_a_whole_multiple_unless_set_to_fill(self):
+        for width, height, expected in ((1280, 800, 1), (1920, 1080, 2)):
+            self.reopen(width, height)
+            self.assertEqual(self.canvas_box()[2:], (640 * expected, 480 * expected),
+                             "the picture's size in a %dx%d window" % (width, height))
+            shot = images.load(self.shot("desktop-%dx%d" % (width, height)))
+        # Each source pixel a sharp 2x2 block: the screen shows the canvas
+        # scaled by repeating pixels, nothing blended (the FPS text apart).
+        x, y = int(self.canvas_box()[0]), int(self.canvas_box()[1])
+        shown = shot.crop((x, y, x + 1280, y + 960))
+        scaled = self.browser.canvas().resize((1280, 960), Image.NEAREST)
+        diffs = images.differences(shown, scaled, ignore=((0, 0, 160, 40),))
+        self.assertEqual(diffs, [], images.describe(diffs, "screen", "canvas x2"))
+        self.browser.click("#fill")
+        self.reopen(1920, 1080)
+        _, _, shown_width, shown_height = self.canvas_box()
+        self.assertGreater(shown_height, 960, "Fill, kept across a reload, left the picture at "
+                           "%dx%d" % (shown_width, shown_height))
+        self.assertAlmostEqual(shown_width / shown_height, 4 / 3, places=2)
+
+    def touch_button(self, label):
+        return self.browser.centre("#touch [aria-label=%s]" % label)
+
+    def test_touch_pad_moves_the_ball_as_the_arrow_keys_do(self):
+        self.reopen(844, 390, mobile=True, touch=True)
+        self.shot("phone-landscape")
+        self.reopen(390, 844, mobile=True, touch=True)
+        space = self.touch_button("Space")
+        self.browser.touch("touchStart", [space])
+        self.wait_for_frames(3, "Space touched")
+        self.browser.touch("touchEnd", [])
+        self.expect_canvas("first play", self.native["play"])
+        self.shot("phone-portrait")
+        x0, y0 = frames.BALL_START
+        right, down = self.touch_button("Right"), self.touch_button("Down")
+        self.browser.touch("touchStart", [right])
+        seen = wait_until(lambda: (lambda at: at if at[0] > x0 + 4 else None)(self.ball()),
+                          FRAME_WAIT, step=0.05)
+        self.assertIsNotNone(seen, "a touch held on Right did not move the ball right")
+        self.assertEqual(seen[1], y0, "a touch on Right moved the ball to row %d" % seen[1])
+        # A second finger on Down while the first stays: both keys held.
+        self.browser.touch("touchStart", [right, down])
+        both = wait_until(lambda: (lambda at: at if at[0] > seen[0] + 4 and at[1] > y0 + 4
+                                   else None)(self.ball()), FRAME_WAIT, step=0.05)
+        self.assertIsNotNone(both, "Right and Down touched together did not move the ball "
+                             "down and right from %s: at %s" % (seen, self.ball()))
+        self.browser.touch("touchEnd", [])
+        self.wait_for_frames(2, "the touches lifted")
+        still = self.ball()
+        self.wait_for_frames(5, "nothing touched")
+        self.assertEqual(self.ball(), still, "the ball moved with no touch on the pad")
+        for label in ("Left", "Up", "S", "Escape"):
+            self.touch_button(label)
 
 if __name__ == "__main__":
     unittest.main()

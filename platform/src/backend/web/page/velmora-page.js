@@ -10,6 +10,8 @@ var VelmoraPage = (function () {
   const statusText = document.getElementById("status-text");
   const restartButton = document.getElementById("restart");
   const messagePanel = document.getElementById("message");
+  const stage = document.getElementById("stage");
+  const hint = document.getElementById("hint");
 
   const KEY_DOWN = 1, KEY_UP = 2, HIDDEN = 3, SHOWN = 4;
   // How long a wait for the next animation frame may last: a hidden page gets
@@ -22,7 +24,10 @@ var VelmoraPage = (function () {
 
   const events = [];
   let wakeOnEvent = null;
-  const held = new Set();
+  // How many sources hold each key (the keyboard, touches, a gamepad): the
+  // game sees it go down with the first and up with the last.
+  const holders = new Map();
+  const keyboardHeld = new Set();
   let image = null;
 
   // Windows virtual-key codes of the keys a player may press.
@@ -64,7 +69,39 @@ var VelmoraPage = (function () {
     }
   }
 
+  function hold(key) {
+    const count = holders.get(key) || 0;
+    holders.set(key, count + 1);
+    if (count === 0 && state.state === "running") {
+      push(KEY_DOWN, key);
+    }
+  }
+
+  function letGo(key) {
+    const count = holders.get(key) || 0;
+    if (count === 0) {
+      return;
+    }
+    if (count === 1) {
+      holders.delete(key);
+      if (state.state === "running") {
+        push(KEY_UP, key);
+      }
+    } else {
+      holders.set(key, count - 1);
+    }
+  }
+
   function onKey(event, down) {
+    // Full screen is the page's, as the window's is the native player's:
+    // the game never sees these.
+    if (event.code === "F11" || (event.altKey && /Enter$/.test(event.code))) {
+      event.preventDefault();
+      if (down && !event.repeat) {
+        toggleFullscreen();
+      }
+      return;
+    }
     if (state.state !== "running") {
       return;
     }
@@ -75,26 +112,33 @@ var VelmoraPage = (function () {
     if (GAME_KEYS.has(key)) {
       event.preventDefault();
     }
-    if (down && !event.repeat) {
-      held.add(key);
-      push(KEY_DOWN, key);
-    } else if (!down && held.delete(key)) {
-      push(KEY_UP, key);
+    if (down && !event.repeat && !keyboardHeld.has(key)) {
+      keyboardHeld.add(key);
+      hold(key);
+    } else if (!down && keyboardHeld.delete(key)) {
+      letGo(key);
     }
   }
 
   // A page that goes out of sight or loses the keyboard gets no key-up for
   // the keys still held: they go up as it leaves, and the game is minimised.
   function leave() {
-    for (const key of held) {
+    for (const key of holders.keys()) {
       push(KEY_UP, key);
     }
-    held.clear();
+    holders.clear();
+    keyboardHeld.clear();
+    for (const button of document.querySelectorAll("#touch .down")) {
+      button.classList.remove("down");
+    }
+    touching.clear();
     push(HIDDEN, 0);
+    hint.hidden = state.state !== "running";
   }
 
   function comeBack() {
     if (!document.hidden && document.hasFocus()) {
+      hint.hidden = true;
       push(SHOWN, 0);
     }
   }
@@ -109,6 +153,140 @@ var VelmoraPage = (function () {
   restartButton.addEventListener("click", () => location.reload());
   document.getElementById("message-ok").addEventListener("click", () => {
     messagePanel.hidden = true;
+  });
+
+  // ---- the picture's size: whole multiples of 640 x 480 unless filling ----
+
+  const FILL_SETTING = "velmora.fill";
+  const fillBox = document.getElementById("fill");
+  fillBox.checked = localStorage.getItem(FILL_SETTING) === "1";
+  fillBox.addEventListener("change", () => {
+    localStorage.setItem(FILL_SETTING, fillBox.checked ? "1" : "0");
+    layout();
+  });
+
+  function layout() {
+    const ratio = window.devicePixelRatio || 1;
+    // Device pixels: a whole multiple there is what makes each source pixel
+    // the same number of screen pixels wide.
+    const width = Math.floor(stage.clientWidth * ratio);
+    const height = Math.floor(stage.clientHeight * ratio);
+    const whole = Math.floor(Math.min(width / canvas.width, height / canvas.height));
+    const scale = !fillBox.checked && whole >= 1 ? whole :
+      Math.min(width / canvas.width, height / canvas.height);
+    const shownWidth = Math.floor(canvas.width * scale);
+    const shownHeight = Math.floor(canvas.height * scale);
+    canvas.style.width = shownWidth / ratio + "px";
+    canvas.style.height = shownHeight / ratio + "px";
+    canvas.style.left = Math.floor((width - shownWidth) / 2) / ratio + "px";
+    canvas.style.top = Math.floor((height - shownHeight) / 2) / ratio + "px";
+    state.scale = scale;
+  }
+  new ResizeObserver(layout).observe(stage);
+
+  // ---- full screen ----
+
+  const fullscreenButton = document.getElementById("fullscreen");
+
+  function toggleFullscreen() {
+    if (document.fullscreenElement) {
+      document.exitFullscreen().catch(() => {});
+    } else if (document.documentElement.requestFullscreen) {
+      document.documentElement.requestFullscreen({ navigationUI: "hide" }).catch(() => {});
+    }
+  }
+  fullscreenButton.addEventListener("click", () => {
+    toggleFullscreen();
+    canvas.focus();
+  });
+  document.addEventListener("fullscreenchange", () => {
+    const full = document.fullscreenElement !== null;
+    document.body.classList.toggle("fullscreen", full);
+    fullscreenButton.textContent = full ? "Leave full screen" : "Full screen";
+    layout();
+  });
+
+  // ---- touch: each touch holds its control's key until it lifts ----
+
+  const touchPanel = document.getElementById("touch");
+  const touching = new Map();  // pointer id -> the control it pressed
+
+  function showTouch() {
+    if (touchPanel.hidden) {
+      touchPanel.hidden = false;
+      document.getElementById("keys-touch").hidden = false;
+      document.getElementById("keys-keyboard").hidden = true;
+      layout();
+    }
+  }
+  if (navigator.maxTouchPoints > 0 || matchMedia("(pointer: coarse)").matches) {
+    showTouch();
+  }
+  window.addEventListener("touchstart", showTouch, { passive: true });
+
+  function release(pointerId) {
+    const button = touching.get(pointerId);
+    if (button) {
+      touching.delete(pointerId);
+      if (![...touching.values()].includes(button)) {
+        button.classList.remove("down");
+      }
+      letGo(Number(button.dataset.key));
+    }
+  }
+  for (const button of touchPanel.querySelectorAll("button")) {
+    button.addEventListener("pointerdown", (event) => {
+      event.preventDefault();
+      release(event.pointerId);
+      touching.set(event.pointerId, button);
+      button.classList.add("down");
+      hold(Number(button.dataset.key));
+    });
+    button.addEventListener("pointerup", (event) => release(event.pointerId));
+    button.addEventListener("pointercancel", (event) => release(event.pointerId));
+    button.addEventListener("contextmenu", (event) => event.preventDefault());
+  }
+
+  // ---- gamepads: read at each animation frame, mapped as natively ----
+
+  // Standard-mapping buttons and their keys: the d-pad the arrows, A and
+  // Start Space, B and Back S, Guide Escape.
+  const PAD_BUTTONS = [[12, 0x26], [13, 0x28], [14, 0x25], [15, 0x27], [0, 0x20], [9, 0x20],
+                       [1, 0x53], [8, 0x53], [16, 0x1b]];
+  // How far the left stick must lean to count as an arrow.
+  const STICK_DEAD_ZONE = 0.5;
+  let padHeld = new Set();
+
+  function readPads() {
+    const pads = navigator.getGamepads ? navigator.getGamepads() : [];
+    const now = new Set();
+    for (const pad of pads) {
+      if (!pad || !pad.connected) {
+        continue;
+      }
+      for (const [index, key] of PAD_BUTTONS) {
+        if (pad.buttons[index] && pad.buttons[index].pressed) {
+          now.add(key);
+        }
+      }
+      const [x, y] = [pad.axes[0] || 0, pad.axes[1] || 0];
+      if (x < -STICK_DEAD_ZONE) now.add(0x25);
+      if (x > STICK_DEAD_ZONE) now.add(0x27);
+      if (y < -STICK_DEAD_ZONE) now.add(0x26);
+      if (y > STICK_DEAD_ZONE) now.add(0x28);
+    }
+    for (const key of now) {
+      if (!padHeld.has(key)) hold(key);
+    }
+    for (const key of padHeld) {
+      if (!now.has(key)) letGo(key);
+    }
+    padHeld = now;
+  }
+  let padsSeen = false;
+  window.addEventListener("gamepadconnected", () => {
+    padsSeen = true;
+    document.getElementById("keys-pad").hidden = false;
   });
 
   function showStatus(text, offerRestart) {
@@ -126,7 +304,9 @@ var VelmoraPage = (function () {
     }
     state.state = "ended";
     state.exitStatus = exitStatus;
-    held.clear();
+    holders.clear();
+    keyboardHeld.clear();
+    hint.hidden = true;
     document.body.classList.add("ended");
     showStatus(text, true);
   }
@@ -161,7 +341,12 @@ var VelmoraPage = (function () {
             resolve();
           }
         };
-        requestAnimationFrame(finish);
+        requestAnimationFrame(() => {
+          if (padsSeen) {
+            readPads();
+          }
+          finish();
+        });
         setTimeout(finish, FRAME_WAIT_LIMIT_MS);
       });
     },
@@ -191,6 +376,7 @@ var VelmoraPage = (function () {
         canvas.width = width;
         canvas.height = height;
         image = null;
+        layout();
       }
     },
 
