@@ -3,19 +3,20 @@
 # are copied next to velmora.js and velmora.wasm.
 set(web_dir ${CMAKE_CURRENT_SOURCE_DIR}/src/backend/web)
 # The game's loop polls and sleeps as on Windows; Asyncify lets Sleep hand the
-# page back to the browser in the middle of it.
+# worker it runs in (velmora-game.js) back to the browser in the middle of it.
 # As on Windows, nothing lives in the first 64 KiB of the address space: a
 # pointer there is a resource or class number (IS_INTRESOURCE), so the data
 # must start above it.
 target_link_options(velmora_platform INTERFACE
-    -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1
+    -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sENVIRONMENT=web,worker -sALLOW_MEMORY_GROWTH=1
     -sEXIT_RUNTIME=0 -sGLOBAL_BASE=65536)
 
 add_library(velmora_platform_main OBJECT start/web/main.cpp)
 target_link_libraries(velmora_platform_main PRIVATE velmora_platform velmora_platform_private
                                                     velmora_warnings)
 
-set(page_files ${web_dir}/page/velmora.html ${web_dir}/page/velmora-page.js)
+set(page_files ${web_dir}/page/velmora.html ${web_dir}/page/velmora-page.js
+               ${web_dir}/page/velmora-game.js)
 set(page_copies "")
 foreach(file ${page_files})
     get_filename_component(name ${file} NAME)

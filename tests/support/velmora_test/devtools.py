@@ -174,7 +174,9 @@ class Browser:
 
     def canvas(self):
         """What the canvas holds, 640 x 480, pixel for pixel."""
-        url = self.evaluate("document.getElementById('screen').toDataURL('image/png')")
+        # A page that draws from a worker reads its canvas there (velmoraCanvas).
+        url = self.evaluate("window.velmoraCanvas ? velmoraCanvas() : "
+                            "document.getElementById('screen').toDataURL('image/png')")
         data = base64.b64decode(url.split(",", 1)[1])
         return Image.open(io.BytesIO(data)).convert("RGB")
 

@@ -1,11 +1,11 @@
-// The page's side of the browser build. The game (velmora.js, velmora.wasm)
-// calls VelmoraPage to draw, to take keys and to say what it has to say; the
-// page keeps its own state in window.velmora for whoever looks (the tests).
+// The page's side of the browser build: input, layout, full screen and what
+// the game says. The game itself runs in a worker (velmora-game.js) and draws
+// on the canvas there; the two talk by messages. The page keeps its state in
+// window.velmora for whoever looks (the tests).
 "use strict";
 
-var VelmoraPage = (function () {
+(function () {
   const canvas = document.getElementById("screen");
-  const context = canvas.getContext("2d", { alpha: false });
   const statusPanel = document.getElementById("status");
   const statusText = document.getElementById("status-text");
   const restartButton = document.getElementById("restart");
@@ -14,21 +14,18 @@ var VelmoraPage = (function () {
   const hint = document.getElementById("hint");
 
   const KEY_DOWN = 1, KEY_UP = 2, HIDDEN = 3, SHOWN = 4;
-  // How long a wait for the next animation frame may last: a hidden page gets
-  // none, and the game must still see that it was hidden.
-  const FRAME_WAIT_LIMIT_MS = 100;
+  // The game's picture size, as the game set its display mode.
+  const picture = { width: canvas.width, height: canvas.height };
 
   const state = { state: "loading", frames: 0, firstFrameMs: null, exitStatus: null,
                   messages: [] };
   window.velmora = state;
 
-  const events = [];
-  let wakeOnEvent = null;
+  const game = new Worker("velmora-game.js");
   // How many sources hold each key (the keyboard, touches, a gamepad): the
   // game sees it go down with the first and up with the last.
   const holders = new Map();
   const keyboardHeld = new Set();
-  let image = null;
 
   // Windows virtual-key codes of the keys a player may press.
   const NAMED_KEYS = {
@@ -61,12 +58,7 @@ var VelmoraPage = (function () {
   }
 
   function push(kind, key) {
-    events.push((kind << 16) | key);
-    if (wakeOnEvent) {
-      const wake = wakeOnEvent;
-      wakeOnEvent = null;
-      wake();
-    }
+    game.postMessage({ event: (kind << 16) | key });
   }
 
   function hold(key) {
@@ -171,11 +163,11 @@ var VelmoraPage = (function () {
     // the same number of screen pixels wide.
     const width = Math.floor(stage.clientWidth * ratio);
     const height = Math.floor(stage.clientHeight * ratio);
-    const whole = Math.floor(Math.min(width / canvas.width, height / canvas.height));
+    const whole = Math.floor(Math.min(width / picture.width, height / picture.height));
     const scale = !fillBox.checked && whole >= 1 ? whole :
-      Math.min(width / canvas.width, height / canvas.height);
-    const shownWidth = Math.floor(canvas.width * scale);
-    const shownHeight = Math.floor(canvas.height * scale);
+      Math.min(width / picture.width, height / picture.height);
+    const shownWidth = Math.floor(picture.width * scale);
+    const shownHeight = Math.floor(picture.height * scale);
     canvas.style.width = shownWidth / ratio + "px";
     canvas.style.height = shownHeight / ratio + "px";
     canvas.style.left = Math.floor((width - shownWidth) / 2) / ratio + "px";
@@ -284,9 +276,16 @@ var VelmoraPage = (function () {
     padHeld = now;
   }
   let padsSeen = false;
+  function padFrame() {
+    readPads();
+    requestAnimationFrame(padFrame);
+  }
   window.addEventListener("gamepadconnected", () => {
-    padsSeen = true;
     document.getElementById("keys-pad").hidden = false;
+    if (!padsSeen) {
+      padsSeen = true;
+      requestAnimationFrame(padFrame);
+    }
   });
 
   function showStatus(text, offerRestart) {
@@ -311,110 +310,75 @@ var VelmoraPage = (function () {
     showStatus(text, true);
   }
 
-  return {
-    nextEvent() {
-      return events.length > 0 ? events.shift() : 0;
-    },
+  // What the canvas holds, as a PNG data URL: the worker draws it, so only
+  // the worker can read it.
+  const snapshots = new Map();
+  let nextSnapshot = 1;
+  window.velmoraCanvas = () => new Promise((resolve) => {
+    snapshots.set(nextSnapshot, resolve);
+    game.postMessage({ snapshot: nextSnapshot++ });
+  });
 
-    waitForEvent(ms) {
-      if (events.length > 0) {
-        return Promise.resolve();
-      }
-      return new Promise((resolve) => {
-        const timer = setTimeout(() => {
-          wakeOnEvent = null;
-          resolve();
-        }, ms);
-        wakeOnEvent = () => {
-          clearTimeout(timer);
-          resolve();
-        };
-      });
-    },
+  function presented() {
+    state.frames += 1;
+    if (state.firstFrameMs === null) {
+      state.firstFrameMs = performance.now();
+      statusPanel.hidden = true;
+      canvas.focus();
+    }
+  }
 
-    waitForFrame() {
-      return new Promise((resolve) => {
-        let done = false;
-        const finish = () => {
-          if (!done) {
-            done = true;
-            resolve();
-          }
-        };
-        requestAnimationFrame(() => {
-          if (padsSeen) {
-            readPads();
-          }
-          finish();
-        });
-        setTimeout(finish, FRAME_WAIT_LIMIT_MS);
-      });
-    },
+  function started() {
+    state.state = "running";
+    statusText.textContent = "Starting...";
+    if (document.hidden) {
+      push(HIDDEN, 0);
+    }
+  }
 
-    // Rows top to bottom of the frame's RGBA bytes at `address` are new;
-    // only the changed rectangle goes onto the canvas.
-    draw(heap, address, width, height, left, top, right, bottom) {
-      if (image === null || image.width !== width || image.height !== height) {
-        image = context.createImageData(width, height);
-      }
-      const start = address + top * width * 4;
-      image.data.set(heap.subarray(start, address + bottom * width * 4), top * width * 4);
-      context.putImageData(image, 0, 0, left, top, right - left, bottom - top);
-    },
+  function messageBox(caption, text) {
+    state.messages.push({ caption: caption, text: text });
+    document.getElementById("message-caption").textContent = caption;
+    document.getElementById("message-text").textContent = text;
+    messagePanel.hidden = false;
+  }
 
-    presented() {
-      state.frames += 1;
-      if (state.firstFrameMs === null) {
-        state.firstFrameMs = performance.now();
-        statusPanel.hidden = true;
-        canvas.focus();
-      }
-    },
-
-    display(taken, width, height) {
-      if (taken && (canvas.width !== width || canvas.height !== height)) {
-        canvas.width = width;
-        canvas.height = height;
-        image = null;
+  game.onmessage = (message) => {
+    const data = message.data;
+    if (data.presented) {
+      presented();
+    } else if (data.log !== undefined) {
+      // The game's debug output and its lines about what went wrong.
+      console.log(data.log);
+    } else if (data.display) {
+      const [taken, width, height] = data.display;
+      if (taken && (picture.width !== width || picture.height !== height)) {
+        picture.width = width;
+        picture.height = height;
         layout();
       }
-    },
-
-    showCursor(visible) {
-      canvas.style.cursor = visible ? "default" : "none";
-    },
-
-    messageBox(caption, text) {
-      state.messages.push({ caption: caption, text: text });
-      document.getElementById("message-caption").textContent = caption;
-      document.getElementById("message-text").textContent = text;
-      messagePanel.hidden = false;
-    },
-
-    ended(exitStatus) {
-      stop(exitStatus === 0 ? "The game has ended." :
-        "The game could not start (status " + exitStatus + ").", exitStatus);
-    },
-
-    started() {
-      state.state = "running";
-      statusText.textContent = "Starting...";
-      if (document.hidden) {
-        push(HIDDEN, 0);
-      }
-    },
-
-    failed(what) {
-      stop("The game stopped: " + what, null);
-    },
+    } else if (data.cursor !== undefined) {
+      canvas.style.cursor = data.cursor ? "default" : "none";
+    } else if (data.messageBox) {
+      messageBox(...data.messageBox);
+    } else if (data.ended !== undefined) {
+      stop(data.ended === 0 ? "The game has ended." :
+        "The game could not start (status " + data.ended + ").", data.ended);
+    } else if (data.started) {
+      started();
+    } else if (data.failed !== undefined) {
+      stop("The game stopped: " + data.failed, null);
+    } else if (data.snapshot) {
+      const reader = new FileReader();
+      reader.onload = () => {
+        snapshots.get(data.id)(reader.result);
+        snapshots.delete(data.id);
+      };
+      reader.readAsDataURL(data.snapshot);
+    }
   };
-})();
+  game.onerror = (error) => stop("The game stopped: " + error.message, null);
 
-var Module = {
-  // Standard error carries the debug output (OutputDebugStringA) and the
-  // lines that say what went wrong: all of it for the console.
-  print: (text) => console.log(text),
-  printErr: (text) => console.log(text),
-  onRuntimeInitialized: () => VelmoraPage.started(),
-  onAbort: (what) => VelmoraPage.failed(String(what)),
-};
+  const offscreen = canvas.transferControlToOffscreen();
+  game.postMessage({ canvas: offscreen }, [offscreen]);
+})();
