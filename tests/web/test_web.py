@@ -293,6 +293,14 @@ class WebPage(unittest.TestCase):
                            "%dx%d" % (shown_width, shown_height))
         self.assertAlmostEqual(shown_width / shown_height, 4 / 3, places=2)
 
+    def first_move(self, start, what):
+        """The ball's first move from `start` as (across, down), the field's wrap allowed for."""
+        at = wait_until(lambda: (lambda at: at if at != start else None)(self.ball()),
+                        FRAME_WAIT, step=0.02)
+        self.assertIsNotNone(at, "%s: the ball stayed at %s" % (what, start))
+        return (frames.field_step(start[0], at[0], *frames.FIELD_X),
+                frames.field_step(start[1], at[1], *frames.FIELD_Y))
+
     def touch_button(self, label):
         return self.browser.centre("#touch [aria-label=%s]" % label)
 
@@ -309,23 +317,54 @@ class WebPage(unittest.TestCase):
         x0, y0 = frames.BALL_START
         right, down = self.touch_button("Right"), self.touch_button("Down")
         self.browser.touch("touchStart", [right])
-        seen = wait_until(lambda: (lambda at: at if at[0] > x0 + 4 else None)(self.ball()),
-                          FRAME_WAIT, step=0.05)
-        self.assertIsNotNone(seen, "a touch held on Right did not move the ball right")
-        self.assertEqual(seen[1], y0, "a touch on Right moved the ball to row %d" % seen[1])
+        across, fall = self.first_move(frames.BALL_START, "a touch held on Right")
+        self.assertTrue(across > 0 and fall == 0,
+                        "a touch on Right moved the ball by %s, expected right only" %
+                        ((across, fall),))
         # A second finger on Down while the first stays: both keys held.
         self.browser.touch("touchStart", [right, down])
-        both = wait_until(lambda: (lambda at: at if at[0] > seen[0] + 4 and at[1] > y0 + 4
-                                   else None)(self.ball()), FRAME_WAIT, step=0.05)
-        self.assertIsNotNone(both, "Right and Down touched together did not move the ball "
-                             "down and right from %s: at %s" % (seen, self.ball()))
+        self.wait_for_frames(2, "Right and Down touched")
+        across, fall = self.first_move(self.ball(), "Right and Down touched")
+        self.assertTrue(across > 0 and fall > 0, "Right and Down touched together moved the "
+                        "ball by %s, expected right and down" % ((across, fall),))
         self.browser.touch("touchEnd", [])
         self.wait_for_frames(2, "the touches lifted")
         still = self.ball()
         self.wait_for_frames(5, "nothing touched")
         self.assertEqual(self.ball(), still, "the ball moved with no touch on the pad")
+        # The other controls are found by their keys' names too (centre() fails if not).
         for label in ("Left", "Up", "S", "Escape"):
             self.touch_button(label)
+
+    def pad(self, button=None, pressed=True, axes=(0, 0)):
+        """The gamepad faked in the page: one button pressed or let go, the left stick."""
+        if button is not None:
+            self.browser.evaluate("fakePad.buttons[%d].pressed = %s" %
+                                  (button, "true" if pressed else "false"))
+        self.browser.evaluate("fakePad.axes = [%f, %f, 0, 0]" % axes)
+
+    def test_gamepad_plays_as_the_native_mapping_says(self):
+        self.wait_for_frames(2, "the title")
+        self.browser.evaluate(
+            "window.fakePad = {id: 'fake', index: 0, connected: true, mapping: 'standard', "
+            "axes: [0, 0, 0, 0], buttons: Array.from({length: 17}, () => ({pressed: false}))};"
+            "Object.defineProperty(navigator, 'getGamepads', {value: () => [fakePad]});"
+            "window.dispatchEvent(new Event('gamepadconnected'))")
+        self.pad(0)  # A
+        self.wait_for_frames(3, "A held")
+        self.pad(0, False)
+        self.expect_canvas("first play after A", self.native["play"])
+        for button, axes, expected, what in ((15, (0, 0), (1, 0), "d-pad right"),
+                                             (None, (0, -1), (0, -1), "the stick up")):
+            start = self.ball()
+            self.pad(button, True, axes)
+            move = self.first_move(start, what)
+            self.pad(button, False)
+            self.wait_for_frames(3, "%s let go" % what)
+            self.assertEqual(tuple((d > 0) - (d < 0) for d in move), expected,
+                             "%s moved the ball by %s" % (what, move))
+        self.pad(1)  # B
+        self.expect_canvas("title after B", self.native["title"])
 
 if __name__ == "__main__":
     unittest.main()
