@@ -16,7 +16,9 @@ target_link_libraries(velmora_platform_main PRIVATE velmora_platform velmora_pla
                                                     velmora_warnings)
 
 set(page_files ${web_dir}/page/velmora.html ${web_dir}/page/velmora-page.js
-               ${web_dir}/page/velmora-game.js)
+               ${web_dir}/page/velmora-game.js ${web_dir}/page/velmora-sw.js
+               ${web_dir}/page/velmora.webmanifest ${web_dir}/page/velmora-icon-192.png
+               ${web_dir}/page/velmora-icon-512.png)
 set(page_copies "")
 foreach(file ${page_files})
     get_filename_component(name ${file} NAME)

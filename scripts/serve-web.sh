@@ -22,7 +22,7 @@ import sys
 PAGE = {"velmora.html": "text/html; charset=utf-8", "velmora-page.js": "text/javascript",
         "velmora.js": "text/javascript", "velmora.wasm": "application/wasm",
         "velmora.webmanifest": "application/manifest+json", "velmora-sw.js": "text/javascript",
-        "velmora-icon.svg": "image/svg+xml"}
+        "velmora-icon-192.png": "image/png", "velmora-icon-512.png": "image/png"}
 
 
 class PageOnly(http.server.BaseHTTPRequestHandler):

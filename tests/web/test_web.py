@@ -115,14 +115,16 @@ class WebPage(unittest.TestCase):
         finally:
             self.browser.key(key, False)
 
-    def reopen(self, width, height, mobile=False, touch=False):
-        """The page loaded anew on a screen of this size (a phone's when mobile)."""
-        self.browser.viewport(width, height, mobile, touch)
+    def reopen(self, width=None, height=None, mobile=False, touch=False):
+        """The page loaded anew, on a screen of this size (a phone's when mobile) if given."""
+        if width:
+            self.browser.viewport(width, height, mobile, touch)
         self.browser.evaluate("window.velmoraBefore = true")
         self.browser.call("Page.reload")
         self.assertTrue(wait_until(lambda: self.browser.evaluate(
             "!window.velmoraBefore && window.velmora && window.velmora.frames > 1"), FRAME_WAIT),
-            "the page reloaded at %dx%d shows no frames: %s" % (width, height, self.state()))
+            "the page reloaded (screen %sx%s) shows no frames: %s; console %s" %
+            (width, height, self.state(), self.browser.console[-5:]))
 
     def canvas_box(self):
         box = json.loads(self.browser.evaluate(
@@ -365,6 +367,22 @@ class WebPage(unittest.TestCase):
                              "%s moved the ball by %s" % (what, move))
         self.pad(1)  # B
         self.expect_canvas("title after B", self.native["title"])
+
+    def test_plays_offline_after_one_visit_and_is_installable(self):
+        self.wait_for_frames(2, "the first visit")
+        controlled = "navigator.serviceWorker.controller !== null"
+        self.assertTrue(wait_until(lambda: self.browser.evaluate(controlled), FRAME_WAIT),
+                        "no service worker controls the page after its first visit")
+        errors = self.browser.call("Page.getInstallabilityErrors")["installabilityErrors"]
+        self.assertEqual(errors, [], "chromium finds the page not installable")
+        self.browser.call("Network.enable")
+        self.browser.call("Network.emulateNetworkConditions", offline=True, latency=0,
+                          downloadThroughput=-1, uploadThroughput=-1)
+        self.server.stop()
+        self.reopen()
+        self.assertTrue(self.browser.evaluate(controlled), "offline, no service worker answered")
+        self.expect_canvas("title offline", self.native["title"])
+        self.to_play()
 
 if __name__ == "__main__":
     unittest.main()

@@ -325,6 +325,12 @@
       state.firstFrameMs = performance.now();
       statusPanel.hidden = true;
       canvas.focus();
+      // Kept for playing offline; registered only once the game shows, so
+      // the first load is not slowed.
+      if ("serviceWorker" in navigator) {
+        navigator.serviceWorker.register("velmora-sw.js").catch(
+          (error) => console.log("velmora: no offline copy: " + error));
+      }
     }
   }
 
