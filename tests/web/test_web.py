@@ -9,14 +9,19 @@ Environment: VELMORA_BIN (the native build), VELMORA_WEB_DIR (the web preset's
 build folder), VELMORA_WEB_WORK (a folder for captures and screenshots).
 """
 
+import gzip
 import json
 import os
+import subprocess
+import sys
 import time
 import unittest
+import urllib.error
+import urllib.request
 
 from PIL import Image
 
-from velmora_test import Failure, devtools, frames, headless, images
+from velmora_test import Failure, devtools, frames, headless, images, processes
 from velmora_test.frames import PROGRESS as PROGRESS_LINES
 from velmora_test.waiting import wait_until
 
@@ -383,6 +388,39 @@ class WebPage(unittest.TestCase):
         self.assertTrue(self.browser.evaluate(controlled), "offline, no service worker answered")
         self.expect_canvas("title offline", self.native["title"])
         self.to_play()
+
+class PreviewServer(unittest.TestCase):
+    """scripts/serve_web.py, which serve-web.sh runs on the build folder."""
+
+    def test_serves_the_page_and_nothing_else(self):
+        folder = required("VELMORA_WEB_DIR")
+        script = os.path.join(os.path.dirname(__file__), "..", "..", "scripts", "serve_web.py")
+        server = processes.start([sys.executable, script, folder, "0"], stdout=subprocess.PIPE,
+                                 text=True)
+        self.addCleanup(processes.stop_process, server)
+        address = server.stdout.readline().split()[-4]
+        self.assertRegex(address, r"^http://127\.0\.0\.1:\d+/$", "the address it says")
+
+        def get(name, **headers):
+            try:
+                with urllib.request.urlopen(urllib.request.Request(address + name,
+                                                                   headers=headers)) as answer:
+                    return answer.status, answer.headers, answer.read()
+            except urllib.error.HTTPError as error:
+                return error.code, error.headers, b""
+
+        with open(os.path.join(folder, "velmora.html"), "rb") as page:
+            self.assertEqual(get("")[2], page.read(), "/ is not the page")
+        for name in ("CMakeCache.txt", "compile_commands.json", "velmora.html.gz", "../"):
+            self.assertEqual(get(name)[0], 404, "%s is served from the build folder" % name)
+        status, headers, body = get("velmora.wasm", **{"Accept-Encoding": "gzip"})
+        self.assertEqual((status, headers.get("Content-Encoding")), (200, "gzip"),
+                         "velmora.wasm to a browser that takes gzip")
+        with open(os.path.join(folder, "velmora.wasm"), "rb") as wasm:
+            self.assertEqual(gzip.decompress(body), wasm.read(),
+                             "velmora.wasm sent gzip (%s) is not the built file" %
+                             headers.get("Content-Encoding"))
+        self.assertLess(len(body), os.path.getsize(os.path.join(folder, "velmora.wasm")) // 3)
 
 if __name__ == "__main__":
     unittest.main()
