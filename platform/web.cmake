@@ -17,8 +17,9 @@ target_link_libraries(velmora_platform_main PRIVATE velmora_platform velmora_pla
 
 set(page_files ${web_dir}/page/velmora.html ${web_dir}/page/velmora-page.js
                ${web_dir}/page/velmora-game.js ${web_dir}/page/velmora-sw.js
-               ${web_dir}/page/velmora.webmanifest ${web_dir}/page/velmora-icon-192.png
-               ${web_dir}/page/velmora-icon-512.png)
+               ${web_dir}/page/velmora.webmanifest
+               # The program's own icon, for the tab and an installed app.
+               ${PROJECT_SOURCE_DIR}/resources/icons/velmora-256.png)
 set(page_copies "")
 foreach(file ${page_files})
     get_filename_component(name ${file} NAME)

@@ -15,7 +15,7 @@ PAGE = {"velmora.html": "text/html; charset=utf-8", "velmora-page.js": "text/jav
         "velmora-game.js": "text/javascript", "velmora-sw.js": "text/javascript",
         "velmora.js": "text/javascript", "velmora.wasm": "application/wasm",
         "velmora.webmanifest": "application/manifest+json",
-        "velmora-icon-192.png": "image/png", "velmora-icon-512.png": "image/png"}
+        "velmora-256.png": "image/png"}
 
 
 class PageOnly(http.server.BaseHTTPRequestHandler):

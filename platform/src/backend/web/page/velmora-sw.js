@@ -6,7 +6,7 @@
 
 const CACHE = "velmora";
 const PAGE = ["velmora.html", "velmora-page.js", "velmora-game.js", "velmora.js", "velmora.wasm",
-              "velmora.webmanifest", "velmora-icon-192.png", "velmora-icon-512.png"];
+              "velmora.webmanifest", "velmora-256.png"];
 
 self.addEventListener("install", (event) => {
   event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(PAGE))
