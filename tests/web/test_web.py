@@ -308,6 +308,14 @@ class WebPage(unittest.TestCase):
         return (frames.field_step(start[0], at[0], *frames.FIELD_X),
                 frames.field_step(start[1], at[1], *frames.FIELD_Y))
 
+    def speed(self, what):
+        """Pixels a frame the ball moves across over 30 frames (the wrap allowed for)."""
+        self.wait_for_frames(2, what)
+        frames0, x0 = self.state()["frames"], self.ball()[0]
+        self.wait_for_frames(30, what)
+        frames1, x1 = self.state()["frames"], self.ball()[0]
+        return frames.field_step(x0, x1, *frames.FIELD_X) / (frames1 - frames0)
+
     def touch_button(self, label):
         return self.browser.centre("#touch [aria-label=%s]" % label)
 
@@ -328,6 +336,14 @@ class WebPage(unittest.TestCase):
         self.assertTrue(across > 0 and fall == 0,
                         "a touch on Right moved the ball by %s, expected right only" %
                         ((across, fall),))
+        touched = self.speed("Right touched")
+        self.browser.touch("touchEnd", [])
+        self.browser.key("RIGHT", True)
+        pressed = self.speed("Right pressed")
+        self.browser.key("RIGHT", False)
+        self.assertAlmostEqual(touched, pressed, delta=0.1 * abs(pressed),
+                               msg="a touch on Right moved the ball %.2f pixels a frame, the "
+                               "key %.2f" % (touched, pressed))
         # A second finger on Down while the first stays: both keys held.
         self.browser.touch("touchStart", [right, down])
         self.wait_for_frames(2, "Right and Down touched")
