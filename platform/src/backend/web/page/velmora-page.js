@@ -155,6 +155,8 @@
   fillBox.addEventListener("change", () => {
     localStorage.setItem(FILL_SETTING, fillBox.checked ? "1" : "0");
     layout();
+    // The keys go back to the game, not to the box (Space would tick it).
+    canvas.focus();
   });
 
   function layout() {
@@ -180,6 +182,8 @@
 
   const fullscreenButton = document.getElementById("fullscreen");
 
+  // The browser refuses full screen without a person's key or click behind
+  // the call; the page then simply stays as it is.
   function toggleFullscreen() {
     if (document.fullscreenElement) {
       document.exitFullscreen().catch(() => {});
@@ -337,6 +341,8 @@
   function started() {
     state.state = "running";
     statusText.textContent = "Starting...";
+    // A page opened behind another window never gets a blur to say so.
+    hint.hidden = document.hasFocus();
     if (document.hidden) {
       push(HIDDEN, 0);
     }
