@@ -15,6 +15,13 @@ let image = null;
 const events = [];
 let wakeOnEvent = null;
 
+// A worker's own animation frames where the browser has them; elsewhere a
+// timer at the usual 60 Hz.
+const nextFrame = self.requestAnimationFrame ? (call) => requestAnimationFrame(call) :
+  (call) => setTimeout(call, 1000 / 60);
+const cancelFrame = self.cancelAnimationFrame ? (id) => cancelAnimationFrame(id) :
+  (id) => clearTimeout(id);
+
 function tell(message) {
   postMessage(message);
 }
@@ -44,12 +51,12 @@ var VelmoraPage = {
     return new Promise((resolve) => {
       // Whichever comes first; the other is called off, so no idle timer
       // wakes the worker later for nothing.
-      const frame = requestAnimationFrame(() => {
+      const frame = nextFrame(() => {
         clearTimeout(timer);
         resolve();
       });
       const timer = setTimeout(() => {
-        cancelAnimationFrame(frame);
+        cancelFrame(frame);
         resolve();
       }, FRAME_WAIT_LIMIT_MS);
     });

@@ -391,6 +391,11 @@
   };
   game.onerror = (error) => stop("The game stopped: " + error.message, null);
 
-  const offscreen = canvas.transferControlToOffscreen();
-  game.postMessage({ canvas: offscreen }, [offscreen]);
+  if (canvas.transferControlToOffscreen) {
+    const offscreen = canvas.transferControlToOffscreen();
+    game.postMessage({ canvas: offscreen }, [offscreen]);
+  } else {
+    stop("This browser cannot run the game: it cannot hand a canvas to a worker " +
+         "(OffscreenCanvas).", null);
+  }
 })();
