@@ -120,6 +120,8 @@
     }
     holders.clear();
     keyboardHeld.clear();
+    // A pad button still held when the page comes back presses anew.
+    padHeld = new Set();
     for (const button of document.querySelectorAll("#touch .down")) {
       button.classList.remove("down");
     }
@@ -249,9 +251,16 @@
   // Start Space, B and Back S, Guide Escape.
   const PAD_BUTTONS = [[12, 0x26], [13, 0x28], [14, 0x25], [15, 0x27], [0, 0x20], [9, 0x20],
                        [1, 0x53], [8, 0x53], [16, 0x1b]];
-  // How far the left stick must lean to count as an arrow.
-  const STICK_DEAD_ZONE = 0.5;
+  // How far the left stick must lean to press an arrow, and how far back to
+  // let it go: the native build's thresholds, so a stick resting near one
+  // does not flicker the key.
+  const STICK_PRESS = 1 / 3, STICK_RELEASE = 1 / 4;
   let padHeld = new Set();
+
+  function lean(now, value, low, high) {
+    if (value < -(padHeld.has(low) ? STICK_RELEASE : STICK_PRESS)) now.add(low);
+    if (value > (padHeld.has(high) ? STICK_RELEASE : STICK_PRESS)) now.add(high);
+  }
 
   function readPads() {
     const pads = navigator.getGamepads ? navigator.getGamepads() : [];
@@ -265,11 +274,8 @@
           now.add(key);
         }
       }
-      const [x, y] = [pad.axes[0] || 0, pad.axes[1] || 0];
-      if (x < -STICK_DEAD_ZONE) now.add(0x25);
-      if (x > STICK_DEAD_ZONE) now.add(0x27);
-      if (y < -STICK_DEAD_ZONE) now.add(0x26);
-      if (y > STICK_DEAD_ZONE) now.add(0x28);
+      lean(now, pad.axes[0] || 0, 0x25, 0x27);
+      lean(now, pad.axes[1] || 0, 0x26, 0x28);
     }
     for (const key of now) {
       if (!padHeld.has(key)) hold(key);
