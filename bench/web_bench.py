@@ -1,5 +1,6 @@
 """Measures the browser build in headless chromium and prints the figures:
-the download (velmora.wasm + velmora.js, and the page's own two files), the
+the download (velmora.wasm + velmora.js, and the page's own files; as built
+and as their .gz files), the
 time from the start of the page's load to its first presented frame, and the
 main thread's time per frame on the title and in play.
 
@@ -76,11 +77,16 @@ def summary(values, unit):
 def main(argv):
     folder = argv[0] if argv else os.path.join("build", "web")
     runs = int(argv[1]) if len(argv) > 1 else 5
-    sizes = {name: os.path.getsize(os.path.join(folder, name))
-             for name in ("velmora.wasm", "velmora.js", "velmora.html", "velmora-page.js")}
-    print("download: velmora.wasm %d + velmora.js %d = %d bytes; page %d + %d bytes" %
-          (sizes["velmora.wasm"], sizes["velmora.js"], sizes["velmora.wasm"] + sizes["velmora.js"],
-           sizes["velmora.html"], sizes["velmora-page.js"]))
+    game = ("velmora.wasm", "velmora.js")
+    page = ("velmora.html", "velmora-page.js", "velmora-game.js")
+    for suffix, what in (("", "download"), (".gz", "download gzip -9 (the build's .gz files)")):
+        sizes = {name: os.path.getsize(os.path.join(folder, name + suffix))
+                 for name in game + page}
+        print("%s: velmora.wasm %d + velmora.js %d = %d bytes; page %s = %d bytes; all %d bytes" %
+              (what, sizes["velmora.wasm"], sizes["velmora.js"],
+               sizes["velmora.wasm"] + sizes["velmora.js"],
+               " + ".join(str(sizes[name]) for name in page), sum(sizes[n] for n in page),
+               sum(sizes.values())))
     server = devtools.Server(folder)
     firsts, title_ms, play_ms, title_fps, play_fps = [], [], [], [], []
     try:

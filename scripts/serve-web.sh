@@ -1,6 +1,8 @@
 #!/bin/sh
 # Builds the browser version when needed and serves it on this machine only:
 #   ./scripts/serve-web.sh [PORT]      (default 8080), then open the address it prints.
+# Only the page's own files are served (never the rest of the build folder),
+# compressed where the browser takes gzip.
 set -eu
 cd "$(dirname "$0")/.."
 port=${1:-8080}
@@ -10,6 +12,4 @@ esac
 scripts/setup.sh web
 cmake --preset web >/dev/null
 cmake --build --preset web
-echo "Velmora is served at http://127.0.0.1:$port/velmora.html (Ctrl+C stops it)"
-cd build/web
-exec python3 -m http.server "$port" --bind 127.0.0.1
+exec python3 scripts/serve_web.py build/web "$port"

@@ -9,12 +9,19 @@ Environment: VELMORA_BIN (the native build), VELMORA_WEB_DIR (the web preset's
 build folder), VELMORA_WEB_WORK (a folder for captures and screenshots).
 """
 
+import gzip
 import json
 import os
+import subprocess
+import sys
 import time
 import unittest
+import urllib.error
+import urllib.request
 
-from velmora_test import Failure, devtools, frames, headless, images
+from PIL import Image
+
+from velmora_test import Failure, devtools, frames, headless, images, processes
 from velmora_test.frames import PROGRESS as PROGRESS_LINES
 from velmora_test.waiting import wait_until
 
@@ -112,6 +119,25 @@ class WebPage(unittest.TestCase):
             return seen[-1]
         finally:
             self.browser.key(key, False)
+
+    def reopen(self, width=None, height=None, mobile=False, touch=False):
+        """The page loaded anew, on a screen of this size (a phone's when mobile) if given."""
+        if width:
+            self.browser.viewport(width, height, mobile, touch)
+        self.browser.evaluate("window.velmoraBefore = true")
+        self.browser.call("Page.reload")
+        self.assertTrue(wait_until(lambda: self.browser.evaluate(
+            "!window.velmoraBefore && window.velmora && window.velmora.frames > 1"), FRAME_WAIT),
+            "the page reloaded (screen %sx%s) shows no frames: %s; console %s" %
+            (width, height, self.state(), self.browser.console[-5:]))
+
+    def canvas_box(self):
+        box = json.loads(self.browser.evaluate(
+            "JSON.stringify(document.getElementById('screen').getBoundingClientRect())"))
+        return box["x"], box["y"], box["width"], box["height"]
+
+    def fullscreen(self):
+        return self.browser.evaluate("document.fullscreenElement !== null")
 
     def shot(self, name):
         return self.browser.screenshot(os.path.join(self.work, name + ".png"))
@@ -219,6 +245,198 @@ class WebPage(unittest.TestCase):
         self.browser.show(tab)
         self.wait_for_frames(3, "the tab shown again")
         self.expect_canvas("play after the tab came back", self.native["play"])
+
+    def test_page_says_the_keys_and_when_it_lacks_the_keyboard(self):
+        self.wait_for_frames(2, "the title")
+        self.assertEqual(self.browser.evaluate("document.querySelector('h1').textContent"),
+                         "Velmora")
+        keys = self.browser.evaluate("document.getElementById('keys').innerText")
+        for word in ("Space", "arrows", "S", "Esc", "F11", "Alt+Enter"):
+            self.assertIn(word, keys, "the keys line does not name %s" % word)
+        hint = "document.getElementById('hint').hidden"
+        self.assertTrue(self.browser.evaluate(hint), "a focus hint while the page has the keys")
+        self.browser.evaluate("window.dispatchEvent(new Event('blur'))")
+        self.assertFalse(self.browser.evaluate(hint), "no focus hint once the focus went")
+        self.shot("focus-hint")
+        self.browser.evaluate("window.dispatchEvent(new Event('focus'))")
+        self.assertTrue(self.browser.evaluate(hint), "the focus hint stays with the focus back")
+
+    def test_f11_alt_enter_and_the_button_switch_full_screen(self):
+        self.to_play()
+        self.browser.key("F11", True)
+        self.browser.key("F11", False)
+        self.assertTrue(wait_until(self.fullscreen, FRAME_WAIT), "F11 left the page in a window")
+        self.shot("fullscreen")
+        x0, y0 = frames.BALL_START
+        self.hold_until("RIGHT", lambda at: at[0] > x0 + 4, "a move right in full screen")
+        self.browser.key("ENTER", True, devtools.ALT)
+        self.browser.key("ENTER", False, devtools.ALT)
+        self.assertTrue(wait_until(lambda: not self.fullscreen(), FRAME_WAIT),
+                        "Alt+Enter left the page full screen")
+        self.assertTrue(wait_until(lambda: self.browser.evaluate(
+            "document.getElementById('fullscreen').offsetWidth > 0"), FRAME_WAIT),
+            "no Full screen button on the page out of full screen")
+        self.browser.click("#fullscreen")
+        self.assertTrue(wait_until(self.fullscreen, FRAME_WAIT),
+                        "the Full screen button left the page in a window")
+
+    def test_picture_is_a_whole_multiple_unless_set_to_fill(self):
+        for width, height, expected in ((1280, 800, 1), (1920, 1080, 2)):
+            self.reopen(width, height)
+            self.assertEqual(self.canvas_box()[2:], (640 * expected, 480 * expected),
+                             "the picture's size in a %dx%d window" % (width, height))
+            shot = images.load(self.shot("desktop-%dx%d" % (width, height)))
+        # Each source pixel a sharp 2x2 block: the screen shows the canvas
+        # scaled by repeating pixels, nothing blended (the FPS text apart).
+        x, y = int(self.canvas_box()[0]), int(self.canvas_box()[1])
+        shown = shot.crop((x, y, x + 1280, y + 960))
+        scaled = self.browser.canvas().resize((1280, 960), Image.NEAREST)
+        diffs = images.differences(shown, scaled, ignore=((0, 0, 160, 40),))
+        self.assertEqual(diffs, [], images.describe(diffs, "screen", "canvas x2"))
+        self.browser.click("#fill")
+        self.reopen(1920, 1080)
+        _, _, shown_width, shown_height = self.canvas_box()
+        self.assertGreater(shown_height, 960, "Fill, kept across a reload, left the picture at "
+                           "%dx%d" % (shown_width, shown_height))
+        self.assertAlmostEqual(shown_width / shown_height, 4 / 3, places=2)
+
+    def first_move(self, start, what):
+        """The ball's first move from `start` as (across, down), the field's wrap allowed for."""
+        at = wait_until(lambda: (lambda at: at if at != start else None)(self.ball()),
+                        FRAME_WAIT, step=0.02)
+        self.assertIsNotNone(at, "%s: the ball stayed at %s" % (what, start))
+        return (frames.field_step(start[0], at[0], *frames.FIELD_X),
+                frames.field_step(start[1], at[1], *frames.FIELD_Y))
+
+    def speed(self, what):
+        """Pixels a frame the ball moves across over 30 frames (the wrap allowed for)."""
+        self.wait_for_frames(2, what)
+        frames0, x0 = self.state()["frames"], self.ball()[0]
+        self.wait_for_frames(30, what)
+        frames1, x1 = self.state()["frames"], self.ball()[0]
+        return frames.field_step(x0, x1, *frames.FIELD_X) / (frames1 - frames0)
+
+    def touch_button(self, label):
+        return self.browser.centre("#touch [aria-label=%s]" % label)
+
+    def test_touch_pad_moves_the_ball_as_the_arrow_keys_do(self):
+        self.reopen(844, 390, mobile=True, touch=True)
+        self.shot("phone-landscape")
+        self.reopen(390, 844, mobile=True, touch=True)
+        space = self.touch_button("Space")
+        self.browser.touch("touchStart", [space])
+        self.wait_for_frames(3, "Space touched")
+        self.browser.touch("touchEnd", [])
+        self.expect_canvas("first play", self.native["play"])
+        self.shot("phone-portrait")
+        x0, y0 = frames.BALL_START
+        right, down = self.touch_button("Right"), self.touch_button("Down")
+        self.browser.touch("touchStart", [right])
+        across, fall = self.first_move(frames.BALL_START, "a touch held on Right")
+        self.assertTrue(across > 0 and fall == 0,
+                        "a touch on Right moved the ball by %s, expected right only" %
+                        ((across, fall),))
+        touched = self.speed("Right touched")
+        self.browser.touch("touchEnd", [])
+        self.browser.key("RIGHT", True)
+        pressed = self.speed("Right pressed")
+        self.browser.key("RIGHT", False)
+        self.assertAlmostEqual(touched, pressed, delta=0.1 * abs(pressed),
+                               msg="a touch on Right moved the ball %.2f pixels a frame, the "
+                               "key %.2f" % (touched, pressed))
+        # A second finger on Down while the first stays: both keys held.
+        self.browser.touch("touchStart", [right, down])
+        self.wait_for_frames(2, "Right and Down touched")
+        across, fall = self.first_move(self.ball(), "Right and Down touched")
+        self.assertTrue(across > 0 and fall > 0, "Right and Down touched together moved the "
+                        "ball by %s, expected right and down" % ((across, fall),))
+        self.browser.touch("touchEnd", [])
+        self.wait_for_frames(2, "the touches lifted")
+        still = self.ball()
+        self.wait_for_frames(5, "nothing touched")
+        self.assertEqual(self.ball(), still, "the ball moved with no touch on the pad")
+        # The other controls are found by their keys' names too (centre() fails if not).
+        for label in ("Left", "Up", "S", "Escape"):
+            self.touch_button(label)
+
+    def pad(self, button=None, pressed=True, axes=(0, 0)):
+        """The gamepad faked in the page: one button pressed or let go, the left stick."""
+        if button is not None:
+            self.browser.evaluate("fakePad.buttons[%d].pressed = %s" %
+                                  (button, "true" if pressed else "false"))
+        self.browser.evaluate("fakePad.axes = [%f, %f, 0, 0]" % axes)
+
+    def test_gamepad_plays_as_the_native_mapping_says(self):
+        self.wait_for_frames(2, "the title")
+        self.browser.evaluate(
+            "window.fakePad = {id: 'fake', index: 0, connected: true, mapping: 'standard', "
+            "axes: [0, 0, 0, 0], buttons: Array.from({length: 17}, () => ({pressed: false}))};"
+            "Object.defineProperty(navigator, 'getGamepads', {value: () => [fakePad]});"
+            "window.dispatchEvent(new Event('gamepadconnected'))")
+        self.pad(0)  # A
+        self.wait_for_frames(3, "A held")
+        self.pad(0, False)
+        self.expect_canvas("first play after A", self.native["play"])
+        for button, axes, expected, what in ((15, (0, 0), (1, 0), "d-pad right"),
+                                             (None, (0, -1), (0, -1), "the stick up")):
+            start = self.ball()
+            self.pad(button, True, axes)
+            move = self.first_move(start, what)
+            self.pad(button, False)
+            self.wait_for_frames(3, "%s let go" % what)
+            self.assertEqual(tuple((d > 0) - (d < 0) for d in move), expected,
+                             "%s moved the ball by %s" % (what, move))
+        self.pad(1)  # B
+        self.expect_canvas("title after B", self.native["title"])
+
+    def test_plays_offline_after_one_visit_and_is_installable(self):
+        self.wait_for_frames(2, "the first visit")
+        controlled = "navigator.serviceWorker.controller !== null"
+        self.assertTrue(wait_until(lambda: self.browser.evaluate(controlled), FRAME_WAIT),
+                        "no service worker controls the page after its first visit")
+        errors = self.browser.call("Page.getInstallabilityErrors")["installabilityErrors"]
+        self.assertEqual(errors, [], "chromium finds the page not installable")
+        self.browser.call("Network.enable")
+        self.browser.call("Network.emulateNetworkConditions", offline=True, latency=0,
+                          downloadThroughput=-1, uploadThroughput=-1)
+        self.server.stop()
+        self.reopen()
+        self.assertTrue(self.browser.evaluate(controlled), "offline, no service worker answered")
+        self.expect_canvas("title offline", self.native["title"])
+        self.to_play()
+
+class PreviewServer(unittest.TestCase):
+    """scripts/serve_web.py, which serve-web.sh runs on the build folder."""
+
+    def test_serves_the_page_and_nothing_else(self):
+        folder = required("VELMORA_WEB_DIR")
+        script = os.path.join(os.path.dirname(__file__), "..", "..", "scripts", "serve_web.py")
+        server = processes.start([sys.executable, script, folder, "0"], stdout=subprocess.PIPE,
+                                 text=True)
+        self.addCleanup(processes.stop_process, server)
+        address = server.stdout.readline().split()[-4]
+        self.assertRegex(address, r"^http://127\.0\.0\.1:\d+/$", "the address it says")
+
+        def get(name, **headers):
+            try:
+                with urllib.request.urlopen(urllib.request.Request(address + name,
+                                                                   headers=headers)) as answer:
+                    return answer.status, answer.headers, answer.read()
+            except urllib.error.HTTPError as error:
+                return error.code, error.headers, b""
+
+        with open(os.path.join(folder, "velmora.html"), "rb") as page:
+            self.assertEqual(get("")[2], page.read(), "/ is not the page")
+        for name in ("CMakeCache.txt", "compile_commands.json", "velmora.html.gz", "../"):
+            self.assertEqual(get(name)[0], 404, "%s is served from the build folder" % name)
+        status, headers, body = get("velmora.wasm", **{"Accept-Encoding": "gzip"})
+        self.assertEqual((status, headers.get("Content-Encoding")), (200, "gzip"),
+                         "velmora.wasm to a browser that takes gzip")
+        with open(os.path.join(folder, "velmora.wasm"), "rb") as wasm:
+            self.assertEqual(gzip.decompress(body), wasm.read(),
+                             "velmora.wasm sent gzip (%s) is not the built file" %
+                             headers.get("Content-Encoding"))
+        self.assertLess(len(body), os.path.getsize(os.path.join(folder, "velmora.wasm")) // 3)
 
 if __name__ == "__main__":
     unittest.main()

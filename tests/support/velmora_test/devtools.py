@@ -31,8 +31,10 @@ KEYS = {
     "SPACE": (" ", "Space", 0x20), "LEFT": ("ArrowLeft", "ArrowLeft", 0x25),
     "UP": ("ArrowUp", "ArrowUp", 0x26), "RIGHT": ("ArrowRight", "ArrowRight", 0x27),
     "DOWN": ("ArrowDown", "ArrowDown", 0x28), "ESCAPE": ("Escape", "Escape", 0x1b),
-    "S": ("s", "KeyS", 0x53), "F12": ("F12", "F12", 0x7b),
+    "S": ("s", "KeyS", 0x53), "F11": ("F11", "F11", 0x7a), "F12": ("F12", "F12", 0x7b),
+    "ENTER": ("Enter", "Enter", 0x0d),
 }
+ALT = 1  # the protocol's modifier bit for Alt
 
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
@@ -121,10 +123,42 @@ class Browser:
         text = self.state()
         return json.loads(text) if text else {}
 
-    def key(self, name, down):
+    def key(self, name, down, modifiers=0):
         key, code, virtual = KEYS[name]
         self.call("Input.dispatchKeyEvent", type="keyDown" if down else "keyUp", key=key,
-                  code=code, windowsVirtualKeyCode=virtual, nativeVirtualKeyCode=virtual)
+                  code=code, windowsVirtualKeyCode=virtual, nativeVirtualKeyCode=virtual,
+                  modifiers=modifiers)
+
+    def viewport(self, width, height, mobile=False, touch=False):
+        """The page as a screen of this size shows it (a phone's when mobile);
+        with touch, a touch screen of five points. Call before open()."""
+        self.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
+                  deviceScaleFactor=1, mobile=mobile,
+                  screenWidth=width, screenHeight=height)
+        if touch:
+            self.call("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=5)
+
+    def centre(self, selector):
+        """The middle of the element `selector` selects, in page pixels."""
+        box = self.evaluate("JSON.stringify(document.querySelector(%s).getBoundingClientRect())"
+                            % json.dumps(selector))
+        if box is None:
+            raise Failure("nothing on the page matches %s" % selector)
+        box = json.loads(box)
+        return box["x"] + box["width"] / 2, box["y"] + box["height"] / 2
+
+    def touch(self, kind, points):
+        """A touch event: kind is touchStart, touchMove or touchEnd; points
+        are the (x, y) of the fingers still down afterwards, ids by order."""
+        self.call("Input.dispatchTouchEvent", type=kind,
+                  touchPoints=[{"x": x, "y": y, "id": i} for i, (x, y) in enumerate(points)])
+
+    def click(self, selector):
+        """A mouse click in the middle of the element, as a person makes it."""
+        x, y = self.centre(selector)
+        for kind in ("mousePressed", "mouseReleased"):
+            self.call("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left",
+                      clickCount=1)
 
     def hide(self):
         """Another tab comes to the front: this page is hidden. Returns the tab."""
@@ -140,7 +174,9 @@ class Browser:
 
     def canvas(self):
         """What the canvas holds, 640 x 480, pixel for pixel."""
-        url = self.evaluate("document.getElementById('screen').toDataURL('image/png')")
+        # A page that draws from a worker reads its canvas there (velmoraCanvas).
+        url = self.evaluate("window.velmoraCanvas ? velmoraCanvas() : "
+                            "document.getElementById('screen').toDataURL('image/png')")
         data = base64.b64decode(url.split(",", 1)[1])
         return Image.open(io.BytesIO(data)).convert("RGB")
 

@@ -1,6 +1,7 @@
 // The browser back end's parts, shared by its files. Private to the platform.
-// The page's script (page/velmora-page.js) does what only a page can: draw on
-// the canvas, take keys, say what the game says; these files call it.
+// The game runs in a worker whose script (page/velmora-game.js) draws on the
+// canvas the page handed it and passes keys in and what the game says out to
+// the page's own script (page/velmora-page.js); these files call the worker's.
 #pragma once
 
 #include <cstdint>
