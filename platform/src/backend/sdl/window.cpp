@@ -29,6 +29,7 @@ void OpenWindow(HWND owner, int width, int height) {
     }
     screen.minimised = false;
     ResetPacing();
+    ResetIdle();
     AskForCursor();
 }
 
