@@ -84,5 +84,7 @@ void ResetPacing();
 // A frame reached the window: the game is running, not idle.
 void NotePresented();
 void ResetIdle();
+// The game's icon on the window, where the window system shows one.
+void SetWindowIcon(SDL_Window* window);
 
 }  // namespace vplat::sdl

@@ -30,6 +30,7 @@ void OpenWindow(HWND owner, int width, int height) {
         return;
     }
     SDL_SetWindowMinimumSize(screen.window, plan.minimum.w, plan.minimum.h);
+    SetWindowIcon(screen.window);
     SDL_ShowWindow(screen.window);
     if (screen.path == PresentPath::Gpu) {
         screen.renderer = OpenRenderer(screen.window);
