@@ -86,4 +86,23 @@ TEST_F(Hotkeys, PrintScreenWaitsForTheNextFrame) {
     EXPECT_FALSE(Down(kVirtualPrintScreen)) << "the game saw Print Screen";
 }
 
+TEST_F(Hotkeys, F9AsksForAScreenshotToo) {
+    Key(SDLK_F9, true);
+    EXPECT_TRUE(vplat::sdl::ScreenshotWanted()) << "F9 asked for nothing";
+    EXPECT_FALSE(Down(VK_F1 + 8)) << "the game saw F9";
+}
+
+TEST_F(Hotkeys, AFullScreenSwitchMeasuresThePaceAgain) {
+    vplat::sdl::Screen& screen = vplat::sdl::TheScreen();
+    // Back-to-back presents on the dummy driver are too fast for any display.
+    for (int i = 0; i < 36; ++i) {
+        vplat::sdl::PaceBeforePresent();
+        vplat::sdl::PaceAfterPresent(screen);
+    }
+    ASSERT_TRUE(vplat::sdl::SleepPaced(1)) << "presents were not paced before the switch";
+    Key(SDLK_F11, true);
+    vplat::sdl::PaceAfterPresent(screen);
+    EXPECT_FALSE(vplat::sdl::SleepPaced(1)) << "the pace measured before the switch still holds";
+}
+
 }  // namespace

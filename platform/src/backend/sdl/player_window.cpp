@@ -219,11 +219,17 @@ void ToggleFullscreen() {
         screen.fullscreen = true;
     }
     player::ChooseFullscreen(screen.fullscreen);
+    // Whether vertical sync holds presents back can change with the switch
+    // (a compositor steps aside for a full-screen window): measured again.
+    ResetPacing();
 }
 
 void NoteWindowEvent(const SDL_WindowEvent& event) {
     Screen& screen = TheScreen();
     Tracking& tracking = TheTracking();
+    if (event.event == SDL_WINDOWEVENT_DISPLAY_CHANGED) {
+        ResetPacing();  // another output, perhaps another refresh rate
+    }
     if (screen.window == nullptr || screen.fullscreen) {
         return;
     }
