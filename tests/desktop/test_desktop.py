@@ -100,6 +100,9 @@ class WindowManagerControls(DesktopTest):
         game = self.start("--window")
         window = (364, 164, 640, 480)
         self.assertEqual(window, game.wait_geometry(window))
+        hints = desktop.window_property(self.xvfb.display, game.window, "WM_NORMAL_HINTS")
+        self.assertIn("minimum size: 640 by 480", hints or "",
+                      "the window manager is not told the smallest size")
         self.run_tool(game, "xdotool", "windowminimize", game.window)
         self.assertTrue(wait_until(lambda: desktop.iconic(self.xvfb.display, game.window), 10))
         self.run_tool(game, "xdotool", "windowactivate", game.window)
