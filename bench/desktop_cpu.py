@@ -6,7 +6,7 @@ prints, never fails.
     /usr/bin/python3 bench/desktop_cpu.py BINARY [SECONDS] [SCREEN]   (5, 1366x768)
 
 For a window and for full screen in turn it measures, each over SECONDS:
-  playing    the title running (frames presented at the display's rate)
+  playing    the play scene running (Space pressed; frames at the display's rate)
   away       window: minimised by the window manager (xdotool
              windowminimize); full screen: another window takes the front,
              and the game minimises itself
@@ -76,6 +76,8 @@ def one_mode(binary, screen, mode, seconds):
         if not found:
             raise SystemExit("no game window appeared in %s mode" % mode)
         window = found[-1]
+        xdotool(env, "windowactivate", "--sync", window)
+        xdotool(env, "key", "space")  # from the title into play
         time.sleep(2)  # past start-up and the pacing's measurement
         rows.append(("playing",) + measure(game.pid, seconds))
         if mode == "--window":
