@@ -30,6 +30,9 @@ constexpr Uint32 kSettleMs = 300;
 // Attempts to put a window back where it was after full screen, while the
 // window manager's decoration comes and goes.
 constexpr int kPlaceTries = 3;
+// After this long a move is the player's own, not the window manager's
+// answer to the switch.
+constexpr Uint32 kPlaceMs = 1000;
 
 struct Tracking {
     // The decoration's left and top last seen around the window.
@@ -38,6 +41,7 @@ struct Tracking {
     // Where the window's area should come to rest after full screen.
     bool pending = false;
     int tries = 0;
+    Uint32 pendingSince = 0;
     player::Rect wanted = {0, 0, 0, 0};
     // A size or place not yet taken as the player's.
     bool candidate = false;
@@ -194,6 +198,7 @@ void ToggleFullscreen() {
             tracking.wanted = place;
             tracking.pending = true;
             tracking.tries = kPlaceTries;
+            tracking.pendingSince = SDL_GetTicks();
             // Under a window manager the decoration is not back yet, and SDL
             // would place the area where the frame goes; the window manager
             // puts the window back itself, and the check after its events
@@ -250,6 +255,9 @@ void NoteWindowEvent(const SDL_WindowEvent& event) {
             break;
         case SDL_WINDOWEVENT_MOVED:
         case SDL_WINDOWEVENT_SIZE_CHANGED:
+            if (tracking.pending && SDL_GetTicks() - tracking.pendingSince > kPlaceMs) {
+                tracking.pending = false;
+            }
             if (tracking.pending) {
                 PlaceAfterFullscreen(screen.window);
             } else if (Normal(screen.window)) {
