@@ -74,23 +74,29 @@ bool StartHeadless() {
     return true;
 }
 
-// Settings file, then VELMORA_WINDOWED, then the command line: the later wins.
-vplat::player::Settings ChooseSettings(const vplat::player::Options& options) {
+// The settings file's, what a run writes back apart from the player's own
+// changes in the game; VELMORA_WINDOWED and the command line count for this
+// run only, the later winning.
+vplat::player::Settings FileSettings() {
     vplat::player::Settings settings;
     std::string path = vplat::player::SettingsPath();
     std::string error;
     if (!path.empty() && !vplat::player::ReadSettings(path, &settings, &error)) {
         fprintf(stderr, "velmora: settings file %s ignored: %s\n", path.c_str(), error.c_str());
     }
+    return settings;
+}
+
+vplat::player::Settings ChooseSettings(vplat::player::Settings settings,
+                                       const vplat::player::Options& options) {
     const char* windowed = getenv("VELMORA_WINDOWED");
     if (windowed != nullptr && strcmp(windowed, "1") == 0) {
         settings.fullscreen = false;
     }
     if (options.scale > 0) {
         settings.fullscreen = false;
-        settings.windowWidth = 640 * options.scale;
-        settings.windowHeight = 480 * options.scale;
-        settings.windowPlaced = false;
+        settings.windowMaximized = false;
+        settings.scale = options.scale;
     }
     if (options.setFullscreen) {
         settings.fullscreen = options.fullscreen;
@@ -105,13 +111,14 @@ void SaveSettings() {
     std::string path = vplat::player::SettingsPath();
     std::string error;
     if (!path.empty() &&
-        !vplat::player::WriteSettings(path, vplat::player::CurrentSettings(), &error)) {
+        !vplat::player::WriteSettings(path, vplat::player::SavedSettings(), &error)) {
         fprintf(stderr, "velmora: settings not saved to %s: %s\n", path.c_str(), error.c_str());
     }
 }
 
 bool StartWindowed(const vplat::backend::Driver& driver, const vplat::player::Options& options) {
-    vplat::player::UseSettings(ChooseSettings(options));
+    vplat::player::Settings saved = FileSettings();
+    vplat::player::UseSettings(ChooseSettings(saved, options), saved);
     vplat::EchoDebugOutput(options.verbose);
     std::string error;
     if (driver.start != nullptr && !driver.start(&error)) {

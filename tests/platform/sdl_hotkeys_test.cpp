@@ -86,4 +86,37 @@ TEST_F(Hotkeys, PrintScreenWaitsForTheNextFrame) {
     EXPECT_FALSE(Down(kVirtualPrintScreen)) << "the game saw Print Screen";
 }
 
+TEST_F(Hotkeys, F9AsksForAScreenshotToo) {
+    Key(SDLK_F9, true);
+    EXPECT_TRUE(vplat::sdl::ScreenshotWanted()) << "F9 asked for nothing";
+    EXPECT_FALSE(Down(VK_F1 + 8)) << "the game saw F9";
+}
+
+// Back-to-back presents on the dummy driver are too fast for any display:
+// true when the pacer then holds the next one back.
+bool PacedAfterPresents(int presents) {
+    vplat::sdl::Screen& screen = vplat::sdl::TheScreen();
+    for (int i = 0; i < presents; ++i) {
+        vplat::sdl::PaceBeforePresent();
+        vplat::sdl::PaceAfterPresent(screen);
+    }
+    return vplat::sdl::SleepPaced(1);
+}
+
+TEST_F(Hotkeys, AFullScreenSwitchMeasuresThePaceAgain) {
+    ASSERT_TRUE(PacedAfterPresents(36)) << "presents were not paced before the switch";
+    Key(SDLK_F11, true);
+    EXPECT_FALSE(PacedAfterPresents(1)) << "the pace measured before the switch still holds";
+}
+
+TEST_F(Hotkeys, AMoveToAnotherOutputMeasuresThePaceAgain) {
+    ASSERT_TRUE(PacedAfterPresents(36)) << "presents were not paced before the move";
+    SDL_Event event = {};
+    event.type = SDL_WINDOWEVENT;
+    event.window.event = SDL_WINDOWEVENT_DISPLAY_CHANGED;
+    SDL_PushEvent(&event);
+    vplat::sdl::PumpEvents();
+    EXPECT_FALSE(PacedAfterPresents(1)) << "the pace of the output left behind still holds";
+}
+
 }  // namespace

@@ -23,7 +23,8 @@ std::string Describe(const Settings& s) {
            (s.integerScale ? " integer " : " fill ") + std::to_string(s.windowWidth) + "x" +
            std::to_string(s.windowHeight) +
            (s.windowPlaced ? " at " + std::to_string(s.windowX) + "," + std::to_string(s.windowY)
-                           : " centred");
+                           : " centred") +
+           (s.windowMaximized ? " maximised" : "");
 }
 
 std::string WriteText(const std::string& name, const std::string& text) {
@@ -41,6 +42,7 @@ TEST(SettingsFile, WrittenThenReadBack) {
     written.windowPlaced = true;
     written.windowX = -20;
     written.windowY = 35;
+    written.windowMaximized = true;
     std::string path = velmora_test::TempDir() + "new/folder/velmora.ini";
     std::string error;
     ASSERT_TRUE(WriteSettings(path, written, &error)) << error;

@@ -56,4 +56,25 @@ TEST(WindowPlace, NothingRememberedIsTheFirstSizeCentred) {
     EXPECT_EQ("1280x960 at 1920,32", Show(place));
 }
 
+TEST(WindowPlace, SizeSmallerThanThePictureAt1xGrowsTo640x480) {
+    Rect place = vplat::player::WindowPlace(Remembered(100, 100, 500, 300), kLeft, {kLeft});
+    EXPECT_EQ("640x480 at 100,100", Show(place));
+}
+
+TEST(WindowPlace, ScaleThatFitsIsThatWindowCentred) {
+    Settings settings = Remembered(100, 100, 800, 600);
+    settings.scale = 1;
+    EXPECT_EQ("640x480 at 640,315", Show(vplat::player::WindowPlace(settings, kLeft, {kLeft})));
+}
+
+TEST(WindowPlace, ScaleTooLargeIsTheLargestThatFits) {
+    Settings settings;
+    settings.scale = 3;
+    Rect area = {0, 0, 1366, 768};
+    EXPECT_EQ("1280x960 at 320,75", Show(vplat::player::WindowPlace(settings, kLeft, {kLeft})))
+        << "1920x1050 has room for 2";
+    EXPECT_EQ("640x480 at 363,144", Show(vplat::player::WindowPlace(settings, area, {area})))
+        << "1366x768 has room for 1 only";
+}
+
 }  // namespace

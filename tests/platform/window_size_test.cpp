@@ -50,4 +50,19 @@ INSTANTIATE_TEST_SUITE_P(Sizes, FirstWindowOn, testing::ValuesIn(kSizes),
                              return std::string(info.param.name);
                          });
 
+TEST(MinimumWindowSize, IsThePictureAt1xWhereTheDesktopHasRoom) {
+    vplat::player::WindowSize room = vplat::player::MinimumWindowSize(1366, 768);
+    vplat::player::WindowSize small = vplat::player::MinimumWindowSize(600, 400);
+    EXPECT_EQ("640x480", std::to_string(room.width) + "x" + std::to_string(room.height));
+    EXPECT_EQ("532x399", std::to_string(small.width) + "x" + std::to_string(small.height))
+        << "on a 600x400 desktop the first window size is the least";
+}
+
+TEST(FittingScale, IsTheAskedScaleOrTheLargestThatFits) {
+    EXPECT_EQ(2, vplat::player::FittingScale(2, 1920, 1050));
+    EXPECT_EQ(2, vplat::player::FittingScale(8, 1920, 1050));
+    EXPECT_EQ(1, vplat::player::FittingScale(3, 1366, 768));
+    EXPECT_EQ(1, vplat::player::FittingScale(3, 600, 400)) << "1 even where nothing fits";
+}
+
 }  // namespace

@@ -163,7 +163,8 @@ std::string UsageText(const std::string& program) {
            "\n"
            "  --fullscreen         play on the whole screen\n"
            "  --window             play in a window\n"
-           "  --scale N            a window of N times 640 x 480 (1 to 8)\n"
+           "  --scale N            a window of N times 640 x 480 (1 to 8); the largest\n"
+           "                       that fits when N does not\n"
            "  --integer-scale      scale by whole multiples where one fits (default)\n"
            "  --no-integer-scale   fill as much of the screen as the shape allows\n"
            "  --verbose            show the display set-up lines\n"
@@ -172,10 +173,12 @@ std::string UsageText(const std::string& program) {
            "\n"
            "Keys: Space starts, the arrow keys move, S returns to the title,\n"
            "Escape or F12 quits, Alt+Enter or F11 switches full screen and window,\n"
-           "Print Screen saves a screenshot. A gamepad works too.\n"
+           "Print Screen or F9 saves a screenshot. A gamepad works too.\n"
            "\n"
-           "Settings are kept in $XDG_CONFIG_HOME/velmora/velmora.ini; the options\n"
-           "above override them. VELMORA_WINDOWED=1 is the same as --window.\n";
+           "Settings are kept in $XDG_CONFIG_HOME/velmora/velmora.ini: what you choose\n"
+           "in the game (full screen or window, the window's size and place, maximised).\n"
+           "The options above count for one run only: they override the settings and\n"
+           "are never saved. VELMORA_WINDOWED=1 is the same as --window.\n";
 }
 
 std::string VersionText() {

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "present/viewport.h"
 
@@ -11,13 +12,19 @@ namespace {
 
 bool g_given = false;
 Settings g_settings;
+Settings g_saved;
 
 }  // namespace
 
-void UseSettings(const Settings& settings) {
-    g_settings = settings;
+void UseSettings(const Settings& inForce, const Settings& saved) {
+    g_settings = inForce;
+    g_saved = saved;
     g_given = true;
-    present::SetIntegerScale(settings.integerScale);
+    present::SetIntegerScale(inForce.integerScale);
+}
+
+void UseSettings(const Settings& settings) {
+    UseSettings(settings, settings);
 }
 
 Settings& CurrentSettings() {
@@ -27,6 +34,33 @@ Settings& CurrentSettings() {
         g_given = true;
     }
     return g_settings;
+}
+
+const Settings& SavedSettings() {
+    CurrentSettings();
+    return g_saved;
+}
+
+void ChooseFullscreen(bool fullscreen) {
+    CurrentSettings().fullscreen = fullscreen;
+    g_saved.fullscreen = fullscreen;
+}
+
+void ChooseWindowRect(int x, int y, int width, int height) {
+    for (Settings* settings : {&CurrentSettings(), &g_saved}) {
+        settings->windowX = x;
+        settings->windowY = y;
+        settings->windowWidth = width;
+        settings->windowHeight = height;
+        settings->windowPlaced = true;
+    }
+    // A size the player gave the window outlasts a one-off --scale.
+    g_settings.scale = 0;
+}
+
+void ChooseMaximized(bool maximized) {
+    CurrentSettings().windowMaximized = maximized;
+    g_saved.windowMaximized = maximized;
 }
 
 }  // namespace vplat::player

@@ -20,6 +20,7 @@ const SettingRow kRows[] = {
      &Settings::windowPlaced},
     {"window", "y", nullptr, &Settings::windowY, -kMaxCoordinate, kMaxCoordinate,
      &Settings::windowPlaced},
+    {"window", "maximized", &Settings::windowMaximized, nullptr, 0, 0, nullptr},
 };
 
 bool ParseNumber(const std::string& text, long low, long high, int* value) {

@@ -2,6 +2,8 @@
 // screen, comes back centred where the player can reach it.
 #include "player/window_place.h"
 
+#include <algorithm>
+
 #include "player/window_size.h"
 
 namespace vplat::player {
@@ -22,8 +24,17 @@ Rect WindowPlace(const Settings& settings, const Rect& area, const std::vector<R
         width = first.width;
         height = first.height;
     }
+    WindowSize least = MinimumWindowSize(area.w, area.h);
+    width = std::max(width, least.width);
+    height = std::max(height, least.height);
+    if (settings.scale > 0 && area.w >= 640 && area.h >= 480) {
+        int scale = FittingScale(settings.scale, area.w, area.h);
+        width = 640 * scale;
+        height = 480 * scale;
+    }
     Rect place = {settings.windowX, settings.windowY, width, height};
-    if (settings.windowPlaced) {
+    // A --scale window opens centred, as the first window does.
+    if (settings.windowPlaced && settings.scale == 0) {
         for (const Rect& display : displays) {
             if (Inside(place, display)) {
                 return place;

@@ -16,4 +16,16 @@ WindowSize FirstWindowSize(int areaWidth, int areaHeight) {
     return WindowSize{4 * steps, 3 * steps};
 }
 
+WindowSize MinimumWindowSize(int areaWidth, int areaHeight) {
+    if (areaWidth >= 640 && areaHeight >= 480) {
+        return WindowSize{640, 480};
+    }
+    return FirstWindowSize(areaWidth, areaHeight);
+}
+
+int FittingScale(int asked, int areaWidth, int areaHeight) {
+    int whole = std::min(areaWidth / 640, areaHeight / 480);
+    return std::max(1, std::min(asked, whole));
+}
+
 }  // namespace vplat::player

@@ -14,6 +14,7 @@ const backend::Driver kDriver = [] {
     // A test may leave a window open; a fresh process has none.
     driver.reset = ReleaseDisplay;
     driver.pumpEvents = PumpEvents;
+    driver.onMessagePoll = OnMessagePoll;
     driver.sleepPaced = SleepPaced;
     driver.present = Present;
     driver.showMessageBox = ShowMessageBox;

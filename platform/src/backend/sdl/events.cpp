@@ -103,7 +103,9 @@ bool IsEnter(SDL_Keycode key) {
     return key == SDLK_RETURN || key == SDLK_KP_ENTER;
 }
 
-// Alt+Enter, F11 and Print Screen. True when the key was one of them (down or
+// Alt+Enter, F11, and Print Screen or F9 (several desktops take Print Screen
+// for their own screenshot tool; none of GNOME, KDE, Xfce and openbox binds
+// F9 by default). True when the key was one of them (down or
 // up), so the game does not see it; repeats do nothing.
 bool PlayerKey(const SDL_KeyboardEvent& event) {
     SDL_Keycode key = event.keysym.sym;
@@ -113,7 +115,7 @@ bool PlayerKey(const SDL_KeyboardEvent& event) {
         return true;
     }
     bool toggle = key == SDLK_F11 || (IsEnter(key) && down && (event.keysym.mod & KMOD_ALT) != 0);
-    if (!toggle && key != SDLK_PRINTSCREEN) {
+    if (!toggle && key != SDLK_PRINTSCREEN && key != SDLK_F9) {
         return false;
     }
     if (IsEnter(key)) {
@@ -173,6 +175,7 @@ void PumpEvents() {
                 break;
         }
     }
+    SettleWindow();
 }
 
 }  // namespace vplat::sdl

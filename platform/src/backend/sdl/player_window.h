@@ -8,6 +8,8 @@ namespace vplat::sdl {
 
 struct WindowPlan {
     SDL_Rect place;
+    // The smallest size the player may make the window (w and h).
+    SDL_Rect minimum;
     Uint32 flags;
     bool fullscreen;
 };
@@ -18,6 +20,8 @@ WindowPlan PlanWindow(int frameWidth, int frameHeight);
 void ToggleFullscreen();
 // A window-system event about the window's size or place.
 void NoteWindowEvent(const SDL_WindowEvent& event);
+// Once per pump: a size or place that has settled is the player's choice.
+void SettleWindow();
 // The window is about to close: keep what it looked like.
 void RememberWindow();
 

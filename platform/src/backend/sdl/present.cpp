@@ -89,6 +89,7 @@ void Present(const uint8_t* pixels, int width, int height, int pitch, const PALE
         PresentThroughRenderer(screen, pixels, width, height, pitch, palette);
     }
     PaceAfterPresent(screen);
+    NotePresented();
 }
 
 }  // namespace vplat::sdl

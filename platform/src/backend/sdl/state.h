@@ -22,6 +22,9 @@ using player::PresentPath;
 bool Start(std::string* error);
 void Stop();
 void PumpEvents();
+// A poll of the message queue: waits for the next event while the game is
+// idle (polls finding nothing, no frame presented between them).
+void OnMessagePoll(bool queueEmpty);
 void ShowMessageBox(const std::string& text, const std::string& caption);
 void Present(const uint8_t* pixels, int width, int height, int pitch, const PALETTEENTRY* palette);
 void TakeDisplay(HWND window, int width, int height);
@@ -78,5 +81,10 @@ void PaceAfterPresent(Screen& screen);
 // Waits out what is left of the last presented frame's period, if anything.
 void PaceBeforePresent();
 void ResetPacing();
+// A frame reached the window: the game is running, not idle.
+void NotePresented();
+void ResetIdle();
+// The game's icon on the window, where the window system shows one.
+void SetWindowIcon(SDL_Window* window);
 
 }  // namespace vplat::sdl

@@ -11,6 +11,8 @@
 namespace vplat::sdl {
 namespace {
 
+constexpr char kApplicationId[] = "org.velmora.Velmora";
+
 void OpenWindow(HWND owner, int width, int height) {
     Screen& screen = TheScreen();
     WindowPlan plan = PlanWindow(width, height);
@@ -19,16 +21,23 @@ void OpenWindow(HWND owner, int width, int height) {
     Uint32 flags = plan.flags;
     screen.path = ResolvePresentPath(player::PresentChoice());
     std::string title = internal::WindowTitle(owner);
-    screen.window = SDL_CreateWindow(title.c_str(), place.x, place.y, place.w, place.h, flags);
+    // Hidden until the smallest size is set: setting it on a shown window
+    // moves the window by what SDL knows of the decoration at that moment.
+    screen.window = SDL_CreateWindow(title.c_str(), place.x, place.y, place.w, place.h,
+                                     flags | SDL_WINDOW_HIDDEN);
     if (screen.window == nullptr) {
         SDL_Log("velmora: cannot open a window: %s", SDL_GetError());
         return;
     }
+    SDL_SetWindowMinimumSize(screen.window, plan.minimum.w, plan.minimum.h);
+    SetWindowIcon(screen.window);
+    SDL_ShowWindow(screen.window);
     if (screen.path == PresentPath::Gpu) {
         screen.renderer = OpenRenderer(screen.window);
     }
     screen.minimised = false;
     ResetPacing();
+    ResetIdle();
     AskForCursor();
 }
 
@@ -56,6 +65,11 @@ bool Start(std::string* error) {
     if (getenv("SDL_VIDEODRIVER") == nullptr && getenv("WAYLAND_DISPLAY") == nullptr) {
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     }
+    // The window's class is the application id that the desktop entry is
+    // named by, so the desktop matches the window to its launcher (X11's
+    // WM_CLASS, Wayland's app id). Someone who set them keeps theirs.
+    setenv("SDL_VIDEO_X11_WMCLASS", kApplicationId, 0);
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", kApplicationId, 0);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         *error = SDL_GetError();
         return false;
