@@ -1,15 +1,65 @@
 # What `cmake --install` puts where, as a Linux program is laid out: the
-# binary, its desktop entry, its icons in the hicolor sizes, its AppStream
-# metadata.
+# binary, its manual page, its desktop entry, its icons in the hicolor sizes
+# (named after the application id, as the desktop entry and the AppStream
+# metadata name them), its AppStream metadata and its copyright notes.
+# GNUInstallDirs: a distribution chooses the folders, for instance
+# -DCMAKE_INSTALL_BINDIR=games for Debian's games.
 include(GNUInstallDirs)
 
+set(VELMORA_APP_ID org.velmora.Velmora)
+set(dist_linux ${CMAKE_CURRENT_LIST_DIR})
+set(dist_out ${PROJECT_BINARY_DIR}/dist)
+
+# The release's version and date come from the project; its description is
+# NEWS.md's newest entry, written into the metadata by hand (a test holds the
+# two together).
+set(VELMORA_RELEASE_DATE 2026-12-07)
+# Software centres take screenshots only from web addresses. The frames are in
+# dist/screenshots/; the metadata lists them once the project has somewhere
+# on the web that serves that folder, and never an address made up.
+set(VELMORA_SCREENSHOT_URL "" CACHE STRING
+    "Web address serving dist/screenshots/ (title.png, play.png) for the AppStream metadata")
+if(VELMORA_SCREENSHOT_URL)
+    set(VELMORA_SCREENSHOTS "  <screenshots>
+    <screenshot type=\"default\">
+      <caption>The title screen</caption>
+      <image type=\"source\" width=\"640\" height=\"480\">${VELMORA_SCREENSHOT_URL}/title.png</image>
+    </screenshot>
+    <screenshot>
+      <caption>Playing: the ball over the stars</caption>
+      <image type=\"source\" width=\"640\" height=\"480\">${VELMORA_SCREENSHOT_URL}/play.png</image>
+    </screenshot>
+  </screenshots>")
+else()
+    set(VELMORA_SCREENSHOTS "  <!-- Screenshots: -DVELMORA_SCREENSHOT_URL=the web address of dist/screenshots/ -->")
+endif()
+configure_file(${dist_linux}/${VELMORA_APP_ID}.metainfo.xml.in
+               ${dist_out}/${VELMORA_APP_ID}.metainfo.xml @ONLY)
+configure_file(${dist_linux}/velmora.6.in ${dist_out}/velmora.6 @ONLY)
+
+# Manual pages are installed compressed; -n keeps the bytes the same on
+# every build.
+find_program(VELMORA_GZIP gzip REQUIRED)
+add_custom_command(OUTPUT ${dist_out}/velmora.6.gz
+    COMMAND ${VELMORA_GZIP} -9nc ${dist_out}/velmora.6 > ${dist_out}/velmora.6.gz
+    DEPENDS ${dist_out}/velmora.6
+    COMMENT "Compressing the manual page")
+add_custom_command(OUTPUT ${dist_out}/changelog.gz
+    COMMAND ${VELMORA_GZIP} -9nc ${PROJECT_SOURCE_DIR}/NEWS.md > ${dist_out}/changelog.gz
+    DEPENDS ${PROJECT_SOURCE_DIR}/NEWS.md
+    COMMENT "Compressing the release notes")
+add_custom_target(velmora_dist_files ALL DEPENDS ${dist_out}/velmora.6.gz ${dist_out}/changelog.gz)
+
 install(TARGETS velmora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/org.velmora.Velmora.desktop
+install(FILES ${dist_out}/velmora.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${dist_linux}/${VELMORA_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/org.velmora.Velmora.metainfo.xml
+install(FILES ${dist_out}/${VELMORA_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size 16 24 32 48 64 128 256)
     install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/velmora-${size}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
-            RENAME velmora.png)
+            RENAME ${VELMORA_APP_ID}.png)
 endforeach()
+install(FILES ${dist_linux}/copyright ${dist_out}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})

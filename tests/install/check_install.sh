@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs the build into a scratch prefix and checks the layout a Linux
-# desktop expects: the binary, the desktop entry, icons of every hicolor size
-# at their size, the AppStream metadata; both files pass their validators.
+# desktop expects: the binary, its manual page, the desktop entry, icons of
+# every hicolor size at their size named after the application id, the
+# AppStream metadata, the copyright notes; both files pass their validators.
 # Usage: check_install.sh BUILD_DIR SCRATCH_DIR
 set -eu
 build=$1
@@ -22,8 +23,11 @@ desktop="$prefix/share/applications/org.velmora.Velmora.desktop"
 metainfo="$prefix/share/metainfo/org.velmora.Velmora.metainfo.xml"
 [ -f "$desktop" ] || fail "no desktop entry at share/applications/org.velmora.Velmora.desktop"
 [ -f "$metainfo" ] || fail "no metainfo at share/metainfo/org.velmora.Velmora.metainfo.xml"
+[ -f "$prefix/share/man/man6/velmora.6.gz" ] || fail "no manual page at share/man/man6/velmora.6.gz"
+[ -f "$prefix/share/doc/velmora/copyright" ] || fail "no copyright notes at share/doc/velmora/copyright"
+grep -qx 'Icon=org.velmora.Velmora' "$desktop" || fail "the desktop entry's icon is not the application id"
 for size in 16 24 32 48 64 128 256; do
-    icon="$prefix/share/icons/hicolor/${size}x${size}/apps/velmora.png"
+    icon="$prefix/share/icons/hicolor/${size}x${size}/apps/org.velmora.Velmora.png"
     if [ ! -f "$icon" ]; then
         fail "icon ${size}x${size} missing"
         continue

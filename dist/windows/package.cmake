@@ -1,0 +1,35 @@
+# What Windows players get, made on the build machine: a .zip of the program
+# with a short README.txt and the licence, and an installer built with NSIS's
+# makensis (`cmake --build --preset windows --target velmora_windows_packages`;
+# scripts/package.sh does it). Both are named after the project's version.
+set(win_dist ${PROJECT_BINARY_DIR}/dist)
+set(stage ${win_dist}/velmora-${PROJECT_VERSION}-windows)
+set(zip ${win_dist}/velmora-${PROJECT_VERSION}-windows.zip)
+set(installer ${win_dist}/velmora-${PROJECT_VERSION}-setup.exe)
+
+# Windows' Notepad wants CRLF line ends.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/README.txt.in ${stage}/README.txt @ONLY NEWLINE_STYLE CRLF)
+configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${stage}/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+
+find_program(VELMORA_MAKENSIS makensis)
+set(windows_packages ${zip})
+add_custom_command(OUTPUT ${zip}
+    COMMAND ${CMAKE_STRIP} -o ${stage}/velmora.exe $<TARGET_FILE:velmora>
+    COMMAND ${CMAKE_COMMAND} -E rm -f ${zip}
+    COMMAND ${CMAKE_COMMAND} -E chdir ${stage} ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip
+            velmora.exe README.txt LICENSE.txt
+    DEPENDS velmora ${stage}/README.txt ${stage}/LICENSE.txt
+    COMMENT "Packing ${zip}"
+    VERBATIM)
+if(VELMORA_MAKENSIS)
+    add_custom_command(OUTPUT ${installer}
+        COMMAND ${VELMORA_MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DSTAGE=${stage}
+                -DOUTFILE=${installer} ${CMAKE_CURRENT_LIST_DIR}/velmora.nsi
+        DEPENDS ${zip} ${CMAKE_CURRENT_LIST_DIR}/velmora.nsi
+        COMMENT "Building the installer ${installer}"
+        VERBATIM)
+    list(APPEND windows_packages ${installer})
+else()
+    message(STATUS "makensis not found (Debian package nsis): no Windows installer")
+endif()
+add_custom_target(velmora_windows_packages DEPENDS ${windows_packages})
