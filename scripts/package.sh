@@ -13,9 +13,12 @@ out=dist/out
 rm -rf "$out"
 mkdir -p "$out"
 
-# The Debian package, built with Debian's own compiler and linker flags
-# (hardening: fortified functions, stack protector, full RELRO).
-CFLAGS=$(dpkg-buildflags --get CFLAGS) CXXFLAGS=$(dpkg-buildflags --get CXXFLAGS) \
+# The Debian package, built with Debian's own compiler and linker flags and
+# all of its hardening (fortified functions, stack protector, full RELRO and
+# immediate binding). CMake reads no CPPFLAGS: they go with the others.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+cppflags=$(dpkg-buildflags --get CPPFLAGS)
+CFLAGS="$cppflags $(dpkg-buildflags --get CFLAGS)" CXXFLAGS="$cppflags $(dpkg-buildflags --get CXXFLAGS)" \
     LDFLAGS=$(dpkg-buildflags --get LDFLAGS) cmake --preset package --fresh >/dev/null
 cmake --build --preset package -j "$jobs"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/package/CMakeCache.txt)

@@ -32,3 +32,7 @@ ctest --preset linux -j "$jobs"
 ctest --preset linux-asan -j "$jobs"
 ctest --preset linux-clang -j "$jobs"
 ctest --preset fuzz -j "$jobs"
+# The packages (dist/out/) and their tests: lintian, the unpacked .deb, the
+# Windows zip, the installer under Wine.
+scripts/package.sh
+ctest --preset linux -j "$jobs" -L package

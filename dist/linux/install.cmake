@@ -14,6 +14,12 @@ set(dist_out ${PROJECT_BINARY_DIR}/dist)
 # NEWS.md's newest entry, written into the metadata by hand (a test holds the
 # two together).
 set(VELMORA_RELEASE_DATE 2026-12-07)
+set(VELMORA_RELEASE_TIME "Mon, 07 Dec 2026 12:00:00 +0000")
+# Debian's changelog (and its packages' Maintainer field) need an e-mail
+# address. The project has none yet: the default is in the reserved .invalid
+# domain, which can never reach anyone; a distributor sets their own.
+set(VELMORA_PACKAGE_MAINTAINER "The Velmora developers <velmora@packages.invalid>" CACHE STRING
+    "Maintainer of the Debian package: name <e-mail>")
 # Software centres take screenshots only from web addresses. The frames are in
 # dist/screenshots/; the metadata lists them once the project has somewhere
 # on the web that serves that folder, and never an address made up.
@@ -36,6 +42,7 @@ endif()
 configure_file(${dist_linux}/${VELMORA_APP_ID}.metainfo.xml.in
                ${dist_out}/${VELMORA_APP_ID}.metainfo.xml @ONLY)
 configure_file(${dist_linux}/velmora.6.in ${dist_out}/velmora.6 @ONLY)
+configure_file(${dist_linux}/changelog.in ${dist_out}/changelog @ONLY)
 
 # Manual pages are installed compressed; -n keeps the bytes the same on
 # every build.
@@ -45,12 +52,24 @@ add_custom_command(OUTPUT ${dist_out}/velmora.6.gz
     DEPENDS ${dist_out}/velmora.6
     COMMENT "Compressing the manual page")
 add_custom_command(OUTPUT ${dist_out}/changelog.gz
-    COMMAND ${VELMORA_GZIP} -9nc ${PROJECT_SOURCE_DIR}/NEWS.md > ${dist_out}/changelog.gz
+    COMMAND ${VELMORA_GZIP} -9nc ${dist_out}/changelog > ${dist_out}/changelog.gz
+    DEPENDS ${dist_out}/changelog
+    COMMENT "Compressing the changelog")
+add_custom_command(OUTPUT ${dist_out}/NEWS.md.gz
+    COMMAND ${VELMORA_GZIP} -9nc ${PROJECT_SOURCE_DIR}/NEWS.md > ${dist_out}/NEWS.md.gz
     DEPENDS ${PROJECT_SOURCE_DIR}/NEWS.md
     COMMENT "Compressing the release notes")
-add_custom_target(velmora_dist_files ALL DEPENDS ${dist_out}/velmora.6.gz ${dist_out}/changelog.gz)
+add_custom_target(velmora_dist_files ALL
+    DEPENDS ${dist_out}/velmora.6.gz ${dist_out}/changelog.gz ${dist_out}/NEWS.md.gz)
 
 install(TARGETS velmora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped install (`cmake --install --strip`, CPack's packages) also drops
+# the compilers' notes, as Debian's own packages do.
+install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:velmora>\"
+        COMMAND_ERROR_IS_FATAL ANY)
+endif()")
 install(FILES ${dist_out}/velmora.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${dist_linux}/${VELMORA_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -61,5 +80,5 @@ foreach(size 16 24 32 48 64 128 256)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
             RENAME ${VELMORA_APP_ID}.png)
 endforeach()
-install(FILES ${dist_linux}/copyright ${dist_out}/changelog.gz
+install(FILES ${dist_linux}/copyright ${dist_out}/changelog.gz ${dist_out}/NEWS.md.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -5,9 +5,10 @@
 ; lists under its installed programs; /S installs or uninstalls silently.
 ; The uninstaller removes every file and registry key the installer made.
 
-Unicode true
+; A 64-bit installer for a 64-bit game: Windows' 64-bit Program Files and
+; registry view are its own, and a 32-bit Windows refuses it as it would the game.
+Target amd64-unicode
 !include MUI2.nsh
-!include x64.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora"
 
@@ -34,19 +35,6 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (c) 2026 The Velmora deve
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
-
-; The game is a 64-bit program: the 64-bit Program Files and registry view.
-Function .onInit
-    ${IfNot} ${RunningX64}
-        MessageBox MB_ICONSTOP "Velmora needs a 64-bit Windows." /SD IDOK
-        Abort
-    ${EndIf}
-    SetRegView 64
-FunctionEnd
-
-Function un.onInit
-    SetRegView 64
-FunctionEnd
 
 Section "Velmora"
     SetOutPath "$INSTDIR"
