@@ -71,6 +71,9 @@ def check_installed(prefix):
     entry = [block for key, block in registry(prefix).items() if key.endswith(UNINSTALL_KEY)]
     if not entry or '"UninstallString"' not in entry[0]:
         raise Failure("no entry in the installed programs (HKLM\\%s): %s" % (UNINSTALL_KEY, entry))
+    if '"DisplayVersion"="%s"' % os.environ["VELMORA_VERSION"] not in entry[0]:
+        raise Failure("the installed programs' entry has not version %s: %s" %
+                      (os.environ["VELMORA_VERSION"], entry[0]))
     log("installed: the files, the Start menu entry, the uninstall entry")
     return os.path.join(folder, "velmora.exe")
 

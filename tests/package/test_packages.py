@@ -9,6 +9,7 @@ import os
 import re
 import subprocess
 import sys
+import tarfile
 import tempfile
 import unittest
 import zipfile
@@ -21,6 +22,8 @@ PACKAGES = os.environ["VELMORA_PACKAGES"]
 SOURCE = os.environ["VELMORA_SOURCE_DIR"]
 DEB = os.path.join(PACKAGES, "velmora_%s_amd64.deb" % VERSION)
 ZIP = os.path.join(PACKAGES, "velmora-%s-windows.zip" % VERSION)
+SOURCE_TAR = os.path.join(PACKAGES, "velmora-%s.tar.gz" % VERSION)
+WEB_ZIP = os.path.join(PACKAGES, "velmora-%s-web.zip" % VERSION)
 APP_ID = "org.velmora.Velmora"
 
 # Lintian's warnings that stay, each with the reason.
@@ -113,8 +116,16 @@ class WindowsZip(unittest.TestCase):
                          "the VERSIONINFO of velmora.exe")
 
 
+class SourceTarball(unittest.TestCase):
+    def test_source_tarball_is_this_version(self):
+        with tarfile.open(SOURCE_TAR) as archive:
+            top = archive.extractfile("velmora-%s/CMakeLists.txt" % VERSION).read().decode()
+        found = re.search(r"project\(velmora VERSION (\S+)", top)
+        self.assertEqual(found and found.group(1), VERSION, "the tarball's project version")
+
+
 if __name__ == "__main__":
-    missing = [path for path in (DEB, ZIP) if not os.path.exists(path)]
+    missing = [path for path in (DEB, ZIP, SOURCE_TAR, WEB_ZIP) if not os.path.exists(path)]
     if missing:
         print("no packages of version %s: %s missing; scripts/package.sh makes them" %
               (VERSION, ", ".join(missing)))
