@@ -18,6 +18,7 @@ InstallDir "$PROGRAMFILES64\Velmora"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 ShowInstDetails show
+BrandingText "Velmora ${VERSION}"
 
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey /LANG=1033 "ProductName" "Velmora"
