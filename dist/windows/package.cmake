@@ -9,7 +9,7 @@ set(installer ${win_dist}/velmora-${PROJECT_VERSION}-setup.exe)
 
 # Windows' Notepad wants CRLF line ends.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/README.txt.in ${stage}/README.txt @ONLY NEWLINE_STYLE CRLF)
-configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${stage}/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${stage}/LICENSE @ONLY NEWLINE_STYLE CRLF)
 
 find_program(VELMORA_MAKENSIS makensis)
 set(windows_packages ${zip})
@@ -17,8 +17,8 @@ add_custom_command(OUTPUT ${zip}
     COMMAND ${CMAKE_STRIP} -o ${stage}/velmora.exe $<TARGET_FILE:velmora>
     COMMAND ${CMAKE_COMMAND} -E rm -f ${zip}
     COMMAND ${CMAKE_COMMAND} -E chdir ${stage} ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip
-            velmora.exe README.txt LICENSE.txt
-    DEPENDS velmora ${stage}/README.txt ${stage}/LICENSE.txt
+            velmora.exe README.txt LICENSE
+    DEPENDS velmora ${stage}/README.txt ${stage}/LICENSE
     COMMENT "Packing ${zip}"
     VERBATIM)
 if(VELMORA_MAKENSIS)

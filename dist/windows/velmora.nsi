@@ -1,6 +1,6 @@
 ; The Windows installer, built on any system with makensis:
 ;   makensis -DVERSION=1.0.0 -DSTAGE=folder -DOUTFILE=setup.exe velmora.nsi
-; STAGE holds velmora.exe, README.txt and LICENSE.txt. The installer puts them
+; STAGE holds velmora.exe, README.txt and LICENSE. The installer puts them
 ; in Program Files, adds a Start menu entry and an uninstaller that Windows
 ; lists under its installed programs; /S installs or uninstalls silently.
 ; The uninstaller removes every file and registry key the installer made.
@@ -28,7 +28,7 @@ VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (c) 2026 The Velmora developers, MIT licence"
 
-!insertmacro MUI_PAGE_LICENSE "${STAGE}\LICENSE.txt"
+!insertmacro MUI_PAGE_LICENSE "${STAGE}\LICENSE"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN "$INSTDIR\velmora.exe"
@@ -41,7 +41,7 @@ Section "Velmora"
     SetOutPath "$INSTDIR"
     File "${STAGE}\velmora.exe"
     File "${STAGE}\README.txt"
-    File "${STAGE}\LICENSE.txt"
+    File "${STAGE}\LICENSE"
     WriteUninstaller "$INSTDIR\uninstall.exe"
 
     SetShellVarContext all
@@ -63,7 +63,7 @@ Section "Uninstall"
     Delete "$SMPROGRAMS\Velmora.lnk"
     Delete "$INSTDIR\velmora.exe"
     Delete "$INSTDIR\README.txt"
-    Delete "$INSTDIR\LICENSE.txt"
+    Delete "$INSTDIR\LICENSE"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"

@@ -23,7 +23,7 @@ from velmora_test.xserver import XServer
 
 LIMIT = 280  # seconds; inside the test's own timeout
 UNINSTALL_KEY = r"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmora"
-INSTALLED = ["velmora.exe", "README.txt", "LICENSE.txt", "uninstall.exe"]
+INSTALLED = ["velmora.exe", "README.txt", "LICENSE", "uninstall.exe"]
 STARTED = time.monotonic()
 
 

@@ -102,9 +102,9 @@ class WindowsZip(unittest.TestCase):
     def test_zip_holds_the_program_readme_and_licence(self):
         with zipfile.ZipFile(ZIP) as archive, tempfile.TemporaryDirectory() as folder:
             self.assertEqual(sorted(archive.namelist()),
-                             ["LICENSE.txt", "README.txt", "velmora.exe"])
+                             ["LICENSE", "README.txt", "velmora.exe"])
             archive.extractall(folder)
-            with open(os.path.join(folder, "LICENSE.txt"), "rb") as got, \
+            with open(os.path.join(folder, "LICENSE"), "rb") as got, \
                     open(os.path.join(SOURCE, "LICENSE"), "rb") as licence:
                 self.assertEqual(got.read(), licence.read().replace(b"\n", b"\r\n"))
             with open(os.path.join(folder, "README.txt"), "rb") as readme:
