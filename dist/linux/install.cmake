@@ -14,6 +14,7 @@ set(dist_out ${PROJECT_BINARY_DIR}/dist)
 # NEWS.md's newest entry, written into the metadata by hand (a test holds the
 # two together).
 set(VELMORA_RELEASE_DATE 2026-12-07)
+# The same day as Debian's changelog writes it.
 set(VELMORA_RELEASE_TIME "Mon, 07 Dec 2026 12:00:00 +0000")
 # Debian's changelog (and its packages' Maintainer field) need an e-mail
 # address. The project has none yet: the default is in the reserved .invalid

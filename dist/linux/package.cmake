@@ -21,7 +21,6 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The libraries the binary links (SDL2, libpng, zlib, the C and C++
 # runtimes), found by dpkg-shlibdeps with their lowest versions.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 # Folders as Debian has them (0755), whatever the umask of the build.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
