@@ -75,6 +75,11 @@ class EndsMidFrame(unittest.TestCase):
         self.assertEqual([31], sorted(result.captures))
         self.assertNotIn("no progress", result.stderr)
 
+    def test_one_that_ends_minimised_closes_the_window_all_the_same(self):
+        # The close goes to the game's window, which has no focus while minimised.
+        result = run(["velmora-script 1", "0 tick 1000", "1 tick 1017", "2 minimize"], None, HANG)
+        self.assertEqual(0, result.status, result.stderr)
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -14,7 +14,7 @@ bool Replaying() {
 }
 
 void Close() {
-    PostMessageA(internal::FocusWindow(), WM_CLOSE, 0, 0);
+    PostMessageA(internal::GameWindow(), WM_CLOSE, 0, 0);
 }
 
 }  // namespace

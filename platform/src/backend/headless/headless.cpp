@@ -81,7 +81,7 @@ void WriteCapture(const Frame& frame) {
 }
 
 void CloseWindow() {
-    PostMessageA(internal::FocusWindow(), WM_CLOSE, 0, 0);
+    PostMessageA(internal::GameWindow(), WM_CLOSE, 0, 0);
 }
 
 void Fire(Run& run, const Event& event) {
