@@ -93,8 +93,9 @@ class RecordReplay(unittest.TestCase):
 
         # In the window: at the recorded pace to the end, status 0; Escape
         # ends it at once.
+        # A replay shows a pause of more than a second (the minimised game) as one.
         readings = [int(n) for n in re.findall(r"^\d+ tick (\d+)$", text, re.M)]
-        recorded = (readings[-1] - readings[0]) / 1000
+        recorded = sum(min(b - a, 1000) for a, b in zip(readings, readings[1:])) / 1000
         began = time.monotonic()
         watched = self.start("--window", "--replay", recording)
         self.assertEqual(0, watched.process.wait(60), watched.stderr())

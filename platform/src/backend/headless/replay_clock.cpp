@@ -3,22 +3,28 @@
 // replayed frames show the same digits.
 #include <time.h>
 
+#include <algorithm>
 #include <cerrno>
 
-#include "backend/headless/script.h"
 #include <velmora_platform.h>
 
+#include "backend/headless/script.h"
 #include "kernel/kernel.h"
 
 namespace vplat::headless {
 namespace {
 
+// The longest a replay waits between two readings: longer gaps are the game
+// minimised (no frames, no readings), shown as this; and a damaged file's
+// reading that goes back cannot hold the replay (and its Escape) for days.
+constexpr double kLongestGapSeconds = 1.0;
+
 struct Readings {
     std::vector<uint32_t> values;
     size_t next = 0;
     bool paced = false;
-    // Where the first reading was answered, on the real clock.
-    timespec start{};
+    // When, on the real clock, the last reading answered was due.
+    double due = 0;
 };
 
 Readings& TheReadings() {
@@ -26,19 +32,26 @@ Readings& TheReadings() {
     return readings;
 }
 
-double SecondsSince(const timespec& start) {
+double Seconds() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<double>(now.tv_sec - start.tv_sec) +
-           static_cast<double>(now.tv_nsec - start.tv_nsec) / 1e9;
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
 // Holds the game back until the reading is due: the time between two
-// readings of the recording passes between them in the replay too.
-void WaitFor(const Readings& readings, uint32_t value) {
-    uint32_t sinceFirst = value - readings.values[0];  // wraps as the counter does
-    double left = sinceFirst / 1000.0 - SecondsSince(readings.start);
+// readings of the recording passes between them in the replay too. A replay
+// that falls behind goes on from where it is rather than rushing.
+void WaitFor(Readings& readings) {
+    double now = Seconds();
+    if (readings.next == 1) {
+        readings.due = now;
+        return;
+    }
+    uint32_t gap = readings.values[readings.next - 1] - readings.values[readings.next - 2];
+    readings.due += std::min(gap / 1000.0, kLongestGapSeconds);  // wraps as the counter does
+    double left = readings.due - now;
     if (left <= 0) {
+        readings.due = now;
         return;
     }
     timespec wait{static_cast<time_t>(left),
@@ -52,9 +65,6 @@ DWORD Answer(DWORD reading) {
     if (readings.next >= readings.values.size()) {
         return reading;  // past the recording's end: the clock's own
     }
-    if (readings.next == 0) {
-        clock_gettime(CLOCK_MONOTONIC, &readings.start);
-    }
     uint32_t value = readings.values[readings.next++];
     // The virtual clock goes on from the recorded time, so that readings
     // after the recording's last are no jump back.
@@ -62,7 +72,7 @@ DWORD Answer(DWORD reading) {
         SetVirtualTime(value);
     }
     if (readings.paced) {
-        WaitFor(readings, value);
+        WaitFor(readings);
     }
     return value;
 }
