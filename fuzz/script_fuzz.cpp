@@ -1,5 +1,6 @@
-// Untrusted text as a headless script: a parse either fails with one line
-// saying where, or gives events that are sound and in the order they fire.
+// Untrusted text as a headless script or a recording: a parse either fails
+// with one line saying where, or gives events that are sound and in the order
+// they fire.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,6 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                      event.action == Action::Tap;
         FUZZ_CHECK(keyed == (event.key != 0));
         FUZZ_CHECK(event.polls >= 0 && event.polls <= 1000000000);
+        // Only a clock line carries a reading.
+        FUZZ_CHECK(event.action == Action::Tick || event.reading == 0);
         if (i > 0) {
             // By frame, and in the script's own order within a frame.
             const Event& before = events[i - 1];

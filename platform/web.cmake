@@ -11,6 +11,11 @@ target_link_options(velmora_platform INTERFACE
     -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sENVIRONMENT=web,worker -sALLOW_MEMORY_GROWTH=1
     -sEXIT_RUNTIME=0 -sGLOBAL_BASE=65536)
 
+# The page records every session as the native player's --record does, into
+# the worker's own memory file system, for its button to save.
+target_sources(velmora_platform PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src/player/recording.cpp
+                                        ${CMAKE_CURRENT_SOURCE_DIR}/src/backend/headless/script_keys.cpp)
+
 add_library(velmora_platform_main OBJECT start/web/main.cpp)
 target_link_libraries(velmora_platform_main PRIVATE velmora_platform velmora_platform_private
                                                     velmora_warnings)

@@ -30,6 +30,9 @@ void ResetUser();
 LRESULT SendToWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // The window that has the focus (the game's one window), or null.
 HWND FocusWindow();
+// The game's window whether or not it has the focus (it has none while
+// minimised or switched away): where the close button's WM_CLOSE goes.
+HWND GameWindow();
 std::string WindowTitle(HWND window);
 // Key state as the back ends report it.
 void SetKeyState(int virtualKey, bool down);

@@ -16,6 +16,7 @@
 #include "backend/headless/script.h"
 #include "core/fault_list.h"
 #include "player/options.h"
+#include "player/playback.h"
 #include "player/present_choice.h"
 #include "player/settings.h"
 #include "player/settings_file.h"
@@ -56,6 +57,7 @@ bool ApplyFaults() {
 // same every time.
 constexpr uint32_t kHeadlessStartTick = 0;
 
+// A recording named on the command line plays instead of VELMORA_SCRIPT.
 bool StartHeadless() {
     vplat::SelectBackend(vplat::Backend::Headless);
     vplat::UseVirtualClock(kHeadlessStartTick);
@@ -63,7 +65,8 @@ bool StartHeadless() {
         return false;
     }
     const char* script = getenv("VELMORA_SCRIPT");
-    if (script == nullptr || *script == '\0') {
+    if (script == nullptr || *script == '\0' ||
+        vplat::player::NowPlaying() != vplat::player::Playing::Live) {
         return true;
     }
     std::string error;
@@ -129,7 +132,13 @@ bool StartWindowed(const vplat::backend::Driver& driver, const vplat::player::Op
         return false;
     }
     vplat::SelectBackend(driver.id);
-    vplat::UseRealClock();
+    // A timed demo's clock is the recording's, and the game's sleep after
+    // each frame waits for nothing.
+    if (vplat::player::NowPlaying() == vplat::player::Playing::Timedemo) {
+        vplat::UseVirtualClock(0);
+    } else {
+        vplat::UseRealClock();
+    }
     return true;
 }
 
@@ -185,11 +194,18 @@ int main(int argc, char** argv) {
         return 2;
     }
     bool headless = driver->id == vplat::Backend::Headless;
+    // The recording to write or play is checked before any window opens.
+    std::string error;
+    if (!vplat::player::StartPlaying(options, headless, &error)) {
+        fprintf(stderr, "velmora: %s\n", error.c_str());
+        return 2;
+    }
     if (!(headless ? StartHeadless() : StartWindowed(*driver, options))) {
         return 2;
     }
     std::string commandLine = CommandLine(argc, argv);
     int result = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWDEFAULT);
+    vplat::player::StopPlaying();
     if (!headless) {
         // Stopping closes the window, which keeps its last size and place.
         if (driver->stop != nullptr) {

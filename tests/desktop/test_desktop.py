@@ -119,6 +119,14 @@ class WindowManagerControls(DesktopTest):
         self.run_tool(game, "wmctrl", "-i", "-c", game.window)
         self.assertEqual(0, game.process.wait(20), game.stderr())
 
+    def test_close_while_minimised_ends_the_game(self):
+        # A minimised game has no focus window: the close must reach it anyway.
+        game = self.start("--window")
+        self.run_tool(game, "xdotool", "windowminimize", game.window)
+        self.assertTrue(wait_until(lambda: desktop.iconic(self.xvfb.display, game.window), 10))
+        self.run_tool(game, "wmctrl", "-i", "-c", game.window)
+        self.assertEqual(0, game.process.wait(20), game.stderr())
+
 
 class PlaceKept(DesktopTest):
     def test_switches_and_restarts_keep_the_frame_in_place(self):

@@ -69,9 +69,53 @@ TEST(HeadlessScript, KeyNames) {
     EXPECT_EQ(VK_F12, vplat::headless::KeyCode("F12"));
     EXPECT_EQ(VK_RIGHT, vplat::headless::KeyCode("right"));
     EXPECT_EQ('S', vplat::headless::KeyCode("S"));
-    EXPECT_EQ(0, vplat::headless::KeyCode("F1"));
-    EXPECT_EQ(0, vplat::headless::KeyCode("A"));
     EXPECT_EQ(0, vplat::headless::KeyCode("ENTER"));
+    EXPECT_EQ(0, vplat::headless::KeyCode("F13"));
+    EXPECT_EQ(0, vplat::headless::KeyCode("F01"));
+    EXPECT_EQ(0, vplat::headless::KeyCode("AB"));
+    // A recording names every key the game's key state can be given, and
+    // reads each name back as the same key.
+    for (int key : {VK_SPACE, VK_RETURN, VK_TAB, VK_BACK, VK_SHIFT, VK_CONTROL, VK_MENU, int{'A'},
+                    int{'Z'}, int{'0'}, int{'9'}, VK_F1, VK_F1 + 11}) {
+        const char* name = vplat::headless::KeyName(key);
+        ASSERT_NE(nullptr, name) << "no name for key " << key;
+        EXPECT_EQ(key, vplat::headless::KeyCode(name)) << name;
+    }
+    EXPECT_EQ(nullptr, vplat::headless::KeyName(0x5B));  // the Windows key: never given
+}
+
+// A recording: the header line, then clock readings among the events.
+TEST(HeadlessScript, ReadsARecordingWithItsHeaderAndClockReadings) {
+    std::vector<Event> events = Parse(
+        "velmora-script 1  # recorded by velmora\n0 tick 4294967295\n0 tick 0\n"
+        "1 down F9\n1 tick 17\n");
+    ASSERT_EQ(4u, events.size());
+    EXPECT_EQ(Action::Tick, events[0].action);
+    EXPECT_EQ(4294967295u, events[0].reading);
+    EXPECT_EQ(0u, events[1].reading);
+    EXPECT_EQ(VK_F1 + 8, events[2].key);
+    EXPECT_EQ(17u, events[3].reading);
+    // Without the header a last line may end without its newline, as before.
+    EXPECT_EQ(1u, Parse("0 tick 5").size());
+}
+
+TEST(HeadlessScript, RefusesDamagedRecordingsNamingTheLine) {
+    EXPECT_EQ("run.txt:1: written by a newer Velmora (format version 2; this one plays up to 1)",
+              ParseError("velmora-script 2\n0 tick 1\n"));
+    EXPECT_EQ("run.txt:1: expected 'velmora-script 1' as the header",
+              ParseError("velmora-script one\n"));
+    EXPECT_EQ("run.txt:2: the header 'velmora-script' belongs on the first line",
+              ParseError("0 tick 1\nvelmora-script 1\n"));
+    EXPECT_EQ("run.txt:3: the file ends inside this line (cut short)",
+              ParseError("velmora-script 1\n0 tick 10\n1 tick 2"));
+    EXPECT_EQ("run.txt:3: frame 4 comes after frame 9",
+              ParseError("velmora-script 1\n9 tick 10\n4 tick 20\n"));
+    EXPECT_EQ("run.txt:2: bad clock reading '4294967296' (0 to 4294967295 ms)",
+              ParseError("velmora-script 1\n0 tick 4294967296\n"));
+    EXPECT_EQ("run.txt:1: 'tick' needs a clock reading", ParseError("0 tick\n"));
+    // What a hostile file puts in a message is cut short and made printable.
+    EXPECT_EQ("run.txt:1: unknown action '?[2J" + std::string(20, 'x') + "...'",
+              ParseError("0 \x1b[2J" + std::string(500, 'x') + "\n"));
 }
 
 TEST(HeadlessScript, RefusesBadLinesNamingFileAndLine) {
@@ -173,6 +217,16 @@ TEST_F(HeadlessRun, CaptureWritesTheNextPresentedFrameUnderItsNumber) {
     char signature[4] = {};
     png.read(signature, 4);
     EXPECT_EQ(std::string("\x89PNG"), std::string(signature, 4));
+}
+
+TEST_F(HeadlessRun, ClockReadingsAreAnsweredInOrderThenTheClockGoesOnFromTheLast) {
+    vplat::UseVirtualClock(0);
+    vplat::headless::UseScript(Parse("0 tick 5000\n0 tick 5003\n1 tick 5020\n"), "run.txt");
+    EXPECT_EQ(5000u, GetTickCount());
+    EXPECT_EQ(5003u, GetTickCount());
+    EXPECT_EQ(5020u, GetTickCount());
+    Sleep(1);
+    EXPECT_EQ(5021u, GetTickCount());
 }
 
 TEST(HeadlessRunDeathTest, WaitingForFramesThatNeverComeExitsWithThree) {

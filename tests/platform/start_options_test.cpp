@@ -21,6 +21,9 @@ std::string Summary(const Options& o) {
     text += o.setFullscreen ? (o.fullscreen ? "fullscreen " : "window ") : "";
     text += o.scale > 0 ? "scale" + std::to_string(o.scale) + " " : "";
     text += o.setIntegerScale ? (o.integerScale ? "integer " : "fill ") : "";
+    text += o.record.empty() ? "" : "record=" + o.record + " ";
+    text += o.replay.empty() ? "" : "replay=" + o.replay + " ";
+    text += o.timedemo.empty() ? "" : "timedemo=" + o.timedemo + " ";
     return text.empty() ? "nothing" : text.substr(0, text.size() - 1);
 }
 
@@ -58,6 +61,9 @@ const GoodCase kGood[] = {
     {"IntegerScaleLastWins", {"--no-integer-scale", "--integer-scale"}, "integer"},
     {"VerboseWithOthers", {"--verbose", "--window", "--scale=1"}, "verbose window scale1"},
     {"DoubleDashEnds", {"--verbose", "--"}, "verbose"},
+    {"RecordWithWindow", {"--window", "--record", "a.txt"}, "window record=a.txt"},
+    {"ReplayJoined", {"--replay=b.txt"}, "replay=b.txt"},
+    {"TimedemoDashFile", {"--timedemo", "-x.txt"}, "timedemo=-x.txt"},
 };
 
 INSTANTIATE_TEST_SUITE_P(CommandLine, GoodOptions, testing::ValuesIn(kGood),
@@ -114,6 +120,14 @@ const BadCase kBad[] = {
     {"AbbreviatedScale", {"--sca", "3"}, "unknown option '--sca'"},
     {"ShortCluster", {"-hh"}, "unknown option '-hh'"},
     {"ShortWithValue", {"-h=1"}, "option '-h' takes no value"},
+    {"RecordMissing", {"--record"}, "option '--record' needs a file"},
+    {"ReplayEmpty", {"--replay="}, "option '--replay' needs a file"},
+    {"RecordAndReplay",
+     {"--record", "a", "--replay", "b"},
+     "options '--record' and '--replay' do not go together"},
+    {"ReplayAndTimedemo",
+     {"--timedemo=a", "--replay=b"},
+     "options '--replay' and '--timedemo' do not go together"},
 };
 
 INSTANTIATE_TEST_SUITE_P(CommandLine, BadOptions, testing::ValuesIn(kBad),

@@ -12,6 +12,8 @@ build folder), VELMORA_WEB_WORK (a folder for captures and screenshots).
 import gzip
 import json
 import os
+import re
+import shutil
 import subprocess
 import sys
 import time
@@ -245,6 +247,54 @@ class WebPage(unittest.TestCase):
         self.browser.show(tab)
         self.wait_for_frames(3, "the tab shown again")
         self.expect_canvas("play after the tab came back", self.native["play"])
+
+    def saved_recording(self):
+        """The recording the page's button saves, as the browser downloads it."""
+        folder = os.path.join(self.work, "downloads")
+        os.makedirs(folder, exist_ok=True)
+        for name in os.listdir(folder):
+            os.remove(os.path.join(folder, name))
+        self.browser.call("Page.setDownloadBehavior", behavior="allow", downloadPath=folder)
+        self.browser.click("#save-recording")
+
+        def saved():
+            names = [n for n in os.listdir(folder) if re.match(r"^velmora-[0-9-]+\.txt$", n)]
+            return names and os.path.join(folder, names[0])
+
+        path = wait_until(saved, FRAME_WAIT)
+        self.assertTrue(path, "the button saved nothing; %s holds %s" % (folder,
+                                                                         os.listdir(folder)))
+        with open(path) as handle:
+            return handle.read()
+
+    def test_a_recording_saved_here_replays_natively_frame_for_frame(self):
+        self.to_play()
+        self.hold_until("RIGHT", lambda at: at[0] >= frames.BALL_START[0] + 12, "12 px right")
+        self.hold_until("UP", lambda at: at[1] <= frames.BALL_START[1] - 6, "6 px up")
+        time.sleep(1.1)  # the counter shows this page's own frames per second
+        # Minimised, the game stops on its last frame: that one is compared.
+        self.browser.evaluate("window.dispatchEvent(new Event('blur'))")
+        self.expect_no_frames("the page lost the focus")
+        shown = self.browser.canvas()
+        self.shot("recorded")
+        text = self.saved_recording()
+        self.assertTrue(text.startswith("velmora-script 1"), text[:100])
+        last = int(re.search(r"^(\d+) minimize$", text, re.M).group(1))
+        # The native replay captures the frame the page was left showing.
+        lines = text.splitlines()
+        at = next(i for i, line in enumerate(lines) if i > 0 and int(line.split()[0]) >= last)
+        lines.insert(at, "%d capture" % (last - 1))
+        folder = os.path.join(self.work, "replay")
+        shutil.rmtree(folder, ignore_errors=True)
+        replay = headless.run(required("VELMORA_BIN"), lines, timeout=60, folder=folder)
+        self.assertEqual(0, replay.status, replay.stderr)
+        self.assertIn(last, replay.captures, "captured %s" % sorted(replay.captures))
+        diffs = images.differences(replay.frame(last), shown)
+        if diffs:
+            path = images.save_marked(os.path.join(self.work, "diff-replay.png"), shown, diffs)
+            x, y, replayed, seen = diffs[0]
+            self.fail("the native replay's frame %d differs at %d,%d: %s vs %s on the page "
+                      "(%d pixels, marked in %s)" % (last, x, y, replayed, seen, len(diffs), path))
 
     def test_page_says_the_keys_and_when_it_lacks_the_keyboard(self):
         self.wait_for_frames(2, "the title")

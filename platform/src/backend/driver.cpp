@@ -19,6 +19,8 @@ const Driver*& Current() {
     return current;
 }
 
+void (*g_play)(bool queueEmpty) = nullptr;
+
 }  // namespace
 
 const Driver* FindDriver(const std::string& name) {
@@ -30,6 +32,10 @@ const Driver* FindDriver(const std::string& name) {
         }
     }
     return nullptr;
+}
+
+void PlayOnPolls(void (*play)(bool queueEmpty)) {
+    g_play = play;
 }
 
 const Driver& CurrentDriver() {
@@ -70,6 +76,7 @@ void ResetBackend() {
     }
     present::ForgetFrames();
     backend::Current() = &backend::FirstDriver();
+    backend::g_play = nullptr;
 }
 
 void PumpEvents() {
@@ -108,6 +115,9 @@ void PresentIndexed(const uint8_t* pixels, int width, int height, int pitch,
 void OnMessagePoll(bool queueEmpty) {
     if (auto poll = backend::CurrentDriver().onMessagePoll) {
         poll(queueEmpty);
+    }
+    if (backend::g_play != nullptr) {
+        backend::g_play(queueEmpty);
     }
 }
 

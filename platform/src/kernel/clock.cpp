@@ -17,6 +17,7 @@ namespace {
 
 bool g_virtualClock = true;
 uint32_t g_virtualNow = 0;
+vplat::kernel::ClockTap g_tap = nullptr;
 
 uint32_t MonotonicMilliseconds() {
     timespec now{};
@@ -63,8 +64,18 @@ DWORD Now() {
     return g_virtualClock ? g_virtualNow : MonotonicMilliseconds();
 }
 
+void SetClockTap(ClockTap tap) {
+    g_tap = tap;
+}
+
+DWORD TakeReading() {
+    DWORD reading = Now();
+    return g_tap != nullptr ? g_tap(reading) : reading;
+}
+
 void ResetClock() {
     UseVirtualClock(0);
+    g_tap = nullptr;
 }
 
 }  // namespace kernel
@@ -74,7 +85,7 @@ namespace entry = vplat::entry;
 
 DWORD WINAPI GetTickCount(void) {
     return entry::Run(entry::Name::GetTickCount, entry::NoArgs,
-                      []() -> DWORD { return vplat::kernel::Now(); });
+                      []() -> DWORD { return vplat::kernel::TakeReading(); });
 }
 
 void WINAPI Sleep(DWORD milliseconds) {

@@ -16,6 +16,14 @@ bool VirtualClockInUse();
 // The clock's reading, without a journal record (for message times).
 DWORD Now();
 
+// Every clock reading the game takes (GetTickCount) passes through the tap
+// in force, which answers it: a recording writes it down, a replay answers
+// what was recorded. Null (the default) leaves readings as they are.
+using ClockTap = DWORD (*)(DWORD reading);
+void SetClockTap(ClockTap tap);
+// A reading of the game's clock, through the tap.
+DWORD TakeReading();
+
 // Opens `path` (open(2) access flags) only when it is a regular file, without
 // ever blocking; -1 otherwise, with *why (when given) saying what is wrong:
 // "is a directory", "is not a regular file", or the system's reason.

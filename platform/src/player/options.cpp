@@ -21,6 +21,9 @@ enum OptionId {
     kScale,
     kIntegerScale,
     kNoIntegerScale,
+    kRecord,
+    kReplay,
+    kTimedemo,
 };
 
 const option kLongOptions[] = {
@@ -32,6 +35,9 @@ const option kLongOptions[] = {
     {"scale", required_argument, nullptr, kScale},
     {"integer-scale", no_argument, nullptr, kIntegerScale},
     {"no-integer-scale", no_argument, nullptr, kNoIntegerScale},
+    {"record", required_argument, nullptr, kRecord},
+    {"replay", required_argument, nullptr, kReplay},
+    {"timedemo", required_argument, nullptr, kTimedemo},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -65,14 +71,30 @@ int OptionNamed(const std::string& name) {
     return 0;
 }
 
+std::string NameOf(int id) {
+    for (const option* o = kLongOptions; o->name != nullptr; ++o) {
+        if (o->val == id) {
+            return std::string("--") + o->name;
+        }
+    }
+    return "";
+}
+
+bool TakesValue(int id) {
+    return id == kScale || id == kRecord || id == kReplay || id == kTimedemo;
+}
+
 // The line for a word getopt_long refused, or took only as an abbreviation
 // or part of a cluster.
 std::string Refusal(const std::string& word) {
     std::string name = word.substr(0, word.find('='));
-    if (name == word && OptionNamed(name) == kScale) {
-        return "option '--scale' needs a value (1 to " + std::to_string(kMaxScale) + ")";
+    int id = OptionNamed(name);
+    if (name == word && TakesValue(id)) {
+        return "option '" + name + "' needs " +
+               (id == kScale ? "a value (1 to " + std::to_string(kMaxScale) + ")"
+                             : std::string("a file"));
     }
-    if (name != word && OptionNamed(name) != 0 && OptionNamed(name) != kScale) {
+    if (name != word && id != 0 && !TakesValue(id)) {
         return "option '" + name + "' takes no value";
     }
     return "unknown option '" + word + "'";
@@ -99,6 +121,17 @@ bool Apply(int id, const char* value, Options* options, std::string* error) {
             options->setIntegerScale = true;
             options->integerScale = id == kIntegerScale;
             break;
+        case kRecord:
+        case kReplay:
+        case kTimedemo:
+            if (*value == '\0') {
+                *error = "option '" + NameOf(id) + "' needs a file";
+                return false;
+            }
+            (id == kRecord   ? options->record
+             : id == kReplay ? options->replay
+                             : options->timedemo) = value;
+            break;
         case kScale:
             if (!ParseScale(value, &options->scale)) {
                 *error = "option '--scale': expected a whole number from 1 to " +
@@ -108,6 +141,24 @@ bool Apply(int id, const char* value, Options* options, std::string* error) {
             break;
         default:
             return false;
+    }
+    return true;
+}
+
+// A run records the player, or plays a recording, not both.
+bool OneRecordingAtMost(const Options& options, std::string* error) {
+    std::vector<std::string> given;
+    for (const auto& [name, file] :
+         {std::pair<const char*, const std::string&>{"--record", options.record},
+          {"--replay", options.replay},
+          {"--timedemo", options.timedemo}}) {
+        if (!file.empty()) {
+            given.push_back(name);
+        }
+    }
+    if (given.size() > 1) {
+        *error = "options '" + given[0] + "' and '" + given[1] + "' do not go together";
+        return false;
     }
     return true;
 }
@@ -153,7 +204,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::s
         *error = "unexpected argument '" + std::string(argv[optind]) + "'";
         return false;
     }
-    return true;
+    return OneRecordingAtMost(*options, error);
 }
 
 std::string UsageText(const std::string& program) {
@@ -168,6 +219,10 @@ std::string UsageText(const std::string& program) {
            "  --integer-scale      scale by whole multiples where one fits (default)\n"
            "  --no-integer-scale   fill as much of the screen as the shape allows\n"
            "  --verbose            show the display set-up lines\n"
+           "  --record FILE        record this session to FILE, to replay it later\n"
+           "  --replay FILE        show the recording FILE (Escape ends it)\n"
+           "  --timedemo FILE      play the recording FILE as fast as it goes and\n"
+           "                       print the frames per second\n"
            "  -h, --help           show this help and exit\n"
            "      --version        show the version and exit\n"
            "\n"

@@ -18,6 +18,11 @@ struct Options {
     int scale = 0;  // --scale N: a window of N x 640 x 480; 0 when not given
     bool setIntegerScale = false;
     bool integerScale = true;
+    // At most one of these: the file to record this session to, to replay
+    // in the window, or to play as a timed demo.
+    std::string record;
+    std::string replay;
+    std::string timedemo;
 };
 
 constexpr int kMaxScale = 8;

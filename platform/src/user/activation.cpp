@@ -78,6 +78,12 @@ HWND FocusWindow() {
     return user::g_focus;
 }
 
+HWND GameWindow() {
+    return user::g_focus != nullptr    ? user::g_focus
+           : user::g_active != nullptr ? user::g_active
+                                       : user::g_away;
+}
+
 }  // namespace internal
 
 void MinimizeWindow() {

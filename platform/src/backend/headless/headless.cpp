@@ -26,6 +26,7 @@ constexpr size_t kMaxScriptBytes = size_t{64} << 20;
 
 struct Run {
     bool loaded = false;
+    Playback playback;
     std::string fileName;
     std::vector<Event> events;
     size_t next = 0;
@@ -80,7 +81,7 @@ void WriteCapture(const Frame& frame) {
 }
 
 void CloseWindow() {
-    PostMessageA(internal::FocusWindow(), WM_CLOSE, 0, 0);
+    PostMessageA(internal::GameWindow(), WM_CLOSE, 0, 0);
 }
 
 void Fire(Run& run, const Event& event) {
@@ -96,7 +97,8 @@ void Fire(Run& run, const Event& event) {
             ReleaseKey(event.key);
             break;
         case Action::Capture:
-            run.captureWanted = true;
+            // A replay in the window or a timed one writes no frames.
+            run.captureWanted = run.playback.captures;
             break;
         case Action::Minimize:
             MinimizeWindow();
@@ -115,6 +117,10 @@ void Fire(Run& run, const Event& event) {
             break;
         case Action::Idle:
             run.idleLeft = event.polls;
+            break;
+        case Action::Tick:
+            // Answered in order by the clock itself (ReplayReadings); here it
+            // only keeps the script going until its last frame.
             break;
     }
 }
@@ -141,15 +147,23 @@ bool FireDueEvents(Run& run) {
 
 }  // namespace
 
-void UseScript(const std::vector<Event>& events, const std::string& fileName) {
+void UseScript(const std::vector<Event>& events, const std::string& fileName, Playback playback) {
     Run& run = State();
     run = Run();
     run.loaded = true;
+    run.playback = playback;
     run.fileName = fileName;
     run.events = events;
+    std::vector<uint32_t> readings;
+    for (const Event& event : events) {
+        if (event.action == Action::Tick) {
+            readings.push_back(event.reading);
+        }
+    }
+    ReplayReadings(readings, playback.paced);
 }
 
-bool LoadScript(const std::string& path, std::string* error) {
+bool LoadScript(const std::string& path, std::string* error, Playback playback) {
     // Read without blocking: a script named by mistake as a FIFO or a device
     // must not hang the run, and a directory is not an empty script.
     std::vector<uint8_t> bytes;
@@ -163,11 +177,11 @@ bool LoadScript(const std::string& path, std::string* error) {
     if (!ParseScript(text, path, &events, error)) {
         return false;
     }
-    UseScript(events, path);
+    UseScript(events, path, playback);
     return true;
 }
 
-void OnMessagePoll(bool) {
+void PlayScript(bool) {
     Run& run = State();
     if (!run.loaded || !FireDueEvents(run)) {
         return;
@@ -206,6 +220,7 @@ void ShowMessageBox(const std::string& text, const std::string& caption) {
 
 void Reset() {
     State() = Run();
+    ReplayReadings({}, false);
 }
 
 // The null driver: no window, nothing to pump or pace; frames are kept for
@@ -215,7 +230,7 @@ const backend::Driver kDriver = [] {
     driver.name = "headless";
     driver.id = Backend::Headless;
     driver.reset = Reset;
-    driver.onMessagePoll = OnMessagePoll;
+    driver.onMessagePoll = PlayScript;
     driver.present = Present;
     driver.showMessageBox = ShowMessageBox;
     return driver;

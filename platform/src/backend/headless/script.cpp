@@ -28,12 +28,39 @@ bool ParseNumber(const std::string& word, int64_t* number) {
     return value <= kMaxNumber;
 }
 
+// A clock reading: any value the 32-bit millisecond counter can hold.
+bool ParseReading(const std::string& word, uint32_t* reading) {
+    if (word.empty() || word.size() > 10) {
+        return false;
+    }
+    uint64_t value = 0;
+    for (char c : word) {
+        if (!isdigit(static_cast<unsigned char>(c))) {
+            return false;
+        }
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    *reading = static_cast<uint32_t>(value);
+    return value <= UINT32_MAX;
+}
+
 std::string Lower(const std::string& word) {
     std::string lower;
     for (char c : word) {
         lower += static_cast<char>(tolower(static_cast<unsigned char>(c)));
     }
     return lower;
+}
+
+// A word of the file as a message quotes it: a damaged or hostile file must
+// not fill the terminal or send it control sequences.
+std::string Quote(const std::string& word) {
+    constexpr size_t kLongest = 24;
+    std::string shown;
+    for (char c : word.substr(0, kLongest)) {
+        shown += isprint(static_cast<unsigned char>(c)) ? c : '?';
+    }
+    return "'" + shown + (word.size() > kLongest ? "...'" : "'");
 }
 
 const struct {
@@ -51,6 +78,7 @@ const struct {
     {"switch", Action::Switch, false},
     {"close", Action::Close, false},
     {"idle", Action::Idle, false},
+    {"tick", Action::Tick, false},
 };
 
 struct Parser {
@@ -58,12 +86,15 @@ struct Parser {
     std::vector<Event>* events;
     std::string* error;
     int line = 0;
+    bool recording = false;  // the file has the header line
+    int64_t lastFrame = 0;
 
     bool Fail(const std::string& what) {
         *error = fileName + ":" + std::to_string(line) + ": " + what;
         return false;
     }
 
+    bool Header(const std::vector<std::string>& words);
     bool Line(const std::vector<std::string>& words);
     bool Argument(const std::string& actionName, bool takesKey,
                   const std::vector<std::string>& words, Event* event);
@@ -72,32 +103,67 @@ struct Parser {
 bool Parser::Argument(const std::string& actionName, bool takesKey,
                       const std::vector<std::string>& words, Event* event) {
     bool idle = event->action == Action::Idle;
-    size_t wanted = takesKey || idle ? 3 : 2;
+    bool tick = event->action == Action::Tick;
+    size_t wanted = takesKey || idle || tick ? 3 : 2;
     if (words.size() < wanted) {
-        return Fail("'" + actionName + "' needs " + (idle ? "a number of polls" : "a key"));
+        return Fail("'" + actionName + "' needs " +
+                    (idle   ? "a number of polls"
+                     : tick ? "a clock reading"
+                            : "a key"));
     }
     if (words.size() > wanted) {
         return Fail("too many words after '" + actionName + "'");
     }
     if (takesKey) {
         event->key = KeyCode(words[2]);
-        return event->key != 0 || Fail("unknown key '" + words[2] + "'");
+        return event->key != 0 || Fail("unknown key " + Quote(words[2]));
     }
     if (idle && !ParseNumber(words[2], &event->polls)) {
-        return Fail("bad number of polls '" + words[2] + "'");
+        return Fail("bad number of polls " + Quote(words[2]));
+    }
+    if (tick && !ParseReading(words[2], &event->reading)) {
+        return Fail("bad clock reading " + Quote(words[2]) + " (0 to 4294967295 ms)");
     }
     return true;
 }
 
+// `velmora-script VERSION`: only on the first line, and only a version this
+// build knows how to play.
+bool Parser::Header(const std::vector<std::string>& words) {
+    if (line != 1) {
+        return Fail("the header " + Quote(words[0]) + " belongs on the first line");
+    }
+    int64_t version = 0;
+    if (words.size() != 2 || !ParseNumber(words[1], &version) || version == 0) {
+        return Fail("expected '" + std::string(kScriptHeader) + " " +
+                    std::to_string(kScriptVersion) + "' as the header");
+    }
+    if (version > kScriptVersion) {
+        return Fail("written by a newer Velmora (format version " + std::to_string(version) +
+                    "; this one plays up to " + std::to_string(kScriptVersion) + ")");
+    }
+    recording = true;
+    return true;
+}
+
 bool Parser::Line(const std::vector<std::string>& words) {
+    if (words[0] == kScriptHeader) {
+        return Header(words);
+    }
     Event event;
     event.line = line;
     if (!ParseNumber(words[0], &event.frame)) {
-        return Fail("expected a frame number, not '" + words[0] + "'");
+        return Fail("expected a frame number, not " + Quote(words[0]));
     }
     if (words.size() < 2) {
         return Fail("frame " + words[0] + " needs an action");
     }
+    // A recording is written as the frames go by: a frame that goes back is
+    // a damaged file, not events to reorder.
+    if (recording && event.frame < lastFrame) {
+        return Fail("frame " + words[0] + " comes after frame " + std::to_string(lastFrame));
+    }
+    lastFrame = event.frame;
     std::string name = Lower(words[1]);
     for (const auto& action : kActions) {
         if (name == action.name) {
@@ -109,25 +175,10 @@ bool Parser::Line(const std::vector<std::string>& words) {
             return true;
         }
     }
-    return Fail("unknown action '" + words[1] + "'");
+    return Fail("unknown action " + Quote(words[1]));
 }
 
 }  // namespace
-
-int KeyCode(const std::string& given) {
-    static const struct {
-        const char* name;
-        int code;
-    } kKeys[] = {{"space", VK_SPACE}, {"left", VK_LEFT}, {"right", VK_RIGHT},   {"up", VK_UP},
-                 {"down", VK_DOWN},   {"s", 'S'},        {"escape", VK_ESCAPE}, {"f12", VK_F12}};
-    std::string name = Lower(given);
-    for (const auto& key : kKeys) {
-        if (name == key.name) {
-            return key.code;
-        }
-    }
-    return 0;
-}
 
 bool ParseScript(const std::string& text, const std::string& fileName, std::vector<Event>* events,
                  std::string* error) {
@@ -136,6 +187,11 @@ bool ParseScript(const std::string& text, const std::string& fileName, std::vect
     std::string lineText;
     while (std::getline(lines, lineText)) {
         ++parser.line;
+        // The recorder writes whole lines only: a recording whose last line
+        // has no end was cut short by something else.
+        if (parser.recording && lines.eof()) {
+            return parser.Fail("the file ends inside this line (cut short)");
+        }
         std::istringstream wordStream(lineText.substr(0, lineText.find('#')));
         std::vector<std::string> words;
         for (std::string word; wordStream >> word;) {

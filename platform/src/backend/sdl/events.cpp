@@ -6,6 +6,7 @@
 #include "backend/sdl/input.h"
 #include "backend/sdl/player_window.h"
 #include "backend/sdl/state.h"
+#include "player/playback.h"
 
 namespace vplat::sdl {
 namespace {
@@ -56,14 +57,14 @@ int VirtualKey(SDL_Keycode key) {
 void Minimise(Screen& screen) {
     if (!screen.minimised) {
         screen.minimised = true;
-        MinimizeWindow();
+        player::GiveActivation(false);
     }
 }
 
 void Restore(Screen& screen) {
     if (screen.minimised) {
         screen.minimised = false;
-        RestoreWindow();
+        player::GiveActivation(true);
     }
 }
 
@@ -158,7 +159,7 @@ void PumpEvents() {
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
         switch (event.type) {
             case SDL_QUIT:
-                PostMessageA(internal::FocusWindow(), WM_CLOSE, 0, 0);
+                player::GiveClose();
                 break;
             case SDL_KEYDOWN:
             case SDL_KEYUP:

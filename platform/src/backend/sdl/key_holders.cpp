@@ -4,6 +4,7 @@
 
 #include "backend/sdl/input.h"
 #include "internal.h"
+#include "player/playback.h"
 
 namespace vplat::sdl {
 namespace {
@@ -19,10 +20,10 @@ void HoldKey(int virtualKey, bool down) {
     int& holders = g_holders[virtualKey];
     if (down) {
         if (++holders == 1) {
-            PressKey(virtualKey);
+            player::GiveKey(virtualKey, true);
         }
     } else if (holders > 0 && --holders == 0) {
-        ReleaseKey(virtualKey);
+        player::GiveKey(virtualKey, false);
     }
 }
 

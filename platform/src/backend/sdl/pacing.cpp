@@ -5,6 +5,7 @@
 #include <time.h>
 
 #include "backend/sdl/state.h"
+#include "player/playback.h"
 
 namespace vplat::sdl {
 namespace {
@@ -58,6 +59,9 @@ void ResetPacing() {
 }
 
 void PaceAfterPresent(Screen& screen) {
+    if (!player::Paced()) {
+        return;
+    }
     Pacing& pacing = ThePacing();
     double period = RefreshPeriod(screen.window);
     double now = Now();

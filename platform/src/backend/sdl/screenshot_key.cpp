@@ -5,6 +5,7 @@
 #include <string>
 
 #include "backend/driver.h"
+#include "player/playback.h"
 #include "player/screenshot.h"
 #include "backend/sdl/input.h"
 
@@ -17,6 +18,7 @@ bool g_screenshotWanted = false;
 
 void AskForScreenshot() {
     g_screenshotWanted = true;
+    player::NoteScreenshot();
 }
 
 bool ScreenshotWanted() {

@@ -3,7 +3,11 @@
 // meets as its window minimised or restored.
 #include <emscripten.h>
 
+#include <string>
+
+#include "backend/headless/script.h"
 #include "backend/web/web.h"
+#include "player/recording.h"
 
 // One event a call, 0 when none waits: the kind in the high half, the key in
 // the low half.
@@ -22,25 +26,36 @@ constexpr int kMinimisedWaitMs = 100;
 
 bool g_minimised = false;
 
+// Into the recording, as the native player writes it.
+void RecordKey(const char* action, int key) {
+    if (const char* name = headless::KeyName(key)) {
+        player::RecordEvent(std::string(action) + " " + name);
+    }
+}
+
 void Handle(int event) {
     int kind = event >> 16;
     int key = event & 0xFFFF;
     switch (kind) {
         case kKeyDown:
+            RecordKey("down", key);
             PressKey(key);
             break;
         case kKeyUp:
+            RecordKey("up", key);
             ReleaseKey(key);
             break;
         case kHidden:
             if (!g_minimised) {
                 g_minimised = true;
+                player::RecordEvent("minimize");
                 MinimizeWindow();
             }
             break;
         case kShown:
             if (g_minimised) {
                 g_minimised = false;
+                player::RecordEvent("restore");
                 RestoreWindow();
             }
             break;

@@ -11,6 +11,10 @@
 
 namespace vplat::web {
 
+// Where the session's recording is written, in the worker's memory file
+// system; the worker's script reads it from there for the page's button.
+constexpr char kRecordingFile[] = "/velmora-recording.txt";
+
 // Keys and the page's visibility into key state and window messages.
 void PumpEvents();
 void Present(const uint8_t* pixels, int width, int height, int pitch, const PALETTEENTRY* palette);

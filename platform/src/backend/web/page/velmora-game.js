@@ -105,6 +105,18 @@ function snapshot(id) {
   canvas.convertToBlob({ type: "image/png" }).then((blob) => tell({ snapshot: blob, id: id }));
 }
 
+// The session's recording as the game has written it so far (the game
+// writes it into its memory file system, velmora/web.h's kRecordingFile).
+function recording(id) {
+  let text = null;
+  try {
+    text = FS.readFile("/velmora-recording.txt", { encoding: "utf8" });
+  } catch (error) {
+    tell({ log: "velmora: no recording to save: " + error });
+  }
+  tell({ recording: text, id: id });
+}
+
 self.onmessage = (message) => {
   const data = message.data;
   if (data.canvas) {
@@ -128,5 +140,7 @@ self.onmessage = (message) => {
     }
   } else if (data.snapshot !== undefined) {
     snapshot(data.snapshot);
+  } else if (data.recording !== undefined) {
+    recording(data.recording);
   }
 };

@@ -329,6 +329,35 @@
     game.postMessage({ snapshot: nextSnapshot++ });
   });
 
+  // The session's recording, as the worker's game has written it: a script
+  // the native build replays (VELMORA_SCRIPT, --replay), frame for frame.
+  const recordings = new Map();
+  let nextRecording = 1;
+  window.velmoraRecording = () => new Promise((resolve) => {
+    recordings.set(nextRecording, resolve);
+    game.postMessage({ recording: nextRecording++ });
+  });
+
+  function recordingName() {
+    const now = new Date();
+    const two = (n) => String(n).padStart(2, "0");
+    return "velmora-" + now.getFullYear() + two(now.getMonth() + 1) + two(now.getDate()) + "-" +
+      two(now.getHours()) + two(now.getMinutes()) + two(now.getSeconds()) + ".txt";
+  }
+
+  document.getElementById("save-recording").addEventListener("click", async () => {
+    const text = await window.velmoraRecording();
+    if (text === null) {
+      return;
+    }
+    const link = document.createElement("a");
+    link.href = URL.createObjectURL(new Blob([text], { type: "text/plain" }));
+    link.download = recordingName();
+    link.click();
+    setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+    canvas.focus();
+  });
+
   function presented() {
     state.frames += 1;
     if (state.firstFrameMs === null) {
@@ -386,6 +415,9 @@
       started();
     } else if (data.failed !== undefined) {
       stop("The game stopped: " + data.failed, null);
+    } else if (data.recording !== undefined) {
+      recordings.get(data.id)(data.recording);
+      recordings.delete(data.id);
     } else if (data.snapshot) {
       const reader = new FileReader();
       reader.onload = () => {

@@ -1,0 +1,69 @@
+// The player's input on its way to the game, by who is playing.
+#include <windows.h>
+
+#include "backend/headless/script.h"
+#include "internal.h"
+#include "player/playback.h"
+#include "player/recording.h"
+
+namespace vplat::player {
+namespace {
+
+bool Replaying() {
+    return NowPlaying() != Playing::Live;
+}
+
+void Close() {
+    PostMessageA(internal::GameWindow(), WM_CLOSE, 0, 0);
+}
+
+}  // namespace
+
+void GiveKey(int virtualKey, bool down) {
+    if (Replaying()) {
+        if (virtualKey == VK_ESCAPE && down) {
+            Close();
+        }
+        return;
+    }
+    const char* name = headless::KeyName(virtualKey);
+    if (name != nullptr) {
+        RecordEvent(std::string(down ? "down " : "up ") + name);
+    }
+    if (down) {
+        PressKey(virtualKey);
+    } else {
+        ReleaseKey(virtualKey);
+    }
+}
+
+void GiveActivation(bool active) {
+    if (Replaying()) {
+        return;
+    }
+    RecordEvent(active ? "restore" : "minimize");
+    if (active) {
+        RestoreWindow();
+    } else {
+        MinimizeWindow();
+    }
+}
+
+void GiveClose() {
+    if (!Replaying()) {
+        RecordEvent("close");
+    }
+    Close();
+}
+
+void NoteScreenshot() {
+    if (!Replaying()) {
+        RecordEvent("capture");
+    }
+}
+
+bool Paced() {
+    return NowPlaying() != Playing::Timedemo;
+}
+
+}  // namespace vplat::player

@@ -1,0 +1,121 @@
+// Setting up who plays this run, and the timed demo's measure: from the first
+// frame presented to the end, wall time and processor time.
+#include "player/playback.h"
+
+#include <time.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "backend/driver.h"
+#include "backend/headless/script.h"
+#include "kernel/kernel.h"
+#include "player/options.h"
+#include "player/recording.h"
+#include "present/kept_frame.h"
+
+namespace vplat::player {
+namespace {
+
+struct Run {
+    Playing playing = Playing::Live;
+    bool headless = false;
+    std::string file;
+    // The timed demo's start: the first frame, on both clocks.
+    uint64_t firstFrame = 0;
+    double wallStart = 0;
+    double cpuStart = 0;
+};
+
+Run& TheRun() {
+    static Run run;
+    return run;
+}
+
+double Seconds(clockid_t clock) {
+    timespec now{};
+    clock_gettime(clock, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// On every poll of a timed demo: the measure starts with the first frame, so
+// that opening the window and loading the images are not counted.
+void TimedPoll(bool queueEmpty) {
+    Run& run = TheRun();
+    if (run.firstFrame == 0 && present::FramesPresented() > 0) {
+        run.firstFrame = present::FramesPresented();
+        run.wallStart = Seconds(CLOCK_MONOTONIC);
+        run.cpuStart = Seconds(CLOCK_PROCESS_CPUTIME_ID);
+    }
+    if (!run.headless) {
+        headless::PlayScript(queueEmpty);
+    }
+}
+
+void PrintTimedemo(const Run& run) {
+    double wall = Seconds(CLOCK_MONOTONIC) - run.wallStart;
+    double cpu = Seconds(CLOCK_PROCESS_CPUTIME_ID) - run.cpuStart;
+    uint64_t frames = run.firstFrame > 0 ? present::FramesPresented() - run.firstFrame : 0;
+    double perFrame = frames > 0 ? cpu * 1000 / static_cast<double>(frames) : 0;
+    printf("timedemo %s: %llu frames, %.3f s, %.1f frames per second, %.3f ms CPU per frame\n",
+           run.file.c_str(), static_cast<unsigned long long>(frames), wall,
+           wall > 0 ? static_cast<double>(frames) / wall : 0.0, perFrame);
+    fflush(stdout);
+}
+
+bool LoadRecording(Run& run, std::string* error) {
+    headless::Playback playback;
+    // Headless, a replay writes its captures as any script does; in the
+    // window it is watched, and a timed demo only counts.
+    playback.captures = run.headless && run.playing == Playing::Replay;
+    playback.paced = !run.headless && run.playing == Playing::Replay;
+    if (!headless::LoadScript(run.file, error, playback)) {
+        return false;
+    }
+    if (run.playing == Playing::Timedemo) {
+        backend::PlayOnPolls(TimedPoll);
+        // The GPU renderer's vertical sync would pace it too.
+        setenv("SDL_RENDER_VSYNC", "0", 1);
+    } else if (!run.headless) {
+        backend::PlayOnPolls(headless::PlayScript);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool StartPlaying(const Options& options, bool headless, std::string* error) {
+    Run& run = TheRun();
+    run = Run();
+    run.headless = headless;
+    if (!options.record.empty()) {
+        if (headless) {
+            *error = "--record needs the game's window (VELMORA_VIDEO=headless has none)";
+            return false;
+        }
+        if (!StartRecording(options.record, error)) {
+            return false;
+        }
+        kernel::SetClockTap(RecordReading);
+        return true;
+    }
+    run.file = !options.replay.empty() ? options.replay : options.timedemo;
+    if (run.file.empty()) {
+        return true;
+    }
+    run.playing = !options.replay.empty() ? Playing::Replay : Playing::Timedemo;
+    return LoadRecording(run, error);
+}
+
+void StopPlaying() {
+    StopRecording();
+    if (TheRun().playing == Playing::Timedemo) {
+        PrintTimedemo(TheRun());
+    }
+}
+
+Playing NowPlaying() {
+    return TheRun().playing;
+}
+
+}  // namespace vplat::player

@@ -1,0 +1,155 @@
+// The recording is written as the game runs, whole lines at a time: a crash
+// leaves every line up to the last write, never half of one. Events go out at
+// once; clock readings (one a frame) are held back for at most a second.
+#include "player/recording.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "backend/headless/script.h"
+#include "present/kept_frame.h"
+
+namespace vplat::player {
+namespace {
+
+constexpr double kLongestHoldSeconds = 1.0;
+
+struct Recorder {
+    int fd = -1;
+    std::string path;
+    std::string pending;  // whole lines not yet written
+    double lastWrite = 0;
+};
+
+Recorder& TheRecorder() {
+    static Recorder recorder;
+    return recorder;
+}
+
+double Seconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// Null when every held line is written, else why not.
+const char* WritePending(Recorder& recorder) {
+    size_t done = 0;
+    while (done < recorder.pending.size()) {
+        ssize_t written =
+            write(recorder.fd, recorder.pending.data() + done, recorder.pending.size() - done);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return written < 0 ? strerror(errno) : "nothing could be written";
+        }
+        done += static_cast<size_t>(written);
+    }
+    recorder.pending.clear();
+    recorder.lastWrite = Seconds();
+    return nullptr;
+}
+
+// A failed write (the disk full, the file system gone) ends the recording
+// with one line; the game plays on.
+void Write(Recorder& recorder) {
+    if (const char* why = WritePending(recorder)) {
+        fprintf(stderr, "velmora: recording %s stopped: %s\n", recorder.path.c_str(), why);
+        fflush(stderr);
+        close(recorder.fd);
+        recorder.fd = -1;
+    }
+}
+
+void AddLine(const std::string& action, bool now) {
+    Recorder& recorder = TheRecorder();
+    if (recorder.fd < 0) {
+        return;
+    }
+    recorder.pending += std::to_string(present::FramesPresented()) + " " + action + "\n";
+    if (now || Seconds() - recorder.lastWrite >= kLongestHoldSeconds) {
+        Write(recorder);
+    }
+}
+
+// Made or replaced as a regular file only: a FIFO or a device named by
+// mistake is refused rather than written to.
+int OpenForWriting(const std::string& path, std::string* error) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        *error = S_ISDIR(info.st_mode) ? "is a directory" : "is not a regular file";
+        return -1;
+    }
+    int fd =
+        open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        *error = strerror(errno);
+        return -1;
+    }
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        *error = "is not a regular file";
+        close(fd);
+        return -1;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+}  // namespace
+
+bool StartRecording(const std::string& path, std::string* error) {
+    std::string why;
+    int fd = OpenForWriting(path, &why);
+    if (fd < 0) {
+        *error = "cannot write the recording " + path + " (" + why + ")";
+        return false;
+    }
+    Recorder& recorder = TheRecorder();
+    recorder = Recorder();
+    recorder.fd = fd;
+    recorder.path = path;
+    recorder.pending = std::string(headless::kScriptHeader) + " " +
+                       std::to_string(headless::kScriptVersion) +
+                       "  # recorded by velmora " VELMORA_VERSION "\n";
+    if (const char* failed = WritePending(recorder)) {
+        *error = "cannot write the recording " + path + " (" + failed + ")";
+        close(recorder.fd);
+        recorder.fd = -1;
+        return false;
+    }
+    return true;
+}
+
+bool Recording() {
+    return TheRecorder().fd >= 0;
+}
+
+void RecordEvent(const std::string& action) {
+    AddLine(action, true);
+}
+
+DWORD RecordReading(DWORD reading) {
+    AddLine("tick " + std::to_string(reading), false);
+    return reading;
+}
+
+void StopRecording() {
+    Recorder& recorder = TheRecorder();
+    if (recorder.fd < 0) {
+        return;
+    }
+    Write(recorder);
+    if (recorder.fd >= 0) {
+        close(recorder.fd);
+        recorder.fd = -1;
+    }
+}
+
+}  // namespace vplat::player

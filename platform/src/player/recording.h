@@ -1,0 +1,23 @@
+// Recording a session: what the game's frames depend on (the player's keys,
+// the window's activation, the clock's readings), each line at its frame, in
+// the script format a headless run plays back.
+#pragma once
+
+#include <string>
+
+#include <windows.h>
+
+namespace vplat::player {
+
+// Starts a new recording at `path` (replacing a file there) and writes its
+// header; false, with the reason in *error, when it cannot be written.
+bool StartRecording(const std::string& path, std::string* error);
+bool Recording();
+// One line `FRAME ACTION`, at the number of frames presented so far.
+void RecordEvent(const std::string& action);
+// The clock tap of a recorded run: notes the reading and answers it.
+DWORD RecordReading(DWORD reading);
+// Writes what is still held back and closes the file.
+void StopRecording();
+
+}  // namespace vplat::player

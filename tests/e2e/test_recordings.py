@@ -1,0 +1,85 @@
+"""Recordings from outside: a damaged, cut short, newer or hostile file is
+refused before the game starts (headless, and before any window) with one
+line naming the file, the line and the reason; a recording that stops between
+two lines of a frame, as one cut short by a crash does, plays to its end."""
+
+import os
+import subprocess
+import tempfile
+import unittest
+
+from velmora_run import BINARY, run
+
+HANG = 60
+HEADER = b"velmora-script 1\n"
+
+BAD = [
+    ("damaged", HEADER + b"0 tick 10\n\x00\xff 0 down LEFT\n",
+     "3: expected a frame number, not '??'"),
+    ("cut_short", HEADER + b"0 tick 10\n1 ti", "3: the file ends inside this line (cut short)"),
+    ("newer", b"velmora-script 7\n0 tick 10\n",
+     "1: written by a newer Velmora (format version 7; this one plays up to 1)"),
+    ("hostile", HEADER + b"0 \x1b]0;title\x07" + b"A" * 100000 + b"\n",
+     "2: unknown action '?]0;title?" + "A" * 14 + "...'"),
+]
+
+
+def write_file(folder, name, data):
+    path = os.path.join(folder, name)
+    with open(path, "wb") as handle:
+        handle.write(data)
+    return path
+
+
+class BadRecordings(unittest.TestCase):
+    def test_headless_each_is_one_line_naming_file_line_and_reason(self):
+        for name, data, where in BAD:
+            with self.subTest(name):
+                paths = []
+
+                def prepare(folder):
+                    paths.append(write_file(folder, name + ".txt", data))
+                    return {"VELMORA_SCRIPT": paths[0]}
+
+                result = run([], None, HANG, prepare)
+                self.assertEqual(2, result.status, result.stderr)
+                self.assertEqual("velmora: %s:%s\n" % (paths[0], where), result.stderr)
+
+    def test_in_the_window_each_is_refused_before_any_window(self):
+        # No display at all: the file's line comes before the back end starts.
+        env = dict(os.environ)
+        for name in ("DISPLAY", "WAYLAND_DISPLAY", "VELMORA_VIDEO"):
+            env.pop(name, None)
+        folder = self.enterContext(tempfile.TemporaryDirectory())
+        for name, data, where in BAD:
+            path = write_file(folder, name + ".txt", data)
+            for option in ("--replay", "--timedemo"):
+                with self.subTest(name, option=option):
+                    done = subprocess.run([BINARY, option, path], env=env, capture_output=True,
+                                          text=True, timeout=HANG)
+                    self.assertEqual(2, done.returncode, done.stderr)
+                    self.assertEqual("velmora: %s:%s\n" % (path, where), done.stderr)
+
+
+class EndsMidFrame(unittest.TestCase):
+    def test_a_recording_that_stops_inside_a_frame_plays_to_its_end(self):
+        # Frames 0 to 40 at 60 a second, the ball going left from frame 30; the
+        # file stops after the key, before that frame's clock reading.
+        lines = ["velmora-script 1", "0 tick 1000"]
+        for frame in range(41):
+            lines += ["%d tick %d" % (frame, 1000 + frame * 17)]
+            lines += {2: ["2 down SPACE"], 3: ["3 up SPACE"], 30: ["30 capture"]}.get(frame, [])
+        lines += ["40 down LEFT"]
+        result = run(lines, None, HANG)
+        self.assertEqual(0, result.status, result.stderr)
+        self.assertEqual([31], sorted(result.captures))
+        self.assertNotIn("no progress", result.stderr)
+
+    def test_one_that_ends_minimised_closes_the_window_all_the_same(self):
+        # The close goes to the game's window, which has no focus while minimised.
+        result = run(["velmora-script 1", "0 tick 1000", "1 tick 1017", "2 minimize"], None, HANG)
+        self.assertEqual(0, result.status, result.stderr)
+
+
+if __name__ == "__main__":
+    unittest.main()

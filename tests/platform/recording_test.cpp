@@ -1,0 +1,60 @@
+// Recording a session: events reach the disk at once, readings within a
+// second (a crash keeps them); a file that cannot be made is refused with the
+// reason. What a recording plays back as, the player suite checks end to end.
+#include "temp_dir.h"
+#include <gtest/gtest.h>
+#include <velmora_platform.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "player/recording.h"
+
+namespace {
+
+std::string Contents(const std::string& path) {
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+class Recording : public ::testing::Test {
+protected:
+    std::string path = velmora_test::TempDir() + "session.txt";
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(vplat::player::StartRecording(path, &error)) << error;
+    }
+    void TearDown() override {
+        vplat::player::StopRecording();
+        vplat::ResetPlatform();
+    }
+};
+
+TEST_F(Recording, EventsAreWrittenAtOnceReadingsWithinASecond) {
+    vplat::player::RecordReading(100);
+    EXPECT_EQ(std::string::npos, Contents(path).find("tick 100"));
+    vplat::player::RecordEvent("up SPACE");
+    EXPECT_NE(std::string::npos, Contents(path).find("0 tick 100\n0 up SPACE\n"));
+    vplat::player::RecordReading(116);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1050));
+    vplat::player::RecordReading(1166);
+    EXPECT_NE(std::string::npos, Contents(path).find("0 tick 116\n0 tick 1166\n"))
+        << "found:\n"
+        << Contents(path);
+}
+
+TEST(RecordingFile, ThatCannotBeMadeIsRefusedWithTheReason) {
+    std::string error;
+    EXPECT_FALSE(vplat::player::StartRecording("/nonexistent/dir/r.txt", &error));
+    EXPECT_EQ("cannot write the recording /nonexistent/dir/r.txt (No such file or directory)",
+              error);
+    EXPECT_FALSE(vplat::player::StartRecording("/dev/null", &error));
+    EXPECT_EQ("cannot write the recording /dev/null (is not a regular file)", error);
+    EXPECT_FALSE(vplat::player::Recording());
+}
+
+}  // namespace

@@ -1,0 +1,108 @@
+"""A session played with real keys under openbox and recorded with --record,
+then replayed: headless, each frame the player saved with the screenshot key
+comes out again, pixel for pixel, the frames-per-second digits included; in
+the window, the replay runs to its end or until Escape."""
+
+import os
+import re
+import shutil
+import tempfile
+import time
+import unittest
+
+from player_host import BINARY, Game
+from velmora_test import desktop, headless, images
+from velmora_test.waiting import wait_until
+from velmora_test.xserver import XServer
+
+# openbox keeps Print Screen for itself; F9 is the game's other screenshot key.
+SCREENSHOT = "F9"
+
+
+class RecordReplay(unittest.TestCase):
+    def setUp(self):
+        self.xvfb = XServer.of_size(1024, 768)
+        self.wm = desktop.Openbox(self.xvfb)
+        self.games = []
+
+    def tearDown(self):
+        for game in self.games:
+            game.cleanup()
+        self.wm.stop()
+        self.xvfb.stop()
+
+    def start(self, *args):
+        game = Game(self.xvfb, args)
+        self.games.append(game)
+        return game
+
+    def hold(self, game, key, seconds):
+        game._run("xdotool", "keydown", key)
+        time.sleep(seconds)
+        game._run("xdotool", "keyup", key)
+        time.sleep(0.15)
+
+    def play_session(self, game):
+        """Title, play, the ball down across the bottom edge and back in at
+        the top, left, a minimise and restore, S back to the title: a
+        screenshot at each stage, the first after the FPS text appears."""
+        time.sleep(1.2)
+        game.key(SCREENSHOT, "space", SCREENSHOT)
+        self.hold(game, "Down", 1.6)
+        game.key(SCREENSHOT)
+        self.hold(game, "Left", 0.5)
+        game._run("xdotool", "windowminimize", game.window)
+        wait_until(lambda: desktop.iconic(self.xvfb.display, game.window), 10)
+        time.sleep(0.5)
+        game._run("xdotool", "windowactivate", game.window)
+        time.sleep(1)
+        game.key(SCREENSHOT, "s", SCREENSHOT)
+        self.assertEqual(0, game.quit(), game.stderr())
+
+    def screenshots(self, game):
+        """The saved frames in the order they were taken."""
+        paths = re.findall(r"^velmora: screenshot (.+)$", game.stderr(), re.M)
+        return [images.load(path) for path in paths]
+
+    def test_replayed_frames_equal_the_live_screenshots(self):
+        folder = tempfile.mkdtemp(prefix="velmora-record-")
+        recording = os.path.join(folder, "session.txt")
+        game = self.start("--window", "--record", recording)
+        self.play_session(game)
+        with open(recording) as handle:
+            text = handle.read()
+        self.assertTrue(text.startswith("velmora-script 1"), text[:200])
+        for needed in ("minimize", "restore", "down DOWN", "down S", "tick"):
+            self.assertIn(needed, text, "the recording has no '%s'" % needed)
+        live = self.screenshots(game)
+        self.assertEqual(5, len(live), game.stderr())
+
+        replay = headless.run(BINARY, [], {"VELMORA_SCRIPT": recording}, 120,
+                              folder=os.path.join(folder, "replay"))
+        self.assertEqual(0, replay.status, replay.stderr)
+        numbers = sorted(replay.captures)
+        self.assertEqual(len(live), len(numbers), "captured frames %s" % numbers)
+        for number, shot in zip(numbers, live):
+            diffs = images.differences(replay.frame(number), shot)
+            if diffs:
+                marked = images.save_marked(os.path.join(folder, "diff-%d.png" % number),
+                                            shot, diffs)
+                x, y, replayed, seen = diffs[0]
+                self.fail("capture at frame %d differs at %d,%d: %s vs %s live (%d pixels; %s)"
+                          % (number, x, y, replayed, seen, len(diffs), marked))
+
+        # In the window: at the recorded pace to the end, status 0; Escape
+        # ends it at once.
+        # A replay shows a pause of more than a second (the minimised game) as one.
+        readings = [int(n) for n in re.findall(r"^\d+ tick (\d+)$", text, re.M)]
+        recorded = sum(min(b - a, 1000) for a, b in zip(readings, readings[1:])) / 1000
+        began = time.monotonic()
+        watched = self.start("--window", "--replay", recording)
+        self.assertEqual(0, watched.process.wait(60), watched.stderr())
+        self.assertGreater(time.monotonic() - began, 0.9 * recorded,
+                           "a replay of %.1f s ended sooner" % recorded)
+        stopped = self.start("--window", "--replay", recording)
+        stopped.key("space", "Escape")
+        self.assertEqual(0, stopped.process.wait(5), stopped.stderr())
+        self.assertNotIn("screenshot", stopped.stderr())
+        shutil.rmtree(folder)
