@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     vplat::ResetPlatform();
     vplat::KeepPresentedFrames(true);
     ddops::Layout layout = ddops::DecodeLayout(data, size);
-    std::vector<ddops::Op> ops = ddops::DecodeOps(data, size, layout, true);
+    std::vector<ddops::Op> ops = ddops::DecodeOps(data, size, layout, false);
     ddops::Display display;
     display.lose = vplat::LoseAllSurfaces;
     HRESULT failed = DD_OK;

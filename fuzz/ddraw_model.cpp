@@ -38,6 +38,10 @@ void Present(Model& m) {
 HRESULT Copy(Model& m, const Op& op) {
     Surface& to = m.surface[op.dest];
     Surface& from = m.surface[op.source];
+    // Blt refuses a source key that is not there; BltFast copies whole.
+    if (op.kind == ddops::kBltCopy && op.keyed && !from.hasKey) {
+        return DDERR_INVALIDPARAMS;
+    }
     if (to.lost || from.lost) {
         return DDERR_SURFACELOST;
     }

@@ -232,9 +232,10 @@ Layout DecodeLayout(const uint8_t* data, size_t size) {
     return layout;
 }
 
-std::vector<Op> DecodeOps(const uint8_t* data, size_t size, const Layout& layout, bool loss) {
+std::vector<Op> DecodeOps(const uint8_t* data, size_t size, const Layout& layout, bool real) {
     std::vector<Op> ops;
     size_t lastCopy = SIZE_MAX;
+    bool keyed[kSurfaces] = {};
     for (size_t at = kHeaderBytes; at + kOpBytes <= size; at += kOpBytes) {
         Op op = Decode(data + at, layout);
         if (op.kind == kAgain) {
@@ -243,9 +244,18 @@ std::vector<Op> DecodeOps(const uint8_t* data, size_t size, const Layout& layout
             }
             op = ops[lastCopy];
         }
-        if (op.kind == kLose && !loss) {
+        if (op.kind == kLose && real) {
             op.kind = kRestore;
             op.dest = kFront;
+        }
+        if (op.kind == kSetKey && real && op.dest <= kBack) {
+            op.dest = kScreenSized;
+        }
+        if (op.kind == kSetKey) {
+            keyed[op.dest] = op.hasKey;
+        }
+        if (real && (op.source == op.dest || (op.kind == kBltFast && !keyed[op.source]))) {
+            op.keyed = false;
         }
         if (op.kind == kBltFast || op.kind == kBltCopy) {
             lastCopy = ops.size();

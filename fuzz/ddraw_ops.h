@@ -65,9 +65,17 @@ struct Op {
 
 Layout DecodeLayout(const uint8_t* data, size_t size);
 // The operations of the input after its header, the last copy standing in
-// for kAgain; a kLose becomes kRestore of the front buffer when loss is not
-// wanted (a real display cannot be lost on demand).
-std::vector<Op> DecodeOps(const uint8_t* data, size_t size, const Layout& layout, bool loss);
+// for kAgain. For a real display (`real`) a kLose becomes kRestore of the
+// front buffer, as a display cannot be lost on demand, and what is documented
+// nowhere is left out: a BltFast asks for the source key only where the
+// source has one (the platform copies whole; Wine uses the key value last
+// stored, 0 at first); no key is put on the flipping chain (the platform
+// keeps a key with its surface; Wine moves it with the memory that Flip hands
+// on), the offscreen surface of the screen's size getting it instead; and a
+// keyed copy within one surface is made unkeyed (the platform reads the
+// source before writing, as unkeyed copies do on both; Wine's keyed copy
+// reads rows it has already written).
+std::vector<Op> DecodeOps(const uint8_t* data, size_t size, const Layout& layout, bool real);
 
 // What kSetPixels writes: pixel i of op goes to (PixelX, PixelY) in this colour.
 int PixelX(const Op& op, int i, const Layout& layout);
