@@ -338,7 +338,7 @@ void CloseDisplay(Display* display) {
 
 HRESULT Apply(Display& display, const Op& op) {
     IDirectDrawSurface7* dest = display.surface[op.dest];
-    Layout layout;
+    Layout layout = {};
     DDSURFACEDESC2 desc = EmptyDesc();
     RECT area = op.from;
     switch (op.kind) {
