@@ -4,7 +4,7 @@ normally after as many frames: measures and prints, never fails.
 
     bench/stall_time.py BINARY [RUNS]
 
-Each round runs the three cases one after another (alternating, so load on a
+Each round runs the cases one after another (alternating, so load on a
 shared machine falls on all alike) and reports medians, ranges and the ratio
 of each stall to the normal run."""
 
@@ -20,6 +20,9 @@ CASES = [
     ("normal end after 3 frames", ["3 tap ESCAPE", "3 idle 100"], {}),
     ("stall: minimised, capture waiting", ["2 minimize", "3 capture"], {}),
     ("stall: every Flip shows nothing", ["3 capture"], {"VELMORA_FAULTS": "Flip=0x1"}),
+    ("stall: Flip still drawing for ever", ["3 capture"], {"VELMORA_FAULTS": "Flip=0x8876021C"}),
+    ("stall: BltFast still drawing for ever", ["3 capture"],
+     {"VELMORA_FAULTS": "BltFast=0x8876021C"}),
 ]
 
 
@@ -57,7 +60,7 @@ def main(argv):
         for name, _, _ in CASES:
             values = table[name]
             median = statistics.median(values)
-            print("%-4s %-34s status %-4s median %.3f  range %.3f-%.3f  ratio to normal %.1f"
+            print("%-4s %-38s status %-4s median %.3f  range %.3f-%.3f  ratio to normal %.1f"
                   % (label, name, ",".join(map(str, sorted(statuses[name]))), median,
                      min(values), max(values), median / base))
 

@@ -10,7 +10,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=cl
     -DCMAKE_BUILD_TYPE=Debug -DVELMORA_WINE_TESTS=OFF \
     "-DCMAKE_CXX_FLAGS=-fprofile-instr-generate -fcoverage-mapping" \
     "-DCMAKE_EXE_LINKER_FLAGS=-fprofile-instr-generate" >/dev/null
-targets="bmp_parse image_loader script fault_list"
+targets="bmp_parse image_loader script fault_list ddraw"
 # shellcheck disable=SC2046 # one target name per word
 nice -n 19 cmake --build "$build" -j 2 --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
 
@@ -30,5 +30,5 @@ llvm-profdata-14 merge -o "$build/all.profdata" "$build"/*.profraw
 llvm-cov-14 report $objects -instr-profile="$build/all.profdata" \
     platform/src/gdi/bmp.cpp platform/src/gdi/stretch.cpp platform/src/gdi/color.cpp \
     platform/src/backend/headless/script.cpp platform/src/core/fault_list.cpp \
-    platform/src/user/load_image.cpp platform/src/kernel/files.cpp \
+    platform/src/user/load_image.cpp platform/src/kernel/files.cpp platform/src/ddraw/*.cpp \
     platform/src/kernel/regular_file.cpp imageutil/load_bitmap.cpp imageutil/load_palette.cpp

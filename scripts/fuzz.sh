@@ -10,7 +10,7 @@ set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
-targets=${*:-"bmp_parse image_loader script fault_list"}
+targets=${*:-"bmp_parse image_loader script fault_list ddraw"}
 
 cmake --preset fuzz
 nice -n 19 cmake --build --preset fuzz -j 2

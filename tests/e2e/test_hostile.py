@@ -63,6 +63,16 @@ class Stalls(unittest.TestCase):
         result = run(["3 capture"], {"VELMORA_FAULTS": "Flip=0x1"}, HANG)
         self.assert_stalled(result, "waiting at line 1")
 
+    def test_every_retried_call_that_stays_busy_gives_up_with_status_3(self):
+        # The game calls these again at once for as long as they answer "still
+        # drawing" (Lock while setting the colour keys up), never polling.
+        for call in ("Flip", "BltFast", "Lock"):
+            with self.subTest(call=call):
+                result = run(["3 capture"], {"VELMORA_FAULTS": call + "=0x8876021C"}, HANG)
+                self.assertEqual(result.status, 3, result.stderr)
+                self.assertIn("made no progress: %s answered 0x8876021C 100000 times" % call,
+                              result.stderr)
+
     def test_a_long_idle_while_minimised_is_not_a_stall(self):
         result = run(START_PLAY + ["5 minimize", "5 idle 5000", "5 restore", "7 capture"])
         self.assertEqual(result.status, 0, result.stderr)

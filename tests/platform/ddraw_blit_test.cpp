@@ -146,6 +146,17 @@ TEST_F(DisplayTest, KeyedBltFastWithoutAKeyCopiesEverything) {
     EXPECT_TRUE(std::equal(picture.begin(), picture.begin() + 16, screen.begin()));
 }
 
+// Unlike BltFast, Blt refuses a source key the source does not have (Wine's
+// answer, checked by the Wine suite's DirectDraw sequences).
+TEST_F(DisplayTest, KeyedBltWithoutASourceKeyIsRefusedAndDrawsNothing) {
+    IDirectDrawSurface7* source = Plain(16, 2);
+    Write(source, Pattern(32, 7));
+    const std::vector<uint8_t> before = Read(back);
+    RECT to = {0, 0, 16, 2};
+    EXPECT_EQ(DDERR_INVALIDPARAMS, back->Blt(&to, source, nullptr, DDBLT_KEYSRC, nullptr));
+    EXPECT_TRUE(Read(back) == before) << "the refused Blt drew into the back buffer";
+}
+
 TEST_F(DisplayTest, ColourKeyIsStoredAsOneValue) {
     IDirectDrawSurface7* source = Plain(4, 4);
     DDCOLORKEY key = {145, 200};

@@ -167,6 +167,15 @@ TEST_F(GdiTest, DrawingPastTheEdgesIsClipped) {
     EXPECT_EQ(Row(dest, 3, 2), (std::vector<int>{15, 15, 15}));
 }
 
+TEST_F(GdiTest, ACopyWithinOneBitmapReadsTheSourceAsItWasBefore) {
+    HDC dc = IndexedDc(Ramp(), 3, 3, Counting(9));
+    // One row down and one right, overlapping: row by row in place would
+    // copy the rows it had just written.
+    ASSERT_TRUE(StretchBlt(dc, 1, 1, 2, 2, dc, 0, 0, 2, 2, SRCCOPY));
+    EXPECT_EQ(Row(dc, 3, 1), (std::vector<int>{3, 0, 1}));
+    EXPECT_EQ(Row(dc, 3, 2), (std::vector<int>{6, 3, 4}));
+}
+
 TEST_F(GdiTest, OnlyPlainCopiesAreDrawn) {
     HDC source = IndexedDc(Ramp(), 1, 1, {3});
     HDC dest = IndexedDc(Ramp(), 1, 1, {0});

@@ -286,6 +286,38 @@ TEST_F(HeadlessRun, FramesKeepTheRunAlive) {
     EXPECT_EQ(DDERR_SURFACELOST, surface->IsLost()) << "the event after frame 3 did not fire";
 }
 
+// How many answers of one call, all the same, with no poll and no frame
+// between, make a stall: a frame of the game makes a few dozen at most.
+constexpr int kStallAnswers = 100000;
+
+TEST_F(HeadlessRun, SameAnswersWithAPollOrAFrameBetweenAreNotAStall) {
+    IDirectDrawSurface7* surface = WatchedSurface();
+    vplat::InjectFault("Flip", DDERR_WASSTILLDRAWING, -1, nullptr, 0);
+    vplat::headless::UseScript(Parse("9 capture\n"), "busy.txt");
+    for (int round = 0; round < 4; ++round) {
+        for (int i = 0; i < kStallAnswers - 1; ++i) {
+            surface->Flip(nullptr, 0);
+        }
+        round % 2 == 0 ? Poll() : PresentOne();
+    }
+}
+
+TEST(HeadlessRunDeathTest, ACallAnsweredTheSameWayForEverGivesUpNamingIt) {
+    IDirectDrawSurface7* surface = WatchedSurface();
+    vplat::InjectFault("Flip", DDERR_WASSTILLDRAWING, -1, nullptr, 0);
+    vplat::headless::UseScript(Parse("9 capture\n"), "busy.txt");
+    EXPECT_EXIT(
+        {
+            for (int i = 0; i < kStallAnswers; ++i) {
+                surface->Flip(nullptr, 0);
+            }
+            fprintf(stderr, "still running after %d busy answers\n", kStallAnswers);
+            exit(0);
+        },
+        ::testing::ExitedWithCode(3),
+        "no progress: Flip answered 0x8876021C 100000 times.*busy.txt, waiting at line 1");
+}
+
 TEST_F(HeadlessRun, PollsAScriptAsksForWithIdleAreNotAStall) {
     IDirectDrawSurface7* surface = WatchedSurface();
     vplat::headless::UseScript(Parse("0 idle 30000\n0 lose\n"), "idle.txt");

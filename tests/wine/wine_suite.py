@@ -6,6 +6,9 @@
   wine_suite.py loss EXE NATIVE HELPER PREFIX WORKDIR
                                                     another program takes the front
                                                     during play; the game comes back
+  wine_suite.py sequences EXE NATIVE PREFIX WORKDIR seeded DirectDraw sequences give
+                                                    the same answers and pixels on
+                                                    Wine's ddraw and on ours
 
 Wine's ddraw, user32 and gdi32 stand for the real platform here: the title and
 play frames it shows must equal, pixel for pixel, the frames that the native
@@ -336,6 +339,65 @@ def loss_command(exe, native, helper, prefix, workdir):
              loss_session(native_frames, os.path.abspath(helper)))
 
 
+# The sequences of ddraw_sequence.cpp: seeds 1 to SEQUENCE_SEEDS, each of
+# SEQUENCE_OPS operations (about 20 s under Wine).
+SEQUENCE_SEEDS = 300
+SEQUENCE_OPS = 40
+# Where Wine's ddraw answers otherwise than the platform for a reason, the
+# platform keeps its answer: (operation, destination, Wine's answer, ours).
+ACCEPTED_ANSWERS = {
+    # The DirectDraw reference gives DDERR_IMPLICITLYCREATED for a surface
+    # that came with its flipping chain; Wine restores it and says DD_OK.
+    ("Restore", "1", "00000000", "8876024C"),
+}
+
+
+def sequence_lines(name, command, env, timeout):
+    done = subprocess.run(command, env=env, capture_output=True, text=True, timeout=timeout,
+                          stdin=subprocess.DEVNULL, check=False)
+    if done.returncode != 0:
+        raise Failure("%s ended with status %d: %s" % (name, done.returncode, done.stdout[-300:]))
+    return done.stdout.replace("\r", "").splitlines()
+
+
+def accepted(wine_line, our_line):
+    """Lines that differ only in an answer that ACCEPTED_ANSWERS explains."""
+    theirs, ours = wine_line.split(), our_line.split()
+    if theirs[:5] != ours[:5] or theirs[6:] != ours[6:]:
+        return False
+    return (theirs[2], theirs[3].split("<-")[0], theirs[5], ours[5]) in ACCEPTED_ANSWERS
+
+
+def sequences_command(exe, native, prefix, workdir):
+    fresh_workdir(workdir)
+    args = ["1", str(SEQUENCE_SEEDS), str(SEQUENCE_OPS)]
+    ours = sequence_lines("the native program", [os.path.abspath(native)] + args,
+                          dict(os.environ), 120)
+    xserver = XServer()
+    try:
+        theirs = sequence_lines("the program under Wine", ["wine", os.path.abspath(exe)] + args,
+                                winehost.wine_env(prefix, xserver.display), 180)
+    finally:
+        winehost.no_more_alarms()
+        winehost.stop_wineserver(prefix)
+        xserver.stop()
+    for name, lines in (("wine", theirs), ("native", ours)):
+        with open(os.path.join(workdir, name + ".txt"), "w", encoding="ascii") as out:
+            out.write("\n".join(lines) + "\n")
+    if len(theirs) != len(ours):
+        raise Failure("%d operations ran under Wine, %d natively" % (len(theirs), len(ours)))
+    differing = {}
+    for wine_line, our_line in zip(theirs, ours):
+        if wine_line != our_line and not accepted(wine_line, our_line):
+            differing.setdefault(wine_line.split()[0], (wine_line, our_line))
+    if differing:
+        wine_line, our_line = next(iter(differing.values()))
+        raise Failure("%d of %d seeds differ (both outputs in %s); the first:\n  Wine: %s\n"
+                      "  ours: %s" % (len(differing), SEQUENCE_SEEDS, workdir, wine_line, our_line))
+    log("%d seeds, %d operations: the same answers and surfaces on Wine and natively"
+        % (SEQUENCE_SEEDS, len(ours)))
+
+
 def on_alarm(signum, frame):
     raise Failure("the session took longer than %d s" % SESSION_LIMIT)
 
@@ -354,6 +416,8 @@ def main(argv):
             session_command(*argv[1:])
         elif argv[:1] == ["loss"] and len(argv) == 6:
             loss_command(*argv[1:])
+        elif argv[:1] == ["sequences"] and len(argv) == 5:
+            sequences_command(*argv[1:])
         else:
             print(__doc__, file=sys.stderr)
             return 2

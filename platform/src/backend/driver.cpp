@@ -145,4 +145,11 @@ void ReleaseDisplay() {
 }
 
 }  // namespace internal
+
+void entry::Answered(Name name, int64_t result) {
+    if (auto answered = backend::CurrentDriver().onAnswer) {
+        answered(name, result);
+    }
+}
+
 }  // namespace vplat

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <string>
 
+#include "core/entry.h"
 #include "internal.h"
 
 namespace vplat::backend {
@@ -25,6 +26,8 @@ struct Driver {
     void (*pumpEvents)();
     // Called once per poll of the message queue.
     void (*onMessagePoll)(bool queueEmpty);
+    // Called with every call's answer, after the call.
+    void (*onAnswer)(entry::Name call, int64_t result);
     // Called by Sleep: one frame of the game has ended.
     void (*onSleep)(DWORD milliseconds);
     // A real-clock Sleep: true when the driver slept for it, as long as asked

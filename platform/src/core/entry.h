@@ -31,6 +31,11 @@ void Record(Name name, const void* object, const std::string& args, int64_t resu
 // True when an injected fault answers this call; *result then holds the answer.
 bool Faulted(Name name, const void* object, int64_t* result);
 
+// ---- backend/driver.cpp ----
+// Every answer, faulted or not, goes to the back end in force, which may
+// find a run that keeps getting the same answer and can never go on.
+void Answered(Name name, int64_t result);
+
 // For calls whose arguments the journal does not show.
 inline std::string NoArgs() {
     return std::string();
@@ -56,12 +61,14 @@ T FromNumber(int64_t value) {
     }
 }
 
-// One journal line; `args` is called only while the journal is on.
+// One journal line (`args` is called only while the journal is on), and the
+// answer told to the back end.
 template <typename Args>
 void Note(Name name, const void* object, const Args& args, int64_t result) {
     if (JournalOn()) {
         Record(name, object, args(), result);
     }
+    Answered(name, result);
 }
 
 // A method of `object` (an interface), or a free function when it is null:

@@ -108,7 +108,9 @@ HRESULT ColorFill(Surface* dest, const RECT* destRect, const DDBLTFX* fx) {
 
 HRESULT CopyBlt(Surface* dest, const RECT* destRect, Surface* source, const RECT* sourceRect,
                 DWORD flags) {
-    if (source == nullptr) {
+    // Blt's source key has to exist (BltFast is more lenient); Wine, which
+    // follows the real platform here, refuses the blit before looking further.
+    if (source == nullptr || ((flags & DDBLT_KEYSRC) != 0 && !source->hasSourceKey)) {
         return DDERR_INVALIDPARAMS;
     }
     HRESULT hr = CheckUsable(*dest, source);
@@ -124,8 +126,7 @@ HRESULT CopyBlt(Surface* dest, const RECT* destRect, Surface* source, const RECT
         to.bottom - to.top != from.bottom - from.top) {
         return DDERR_UNSUPPORTED;  // no stretching in software
     }
-    bool keyed = (flags & DDBLT_KEYSRC) != 0 && source->hasSourceKey;
-    CopyRect(dest, to.left, to.top, *source, from, keyed);
+    CopyRect(dest, to.left, to.top, *source, from, (flags & DDBLT_KEYSRC) != 0);
     return DD_OK;
 }
 

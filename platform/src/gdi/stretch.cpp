@@ -130,6 +130,22 @@ void CopyRow(const PixelView& dst, int dstRow, int dstFirst, const std::vector<i
     }
 }
 
+// A copy within one bitmap (both DCs over the same pixels) reads the source
+// as it was before the copy began, as GDI does for overlapping rectangles:
+// the source's rows are first copied aside, and `staged` views them there.
+bool StageIfShared(const PixelView& dst, const PixelView& src, std::vector<uint8_t>* bytes,
+                   PixelView* staged) {
+    if (dst.top != src.top) {
+        return false;
+    }
+    ptrdiff_t rowBytes = src.pitch < 0 ? -src.pitch : src.pitch;
+    const uint8_t* lowest = src.pitch < 0 ? src.top + (src.height - 1) * src.pitch : src.top;
+    bytes->assign(lowest, lowest + rowBytes * src.height);
+    *staged = src;
+    staged->top = bytes->data() + (src.top - lowest);
+    return true;
+}
+
 }  // namespace
 
 std::vector<int> AxisMap(int srcLength, int dstLength) {
@@ -178,6 +194,13 @@ std::vector<int> AxisMap(int srcLength, int dstLength) {
 void StretchPixels(const PixelView& dst, int dstX, int dstY, int dstWidth, int dstHeight,
                    const PixelView& src, int srcX, int srcY, int srcWidth, int srcHeight) {
     if (dstWidth == 0 || dstHeight == 0 || srcWidth == 0 || srcHeight == 0) {
+        return;
+    }
+    std::vector<uint8_t> stagedBytes;
+    PixelView staged;
+    if (StageIfShared(dst, src, &stagedBytes, &staged)) {
+        StretchPixels(dst, dstX, dstY, dstWidth, dstHeight, staged, srcX, srcY, srcWidth,
+                      srcHeight);
         return;
     }
     std::vector<int> xs = SourcePositions(srcX, srcWidth, dstWidth, src.width);

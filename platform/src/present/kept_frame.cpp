@@ -13,6 +13,14 @@ Frame& Last() {
     return frame;
 }
 
+// The kept frame is brought up to date as a back end brings its screen up to
+// date, rows whose tags say they hold the same copy as before left unread,
+// so that what tests read back is what a screen would show.
+present::KeptFrame& Screen() {
+    static present::KeptFrame screen;
+    return screen;
+}
+
 struct Counting {
     uint64_t presented = 0;
     bool keepAll = false;
@@ -44,7 +52,10 @@ void KeepFrame(const uint8_t* pixels, int width, int height, int pitch,
     Frame& frame = Last();
     frame.width = width;
     frame.height = height;
-    PackRows(pixels, width, height, pitch, &frame.indices);
+    static std::vector<ChangedRect> changed;
+    TakeChanges(Screen(), pixels, width, height, pitch, palette, &changed,
+                internal::PresentedRowTags());
+    frame.indices = Screen().indices;
     std::copy(palette, palette + 256, frame.palette);
     frame.number = Count().presented;
 }
@@ -63,6 +74,7 @@ bool KeepingAllFrames() {
 
 void ForgetFrames() {
     Last() = Frame();
+    ForgetKeptFrame(Screen());
     Count() = Counting();
 }
 

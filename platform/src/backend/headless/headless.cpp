@@ -1,6 +1,7 @@
 // The headless back end: no window, the virtual clock, and the script that
 // stands in for the player, run from the game's own message polls.
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,10 +20,23 @@ namespace {
 // `idle`. Small enough that giving up takes well under a second, even in the
 // sanitizer build and when every poll draws a frame that never reaches the screen.
 constexpr int64_t kStallPolls = 2000;
+// A call answered the same way this many times with no poll of the message
+// queue and no frame presented in between is being retried for ever (a
+// busy answer the game meets by calling again at once): no frame of the game
+// makes more than a few dozen calls of one kind, and this many still give up
+// in a few milliseconds.
+constexpr int64_t kStallAnswers = 100000;
 // The exit status of a run whose capture could not be written.
 constexpr int kCaptureFailedStatus = 4;
 // Far more than any script needs; a larger file is a mistake, not input.
 constexpr size_t kMaxScriptBytes = size_t{64} << 20;
+
+// How often a call has given one answer since the last poll or frame.
+struct Repeats {
+    uint64_t since = 0;  // the value of Run::quietSince these were counted in
+    int64_t answer = 0;
+    int64_t times = 0;
+};
 
 struct Run {
     bool loaded = false;
@@ -34,6 +48,9 @@ struct Run {
     bool captureWanted = false;
     bool closed = false;       // the script's end has closed the window
     int64_t stalledPolls = 0;  // polls since the last presented frame
+    // Moves on at every poll and frame, which makes every Repeats stale.
+    uint64_t quietSince = 1;
+    Repeats answers[256];  // by entry::Name
 };
 
 Run& State() {
@@ -47,14 +64,41 @@ uint64_t FramesPresented() {
     return present::FramesPresented();
 }
 
+int ScriptLine(const Run& run) {
+    return run.next < run.events.size() ? run.events[run.next].line : 0;
+}
+
+const char* WhereText(const Run& run) {
+    return run.closed ? "after the script's end, at line" : "waiting at line";
+}
+
 [[noreturn]] void Stall(const Run& run) {
-    int line = run.next < run.events.size() ? run.events[run.next].line : 0;
-    fprintf(stderr,
-            "velmora: headless run made no progress for %lld polls (%s, %s %d); giving up\n",
-            static_cast<long long>(kStallPolls), run.fileName.c_str(),
-            run.closed ? "after the script's end, at line" : "waiting at line", line);
+    fprintf(
+        stderr, "velmora: headless run made no progress for %lld polls (%s, %s %d); giving up\n",
+        static_cast<long long>(kStallPolls), run.fileName.c_str(), WhereText(run), ScriptLine(run));
     fflush(stderr);
     std::exit(3);
+}
+
+// An HRESULT as Win32 writes it; any other answer whole.
+unsigned long long AnswerText(int64_t answer) {
+    bool fits = answer >= INT32_MIN && answer <= static_cast<int64_t>(UINT32_MAX);
+    return static_cast<unsigned long long>(answer) & (fits ? 0xFFFFFFFFull : ~0ull);
+}
+
+[[noreturn]] void StallOnCall(const Run& run, entry::Name call, int64_t answer) {
+    fprintf(stderr,
+            "velmora: headless run made no progress: %s answered 0x%08llX %lld times with no "
+            "poll and no frame between (%s, %s %d); giving up\n",
+            entry::NameText(call), AnswerText(answer), static_cast<long long>(kStallAnswers),
+            run.fileName.c_str(), WhereText(run), ScriptLine(run));
+    fflush(stderr);
+    std::exit(3);
+}
+
+// The run has moved on: no answer counted so far is a repeat of the next.
+void Progress(Run& run) {
+    ++run.quietSince;
 }
 
 void CountStall(Run& run) {
@@ -181,8 +225,22 @@ bool LoadScript(const std::string& path, std::string* error, Playback playback) 
     return true;
 }
 
+void OnAnswer(entry::Name call, int64_t answer) {
+    Run& run = State();
+    if (!run.loaded) {
+        return;
+    }
+    Repeats& repeats = run.answers[static_cast<uint8_t>(call)];
+    if (repeats.since != run.quietSince || repeats.answer != answer) {
+        repeats = Repeats{run.quietSince, answer, 1};
+    } else if (++repeats.times >= kStallAnswers) {
+        StallOnCall(run, call, answer);
+    }
+}
+
 void PlayScript(bool) {
     Run& run = State();
+    Progress(run);
     if (!run.loaded || !FireDueEvents(run)) {
         return;
     }
@@ -205,6 +263,7 @@ void PlayScript(bool) {
 void Present(const uint8_t* pixels, int width, int height, int pitch, const PALETTEENTRY* palette) {
     Run& run = State();
     run.stalledPolls = 0;
+    Progress(run);
     if (run.captureWanted || present::KeepingAllFrames()) {
         present::KeepFrame(pixels, width, height, pitch, palette);
     }
@@ -231,6 +290,7 @@ const backend::Driver kDriver = [] {
     driver.id = Backend::Headless;
     driver.reset = Reset;
     driver.onMessagePoll = PlayScript;
+    driver.onAnswer = OnAnswer;
     driver.present = Present;
     driver.showMessageBox = ShowMessageBox;
     return driver;
