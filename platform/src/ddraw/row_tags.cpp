@@ -1,0 +1,63 @@
+// Tags for rows whose whole content is known: equal lists of paints over a
+// whole row draw equal pixels, whichever surface holds them, so the
+// presenter may skip comparing a row whose tag it showed last time.
+#include <string>
+#include <unordered_map>
+
+#include "ddraw/surface_memory.h"
+
+namespace vplat::ddraw {
+namespace {
+
+// Lists seen, each under a number no write or list had before. The table is
+// emptied when full: a list seen again then gets a new number, which costs a
+// compare but can never make two different lists equal.
+constexpr size_t kMostLists = 4096;
+
+std::string Key(const std::vector<RowPaint>& paints) {
+    std::string key;
+    for (const RowPaint& paint : paints) {
+        const uint64_t words[] = {static_cast<uint64_t>(paint.kind),
+                                  paint.bytesPerPixel,
+                                  paint.source.write,
+                                  static_cast<uint32_t>(paint.source.sourceX),
+                                  static_cast<uint32_t>(paint.source.sourceY),
+                                  static_cast<uint32_t>(paint.x),
+                                  static_cast<uint32_t>(paint.width),
+                                  paint.value};
+        key.append(reinterpret_cast<const char*>(words), sizeof words);
+    }
+    return key;
+}
+
+uint64_t NumberOf(const std::vector<RowPaint>& paints) {
+    static std::unordered_map<std::string, uint64_t> numbers;
+    if (numbers.size() >= kMostLists) {
+        numbers.clear();
+    }
+    uint64_t& number = numbers[Key(paints)];
+    if (number == 0) {
+        number = NextWriteNumber();
+    }
+    return number;
+}
+
+}  // namespace
+
+internal::RowTag SurfaceMemory::TagOf(int row) const {
+    DrawPendingPaints();
+    const RowRecipe& recipe = recipes_[static_cast<size_t>(row)];
+    if (recipe.paints.empty()) {
+        return internal::RowTag{};
+    }
+    const RowPaint& first = recipe.paints[0];
+    if (first.x != 0 || first.width != width_ || first.kind == RowPaint::Kind::KeyedCopy) {
+        return internal::RowTag{};  // drawn over something unknown
+    }
+    if (recipe.tag.write == 0) {
+        recipe.tag = internal::RowTag{NumberOf(recipe.paints), -1, -1};
+    }
+    return recipe.tag;
+}
+
+}  // namespace vplat::ddraw
