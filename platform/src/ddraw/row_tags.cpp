@@ -54,7 +54,14 @@ internal::RowTag SurfaceMemory::TagOf(int row) const {
     if (first.x != 0 || first.width != width_ || first.kind == RowPaint::Kind::KeyedCopy) {
         return internal::RowTag{};  // drawn over something unknown
     }
-    if (recipe.tag.write == 0) {
+    if (recipe.tag.write != 0) {
+        return recipe.tag;
+    }
+    if (recipe.paints.size() == 1 && first.kind == RowPaint::Kind::Copy) {
+        // A whole row copied: the source row says it all, with no table.
+        // Numbers from the table come with column -1, which no copy has.
+        recipe.tag = first.source;
+    } else {
         recipe.tag = internal::RowTag{NumberOf(recipe.paints), -1, -1};
     }
     return recipe.tag;

@@ -176,6 +176,7 @@ void PumpEvents() {
         }
     }
     SettleWindow();
+    KeepTextInputOff();
 }
 
 }  // namespace vplat::sdl

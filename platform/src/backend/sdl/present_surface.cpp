@@ -4,6 +4,7 @@
 // that changed nothing sends nothing.
 #include <cstring>
 
+#include "backend/sdl/direct_put.h"
 #include "backend/sdl/state.h"
 #include "present/viewport.h"
 
@@ -30,6 +31,23 @@ void UpdateSurfaceTable(Screen& screen, const SDL_PixelFormat* format,
         screen.surfaceTable[i] =
             SDL_MapRGB(format, palette[i].peRed, palette[i].peGreen, palette[i].peBlue);
     }
+}
+
+// Beyond this many pixels a change goes through SDL's shared memory, which
+// costs a round trip but no copy through the connection.
+constexpr int kMostDirectPixels = 256 * 256;
+
+void Send(Screen& screen, SDL_Surface* surface) {
+    int pixels = 0;
+    for (const SDL_Rect& r : screen.sent) {
+        pixels += r.w * r.h;
+    }
+    int count = static_cast<int>(screen.sent.size());
+    if (pixels <= kMostDirectPixels &&
+        PutDirect(screen.window, surface, screen.sent.data(), count)) {
+        return;
+    }
+    SDL_UpdateWindowSurfaceRects(screen.window, screen.sent.data(), count);
 }
 
 void DrawChanges(Screen& screen, SDL_Surface* surface, const uint8_t* pixels, int pitch) {
@@ -85,8 +103,7 @@ bool PresentToSurface(Screen& screen, const uint8_t* pixels, int width, int heig
     if (whole) {
         SDL_UpdateWindowSurface(screen.window);
     } else if (!screen.sent.empty()) {
-        SDL_UpdateWindowSurfaceRects(screen.window, screen.sent.data(),
-                                     static_cast<int>(screen.sent.size()));
+        Send(screen, surface);
     }
     return true;
 }
