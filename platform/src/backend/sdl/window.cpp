@@ -140,7 +140,7 @@ void ReleaseDisplay() {
         SDL_DestroyRenderer(screen.renderer);
     }
     if (screen.window != nullptr) {
-        ForgetDirectPut();
+        ForgetX11Canvas();
         SDL_DestroyWindow(screen.window);
     }
     bool started = screen.started;
