@@ -17,5 +17,8 @@ void X11BeforeWrite();
 void X11Send(const SDL_Rect* rects, int count);
 // The window is going: what was set up for it is let go.
 void ForgetX11Canvas();
+// False when a pump of SDL's events would find nothing new (pump_x11.cpp).
+bool PumpWanted(SDL_Window* window);
+void ForgetPumpConnection();
 
 }  // namespace vplat::sdl

@@ -141,6 +141,7 @@ void ReleaseDisplay() {
     }
     if (screen.window != nullptr) {
         ForgetX11Canvas();
+        ForgetPumpConnection();
         SDL_DestroyWindow(screen.window);
     }
     bool started = screen.started;
