@@ -15,16 +15,26 @@ X11Calls Load() {
     X11Calls c;
     void* x = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
     void* ext = dlopen("libXext.so.6", RTLD_LAZY | RTLD_NOLOAD);
-    c.loaded =
-        Find(x, "XOpenDisplay", &c.openDisplay) & Find(x, "XCloseDisplay", &c.closeDisplay) &
-        Find(x, "XCreateGC", &c.createGC) & Find(x, "XFreeGC", &c.freeGC) &
-        Find(x, "XGetWindowAttributes", &c.windowAttributes) & Find(x, "XPutImage", &c.putImage) &
-        Find(x, "XFlush", &c.flush) & Find(x, "XSync", &c.sync) & Find(x, "XIfEvent", &c.ifEvent) &
-        Find(x, "XSetErrorHandler", &c.setErrorHandler) &
-        Find(ext, "XShmQueryExtension", &c.shmQueryExtension) &
-        Find(ext, "XShmGetEventBase", &c.shmGetEventBase) &
-        Find(ext, "XShmCreateImage", &c.shmCreateImage) & Find(ext, "XShmAttach", &c.shmAttach) &
-        Find(ext, "XShmDetach", &c.shmDetach) & Find(ext, "XShmPutImage", &c.shmPutImage);
+    const bool found[] = {Find(x, "XOpenDisplay", &c.openDisplay),
+                          Find(x, "XCloseDisplay", &c.closeDisplay),
+                          Find(x, "XCreateGC", &c.createGC),
+                          Find(x, "XFreeGC", &c.freeGC),
+                          Find(x, "XGetWindowAttributes", &c.windowAttributes),
+                          Find(x, "XPutImage", &c.putImage),
+                          Find(x, "XFlush", &c.flush),
+                          Find(x, "XSync", &c.sync),
+                          Find(x, "XIfEvent", &c.ifEvent),
+                          Find(x, "XSetErrorHandler", &c.setErrorHandler),
+                          Find(ext, "XShmQueryExtension", &c.shmQueryExtension),
+                          Find(ext, "XShmGetEventBase", &c.shmGetEventBase),
+                          Find(ext, "XShmCreateImage", &c.shmCreateImage),
+                          Find(ext, "XShmAttach", &c.shmAttach),
+                          Find(ext, "XShmDetach", &c.shmDetach),
+                          Find(ext, "XShmPutImage", &c.shmPutImage)};
+    c.loaded = true;
+    for (bool one : found) {
+        c.loaded = c.loaded && one;
+    }
     return c;
 }
 
