@@ -63,6 +63,7 @@ bool SurfaceMemory::Allocate(int width, int rows, int pitch, int bytesPerPixel) 
     rows_ = rows;
     bytesPerPixel_ = bytesPerPixel;
     recipes_.assign(static_cast<size_t>(rows), RowRecipe{});
+    pendingRows_.clear();
     lastWrite_ = NextWriteNumber();
     return bytes_ != nullptr;
 }
@@ -109,9 +110,13 @@ void SurfaceMemory::PaintRows(int top, int count, RowPaint paint, int sourceTop)
         DrawPendingPaints();
     }
     paint.bytesPerPixel = static_cast<uint8_t>(bytesPerPixel_);
+    bool copy = paint.kind != RowPaint::Kind::Fill;
     for (int row = 0; row < count; ++row) {
-        if (paint.kind != RowPaint::Kind::Fill) {
-            paint.source.sourceY = sourceTop + row;
+        paint.source.sourceY = copy ? sourceTop + row : 0;
+        RowRecipe& recipe = recipes_[static_cast<size_t>(top + row)];
+        if (recipe.size == 1 && recipe.matched == 1 && recipe.first == paint) {
+            recipe.first.from = paint.from;  // the row holds just this: the commonest case
+            continue;
         }
         PaintRow(top + row, paint);
     }
@@ -120,34 +125,34 @@ void SurfaceMemory::PaintRows(int top, int count, RowPaint paint, int sourceTop)
 
 void SurfaceMemory::PaintRow(int row, const RowPaint& paint) {
     RowRecipe& recipe = recipes_[static_cast<size_t>(row)];
-    std::vector<RowPaint>& paints = recipe.paints;
-    if (recipe.matched < paints.size()) {
-        if (paints[recipe.matched] == paint) {
-            paints[recipe.matched++].from = paint.from;
+    if (recipe.matched < recipe.size) {
+        if (recipe[recipe.matched] == paint) {
+            recipe[recipe.matched++].from = paint.from;
             return;
         }
         // The frame draws something else here: what it repeated so far is
         // drawn after all, unless this paint covers it anyway.
         if (!Whole(paint, width_)) {
-            for (size_t i = 0; i < recipe.matched; ++i) {
-                Draw(row, paints[i]);
+            for (uint32_t i = 0; i < recipe.matched; ++i) {
+                Draw(row, recipe[i]);
             }
         }
-        paints.resize(recipe.matched);
-    } else if (!paints.empty() && paints[0] == paint) {
-        paints[0].from = paint.from;
+        recipe.Keep(recipe.matched);
+    } else if (recipe.size > 0 && recipe.first == paint) {
+        recipe.first.from = paint.from;
         recipe.matched = 1;
-        if (paints.size() > 1) {
+        if (recipe.size > 1) {
             g_pending = this;
+            pendingRows_.push_back(row);
         }
         return;
     }
     Draw(row, paint);
-    if (Whole(paint, width_) || paints.size() >= kLongestRecipe) {
-        paints.clear();
+    if (Whole(paint, width_) || recipe.size >= kLongestRecipe) {
+        recipe.Keep(0);
     }
-    paints.push_back(paint);
-    recipe.matched = paints.size();
+    recipe.Push(paint);
+    recipe.matched = recipe.size;
     recipe.tag = internal::RowTag{};
 }
 
@@ -171,18 +176,19 @@ void SurfaceMemory::Draw(int row, const RowPaint& paint) {
 }
 
 void SurfaceMemory::DrawPending() {
-    for (size_t row = 0; row < recipes_.size(); ++row) {
-        RowRecipe& recipe = recipes_[row];
-        if (recipe.matched == recipe.paints.size()) {
-            continue;
+    for (int row : pendingRows_) {
+        RowRecipe& recipe = recipes_[static_cast<size_t>(row)];
+        if (recipe.matched == recipe.size) {
+            continue;  // repeated whole, or drawn since
         }
         // The row holds the whole list; the frame so far drew only its start.
-        for (size_t i = 0; i < recipe.matched; ++i) {
-            Draw(static_cast<int>(row), recipe.paints[i]);
+        for (uint32_t i = 0; i < recipe.matched; ++i) {
+            Draw(row, recipe[i]);
         }
-        recipe.paints.resize(recipe.matched);
+        recipe.Keep(recipe.matched);
         recipe.tag = internal::RowTag{};
     }
+    pendingRows_.clear();
 }
 
 void SurfaceMemory::Trade(SurfaceMemory& other) {
@@ -193,6 +199,7 @@ void SurfaceMemory::Trade(SurfaceMemory& other) {
     std::swap(rows_, other.rows_);
     std::swap(bytesPerPixel_, other.bytesPerPixel_);
     std::swap(recipes_, other.recipes_);
+    std::swap(pendingRows_, other.pendingRows_);
     lastWrite_ = NextWriteNumber();
     other.lastWrite_ = NextWriteNumber();
 }

@@ -14,9 +14,10 @@ namespace {
 // compare but can never make two different lists equal.
 constexpr size_t kMostLists = 4096;
 
-std::string Key(const std::vector<RowPaint>& paints) {
+std::string Key(const RowRecipe& recipe) {
     std::string key;
-    for (const RowPaint& paint : paints) {
+    for (uint32_t i = 0; i < recipe.size; ++i) {
+        const RowPaint& paint = recipe[i];
         const uint64_t words[] = {static_cast<uint64_t>(paint.kind),
                                   paint.bytesPerPixel,
                                   paint.source.write,
@@ -30,12 +31,12 @@ std::string Key(const std::vector<RowPaint>& paints) {
     return key;
 }
 
-uint64_t NumberOf(const std::vector<RowPaint>& paints) {
+uint64_t NumberOf(const RowRecipe& recipe) {
     static std::unordered_map<std::string, uint64_t> numbers;
     if (numbers.size() >= kMostLists) {
         numbers.clear();
     }
-    uint64_t& number = numbers[Key(paints)];
+    uint64_t& number = numbers[Key(recipe)];
     if (number == 0) {
         number = NextWriteNumber();
     }
@@ -47,22 +48,22 @@ uint64_t NumberOf(const std::vector<RowPaint>& paints) {
 internal::RowTag SurfaceMemory::TagOf(int row) const {
     DrawPendingPaints();
     const RowRecipe& recipe = recipes_[static_cast<size_t>(row)];
-    if (recipe.paints.empty()) {
+    if (recipe.size == 0) {
         return internal::RowTag{};
     }
-    const RowPaint& first = recipe.paints[0];
+    const RowPaint& first = recipe.first;
     if (first.x != 0 || first.width != width_ || first.kind == RowPaint::Kind::KeyedCopy) {
         return internal::RowTag{};  // drawn over something unknown
     }
     if (recipe.tag.write != 0) {
         return recipe.tag;
     }
-    if (recipe.paints.size() == 1 && first.kind == RowPaint::Kind::Copy) {
+    if (recipe.size == 1 && first.kind == RowPaint::Kind::Copy) {
         // A whole row copied: the source row says it all, with no table.
         // Numbers from the table come with column -1, which no copy has.
         recipe.tag = first.source;
     } else {
-        recipe.tag = internal::RowTag{NumberOf(recipe.paints), -1, -1};
+        recipe.tag = internal::RowTag{NumberOf(recipe), -1, -1};
     }
     return recipe.tag;
 }

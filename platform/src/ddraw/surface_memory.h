@@ -5,7 +5,9 @@
 // so no code can get at the memory for writing without doing so.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -21,31 +23,48 @@ class SurfaceMemory;
 // drawing it once did, which is what lets a repeated frame be skipped.
 struct RowPaint {
     enum class Kind : uint8_t { Fill, Copy, KeyedCopy };
-    Kind kind = Kind::Fill;
-    uint8_t bytesPerPixel = 1;
     // Copies: the source row as its surface was after a given write (write
     // numbers are never reused, so the number names the source too).
     internal::RowTag source;
     int x = 0;
     int width = 0;
     uint32_t value = 0;  // the fill's colour or the copy's key
+    Kind kind = Kind::Fill;
+    uint8_t bytesPerPixel = 1;
+    uint16_t unused = 0;  // no padding above: the fields compare as bytes
     // Where the source row is read when a skipped paint must be drawn after
     // all; not compared, the write number says which memory it is.
     const SurfaceMemory* from = nullptr;
     bool operator==(const RowPaint& other) const {
-        return kind == other.kind && bytesPerPixel == other.bytesPerPixel &&
-               source == other.source && x == other.x && width == other.width &&
-               value == other.value;
+        return memcmp(this, &other, offsetof(RowPaint, from)) == 0;
     }
 };
+static_assert(offsetof(RowPaint, from) == 32, "RowPaint's compared fields have no padding");
 
-// What a row holds: `paints` drawn in order over something unknown (known
-// wholly when the first paint covers the row). While a frame repeats them,
-// `matched` counts those repeated so far, not yet drawn (see row_origins.cpp).
+// What a row holds: `size` paints drawn in order over something unknown
+// (known wholly when the first paint covers the row). While a frame repeats
+// them, `matched` counts those repeated so far, not yet drawn (see
+// row_origins.cpp). The first paint is kept in place: most rows hold one.
 struct RowRecipe {
-    std::vector<RowPaint> paints;
-    size_t matched = 0;
+    RowPaint first;
+    std::vector<RowPaint> more;  // the paints after the first
+    uint32_t size = 0;
+    uint32_t matched = 0;
     mutable internal::RowTag tag;  // worked out when first asked; write 0: not yet
+
+    const RowPaint& operator[](uint32_t i) const { return i == 0 ? first : more[i - 1]; }
+    RowPaint& operator[](uint32_t i) { return i == 0 ? first : more[i - 1]; }
+    void Push(const RowPaint& paint) {
+        if (size++ == 0) {
+            first = paint;
+        } else {
+            more.push_back(paint);
+        }
+    }
+    void Keep(uint32_t count) {  // the first `count` paints
+        size = count;
+        more.resize(count > 0 ? count - 1 : 0);
+    }
 };
 
 // A number for a write that no write of any surface had before.
@@ -98,6 +117,7 @@ private:
     bool Covers(const RowPaint& paint) const { return paint.x == 0 && paint.width == width_; }
     void DrawPending();
     friend void DrawPendingPaints();
+    std::vector<int> pendingRows_;  // rows a repeating frame has matched in part
 
     std::unique_ptr<uint8_t[]> bytes_;
     int width_ = 0;
