@@ -23,18 +23,7 @@ from velmora_test.processes import stop_process
 from velmora_test.xserver import XServer
 
 
-def cpu_seconds(pid):
-    """Time on a processor of every thread, in nanoseconds from the
-    scheduler: /proc/PID/stat counts in ticks of 10 ms, too coarse for a
-    tenth of a millisecond a frame."""
-    total = 0
-    for task in os.listdir("/proc/%d/task" % pid):
-        with open("/proc/%d/task/%s/schedstat" % (pid, task)) as handle:
-            total += int(handle.read().split()[0])
-    return total / 1e9
-
-
-compare_wine.cpu_seconds = cpu_seconds
+compare_wine.cpu_seconds = compare_wine.cpu_seconds_fine
 
 
 def run(binary, workdir, name):
