@@ -60,6 +60,31 @@ protected:
         return frame;
     }
 
+    // A frame as the title draws one: a fill, then keyed sprites over it.
+    std::vector<uint8_t> FilledFrame(uint8_t colour, const std::vector<POINT>& sprites) {
+        DDBLTFX fx = {};
+        fx.dwSize = sizeof fx;
+        fx.dwFillColor = colour;
+        EXPECT_EQ(DD_OK, back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx));
+        for (const POINT& at : sprites) {
+            EXPECT_EQ(DD_OK, back->BltFast(at.x, at.y, sprite, nullptr, DDBLTFAST_SRCCOLORKEY));
+        }
+        EXPECT_EQ(DD_OK, primary->Flip(nullptr, 0));
+        return vplat::PresentedFrame().indices;
+    }
+
+    std::vector<uint8_t> ExpectedFilled(uint8_t colour, const std::vector<POINT>& sprites) const {
+        std::vector<uint8_t> frame(kW * kH, colour);
+        for (const POINT& at : sprites) {
+            for (int i = 0; i < 64; ++i) {
+                if (ball[i] != kKey) {
+                    frame[(at.y + i / 8) * kW + at.x + i % 8] = ball[i];
+                }
+            }
+        }
+        return frame;
+    }
+
     // The first pixel that differs, said as a person would read it.
     static std::string FirstDifference(const std::vector<uint8_t>& found,
                                        const std::vector<uint8_t>& expected) {
@@ -148,3 +173,57 @@ TEST_F(RowOriginTest, TwoSourcesSideBySideInTheSameRowsBothStay) {
 }
 
 }  // namespace
+
+// Each list is drawn for three frames running, so that each buffer repeats
+// it at least once before the next list starts.
+TEST_F(RowOriginTest, FillsAndKeyedCopiesRepeatedOrChangedShowWhatWasDrawn) {
+    const struct {
+        const char* what;
+        uint8_t colour;
+        std::vector<POINT> sprites;
+    } lists[] = {
+        {"a fill and a keyed copy", 128, {{100, 100}}},
+        {"a different fill of the same rows", 7, {{100, 100}}},
+        {"the same keyed copy twice", 7, {{100, 100}, {100, 100}}},
+        {"a second keyed copy over the first's rows", 7, {{100, 100}, {104, 102}}},
+        {"the second copy moved: the first stays", 7, {{100, 100}, {90, 103}}},
+        {"the second copy gone", 7, {{100, 100}}},
+        {"no copy at all", 7, {}},
+    };
+    for (const auto& list : lists) {
+        for (int frame = 0; frame < 3; ++frame) {
+            EXPECT_EQ(FirstDifference(FilledFrame(list.colour, list.sprites),
+                                      ExpectedFilled(list.colour, list.sprites)),
+                      "")
+                << list.what << ", frame " << frame;
+        }
+    }
+}
+
+TEST_F(RowOriginTest, ASourceChangedWhileAFrameRepeatsKeepsWhatWasCopiedBefore) {
+    const std::vector<POINT> sprites = {{100, 100}, {104, 102}};
+    FilledFrame(7, sprites);
+    FilledFrame(7, sprites);
+    DDBLTFX fx = {};
+    fx.dwSize = sizeof fx;
+    fx.dwFillColor = 7;
+    // The fill and the first copy repeat the last frame's; the sprite then
+    // changes before its second copy, which must show the new sprite over
+    // the old one.
+    ASSERT_EQ(DD_OK, back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx));
+    ASSERT_EQ(DD_OK, back->BltFast(100, 100, sprite, nullptr, DDBLTFAST_SRCCOLORKEY));
+    std::vector<uint8_t> expected = ExpectedFilled(7, {sprites[0]});
+    ball = Pattern(64, 33);
+    for (int i = 1; i < 64; i += 3) {
+        ball[i] = kKey;
+    }
+    Write(sprite, ball);
+    ASSERT_EQ(DD_OK, back->BltFast(104, 102, sprite, nullptr, DDBLTFAST_SRCCOLORKEY));
+    for (int i = 0; i < 64; ++i) {
+        if (ball[i] != kKey) {
+            expected[(102 + i / 8) * kW + 104 + i % 8] = ball[i];
+        }
+    }
+    EXPECT_EQ(DD_OK, primary->Flip(nullptr, 0));
+    EXPECT_EQ(FirstDifference(vplat::PresentedFrame().indices, expected), "");
+}

@@ -288,7 +288,7 @@ TEST_P(ScaledConversion, ChangedPartsGiveTheWholeNextFrame) {
 INSTANTIATE_TEST_SUITE_P(Outputs, ScaledConversion,
                          testing::Values(Output{640, 480}, Output{1280, 960}, Output{1024, 768},
                                          Output{1920, 1080}, Output{1366, 768}, Output{800, 600},
-                                         Output{700, 900}),
+                                         Output{700, 900}, Output{3840, 2160}),
                          OutputName);
 
 // ---- Where the frame goes ----

@@ -53,8 +53,9 @@ bool Overlap(const Surface& dest, int x, int y, const Surface& source, const REC
 
 // The copy both blits share: source rectangle `from` to (x, y).
 void CopyRect(Surface* dest, int x, int y, const Surface& source, const RECT& from, bool keyed) {
-    if (!keyed && dest != &source) {
-        dest->memory.CopyTracked(x, y, source.memory, from, dest->BytesPerPixel());
+    uint32_t key = MaskToPixel(source.sourceKey.dwColorSpaceLowValue, source.bitsPerPixel);
+    if (dest != &source) {
+        dest->memory.CopyTracked(x, y, source.memory, from, keyed ? &key : nullptr);
         return;
     }
     int bpp = dest->BytesPerPixel();
@@ -73,7 +74,6 @@ void CopyRect(Surface* dest, int x, int y, const Surface& source, const RECT& fr
     uint8_t* out = dest->memory.Write(y, y + h) + static_cast<size_t>(y) * dest->pitch +
                    static_cast<size_t>(x) * bpp;
     if (keyed) {
-        uint32_t key = MaskToPixel(source.sourceKey.dwColorSpaceLowValue, source.bitsPerPixel);
         CopyRowsKeyed(out, dest->pitch, in, inPitch, w, h, bpp, key);
     } else {
         CopyRows(out, dest->pitch, in, inPitch, w, h, bpp);
@@ -97,12 +97,7 @@ HRESULT ColorFill(Surface* dest, const RECT* destRect, const DDBLTFX* fx) {
     if (FAILED(hr)) {
         return hr;
     }
-    int bpp = dest->BytesPerPixel();
-    uint8_t* out = dest->memory.Write(area.top, area.bottom) +
-                   static_cast<size_t>(area.top) * dest->pitch +
-                   static_cast<size_t>(area.left) * bpp;
-    FillRows(out, dest->pitch, area.right - area.left, area.bottom - area.top, bpp,
-             MaskToPixel(fx->dwFillColor, dest->bitsPerPixel));
+    dest->memory.FillTracked(area, MaskToPixel(fx->dwFillColor, dest->bitsPerPixel));
     return DD_OK;
 }
 

@@ -152,7 +152,7 @@ bool DescriptionSizeOk(DWORD size) {
 Surface* NewSurface(DirectDraw* owner, DWORD caps, int width, int height, int bitsPerPixel) {
     int pitch = PitchFor(width, bitsPerPixel);
     auto* surface = new Surface();
-    if (!surface->memory.Allocate(pitch, height)) {
+    if (!surface->memory.Allocate(width, height, pitch, bitsPerPixel / 8)) {
         delete surface;
         return nullptr;
     }

@@ -11,20 +11,13 @@ namespace {
 // The surface being shown, while the back end presents it.
 const Surface* g_presenting = nullptr;
 
-// Rows that are one whole copy of a source row, as the presenter may use
-// them to know a row unchanged without comparing it.
+// What each row is known to hold, as the presenter may use it to know a row
+// unchanged without comparing it.
 const internal::RowTag* TagsOf(const Surface& surface) {
     static std::vector<internal::RowTag> tags;
-    tags.assign(static_cast<size_t>(surface.height), internal::RowTag{});
-    const std::vector<RowOrigin>& origins = surface.memory.Origins();
-    if (origins.size() != tags.size()) {
-        return tags.data();
-    }
-    for (size_t row = 0; row < tags.size(); ++row) {
-        const RowOrigin& origin = origins[row];
-        if (origin.x == 0 && origin.width == surface.width) {
-            tags[row] = origin.copied;
-        }
+    tags.resize(static_cast<size_t>(surface.height));
+    for (int row = 0; row < surface.height; ++row) {
+        tags[static_cast<size_t>(row)] = surface.memory.TagOf(row);
     }
     return tags.data();
 }

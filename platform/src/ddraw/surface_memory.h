@@ -1,11 +1,13 @@
 // A surface's pixels, writable only through calls that record the write.
-// Copies skip rows already known to hold the very same copy (row_origins.cpp);
-// that is sound only while every write that may change a row forgets what
-// the row was known to hold and takes a new write number, so no code can get
-// at the memory for writing without doing so.
+// Fills and copies skip rows already known to hold what they would draw
+// (row_origins.cpp); that is sound only while every write that may change a
+// row forgets what the row was known to hold and takes a new write number,
+// so no code can get at the memory for writing without doing so.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -13,16 +15,55 @@
 
 namespace vplat::ddraw {
 
-// A row of a surface's memory that is, from x for width pixels, a plain copy
-// of a row of another surface as that surface was after a given write. Write
-// numbers belong to one surface and are never reused, so the number names
-// the source too; 0: the row is no such copy.
-struct RowOrigin {
-    internal::RowTag copied;
+class SurfaceMemory;
+
+// One drawing on one row that sets every pixel it touches to a value that
+// does not depend on what the pixel held: a fill, a plain copy or a keyed
+// copy. Drawing the same list of such paints twice over a row leaves it as
+// drawing it once did, which is what lets a repeated frame be skipped.
+struct RowPaint {
+    enum class Kind : uint8_t { Fill, Copy, KeyedCopy };
+    // Copies: the source row as its surface was after a given write (write
+    // numbers are never reused, so the number names the source too).
+    internal::RowTag source;
     int x = 0;
     int width = 0;
-    bool operator==(const RowOrigin& other) const {
-        return copied == other.copied && x == other.x && width == other.width;
+    uint32_t value = 0;  // the fill's colour or the copy's key
+    Kind kind = Kind::Fill;
+    uint8_t bytesPerPixel = 1;
+    uint16_t unused = 0;  // no padding above: the fields compare as bytes
+    // Where the source row is read when a skipped paint must be drawn after
+    // all; not compared, the write number says which memory it is.
+    const SurfaceMemory* from = nullptr;
+    bool operator==(const RowPaint& other) const {
+        return memcmp(this, &other, offsetof(RowPaint, from)) == 0;
+    }
+};
+static_assert(offsetof(RowPaint, from) == 32, "RowPaint's compared fields have no padding");
+
+// What a row holds: `size` paints drawn in order over something unknown
+// (known wholly when the first paint covers the row). While a frame repeats
+// them, `matched` counts those repeated so far, not yet drawn (see
+// row_origins.cpp). The first paint is kept in place: most rows hold one.
+struct RowRecipe {
+    RowPaint first;
+    std::vector<RowPaint> more;  // the paints after the first
+    uint32_t size = 0;
+    uint32_t matched = 0;
+    mutable internal::RowTag tag;  // worked out when first asked; write 0: not yet
+
+    const RowPaint& operator[](uint32_t i) const { return i == 0 ? first : more[i - 1]; }
+    RowPaint& operator[](uint32_t i) { return i == 0 ? first : more[i - 1]; }
+    void Push(const RowPaint& paint) {
+        if (size++ == 0) {
+            first = paint;
+        } else {
+            more.push_back(paint);
+        }
+    }
+    void Keep(uint32_t count) {  // the first `count` paints
+        size = count;
+        more.resize(count > 0 ? count - 1 : 0);
     }
 };
 
@@ -34,16 +75,19 @@ public:
     SurfaceMemory() = default;
     SurfaceMemory(const SurfaceMemory&) = delete;
     SurfaceMemory& operator=(const SurfaceMemory&) = delete;
+    ~SurfaceMemory();
 
-    // `rows` rows of `pitch` bytes, all zero; false when there is no memory.
-    bool Allocate(int pitch, int rows);
+    // `rows` rows of `pitch` bytes, all zero, `width` pixels of
+    // `bytesPerPixel` bytes a row; false when there is no memory.
+    bool Allocate(int width, int rows, int pitch, int bytesPerPixel);
 
-    const uint8_t* Read() const { return bytes_.get(); }
+    const uint8_t* Read() const;
     // Changes with every write that may change the pixels; numbers are never
     // reused, by this surface or any other.
     uint64_t LastWrite() const { return lastWrite_; }
-    // What each row is known to hold (empty: nothing is known of any row).
-    const std::vector<RowOrigin>& Origins() const { return origins_; }
+    // What a row is known to hold, as a tag that only a row holding the very
+    // same pixels has; write 0 when nothing is known of the whole row.
+    internal::RowTag TagOf(int row) const;
 
     // The memory, for a write that may change rows top to bottom (one past
     // the last): what they held is forgotten before it is handed out.
@@ -56,19 +100,37 @@ public:
     void TakeBack() { WriteAll(); }
 
     // A plain copy of source rectangle `from` (of the same pixel size) to
-    // (x, y), skipping the rows that already hold it.
+    // (x, y); with a key, the source's pixels equal to it are left out.
+    // `source` must be other memory than this.
     void CopyTracked(int x, int y, const SurfaceMemory& source, const RECT& from,
-                     int bytesPerPixel);
+                     const uint32_t* key);
+    // Every pixel of `area` set to `value`.
+    void FillTracked(const RECT& area, uint32_t value);
     // Flip: two buffers trade their memory, each with what its rows are
     // known to hold; both count as written.
     void Trade(SurfaceMemory& other);
 
 private:
+    void PaintRows(int top, int count, RowPaint paint, int sourceTop);
+    void PaintRow(int row, const RowPaint& paint);
+    void Draw(int row, const RowPaint& paint);
+    bool Covers(const RowPaint& paint) const { return paint.x == 0 && paint.width == width_; }
+    void DrawPending();
+    friend void DrawPendingPaints();
+    std::vector<int> pendingRows_;  // rows a repeating frame has matched in part
+
     std::unique_ptr<uint8_t[]> bytes_;
+    int width_ = 0;
     int pitch_ = 0;
     int rows_ = 0;
-    std::vector<RowOrigin> origins_;
+    int bytesPerPixel_ = 1;
+    std::vector<RowRecipe> recipes_;
     uint64_t lastWrite_ = 0;
 };
+
+// Draws the paints a repeating frame has so far left undrawn. Called before
+// anything reads or writes any surface's memory other than by the next paint
+// of that frame, so that what they would read is still there.
+void DrawPendingPaints();
 
 }  // namespace vplat::ddraw

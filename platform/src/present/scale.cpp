@@ -34,6 +34,24 @@ uint32_t* OutputRow(uint32_t* dest, int destPitch, int y) {
                                        static_cast<ptrdiff_t>(y) * destPitch);
 }
 
+// A frame row into an output row `k` times as wide: each frame pixel
+// converted once, then repeated.
+void WidenRow(const uint8_t* in, int from, int to, int k, const uint32_t* table, uint32_t* out) {
+    for (int x = from; x < to; ++x) {
+        uint32_t value = table[in[x]];
+        uint32_t* run = out + static_cast<ptrdiff_t>(x) * k;
+        for (int i = 0; i < k; ++i) {
+            run[i] = value;
+        }
+    }
+}
+
+// A whole number of output columns per frame column, 0 when it is not one.
+int WholeScale(const ScaleMap& map) {
+    int width = map.frameWidth;
+    return width > 0 && map.viewport.width % width == 0 ? map.viewport.width / width : 0;
+}
+
 }  // namespace
 
 void PrepareScaleMap(ScaleMap& map, Viewport viewport, int frameWidth, int frameHeight) {
@@ -65,6 +83,7 @@ OutputRect ConvertScaled(const uint8_t* frame, int framePitch, ChangedRect area,
     const int* columns = map.columns.data();
     const int x0 = map.viewport.x;
     const int y0 = map.viewport.y;
+    const int whole = WholeScale(map);
     int drawnRow = -1;
     for (int y = top; y < bottom; ++y) {
         uint32_t* out = OutputRow(dest, destPitch, y0 + y) + x0;
@@ -76,6 +95,10 @@ OutputRect ConvertScaled(const uint8_t* frame, int framePitch, ChangedRect area,
         }
         drawnRow = map.rows[y];
         const uint8_t* in = frame + static_cast<ptrdiff_t>(drawnRow) * framePitch;
+        if (whole > 0) {
+            WidenRow(in, area.left, area.right, whole, table, out);
+            continue;
+        }
         for (int x = left; x < right; ++x) {
             out[x] = table[in[columns[x]]];
         }

@@ -3,6 +3,7 @@
 // player's own keys (full screen, screenshot) are answered here and never
 // reach the game.
 #include "backend/driver.h"
+#include "backend/sdl/direct_put.h"
 #include "backend/sdl/input.h"
 #include "backend/sdl/player_window.h"
 #include "backend/sdl/state.h"
@@ -154,7 +155,9 @@ void PumpEvents() {
     }
     // One pump, then the queue drained without pumping again: each pump asks
     // the X server, and polling event by event would ask once per event.
-    SDL_PumpEvents();
+    if (PumpWanted(screen.window)) {
+        SDL_PumpEvents();
+    }
     SDL_Event event;
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
         switch (event.type) {
@@ -177,6 +180,7 @@ void PumpEvents() {
         }
     }
     SettleWindow();
+    KeepTextInputOff();
 }
 
 }  // namespace vplat::sdl

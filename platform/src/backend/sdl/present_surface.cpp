@@ -1,9 +1,11 @@
 // The surface path: each frame compared with the one the window shows, and
 // only what changed converted through the palette, scaled, and sent to the
-// window (on X11, shared-memory images of just those rectangles). A frame
-// that changed nothing sends nothing.
+// window (on X11 by present_x11.cpp, without waiting for the server;
+// elsewhere through SDL's window surface). A frame that changed nothing
+// sends nothing.
 #include <cstring>
 
+#include "backend/sdl/direct_put.h"
 #include "backend/sdl/state.h"
 #include "present/viewport.h"
 
@@ -49,10 +51,16 @@ void DrawChanges(Screen& screen, SDL_Surface* surface, const uint8_t* pixels, in
 
 bool PresentToSurface(Screen& screen, const uint8_t* pixels, int width, int height, int pitch,
                       const PALETTEENTRY* palette) {
-    SDL_Surface* surface = SDL_GetWindowSurface(screen.window);
+    bool fresh = false;
+    SDL_Surface* surface = X11Canvas(screen.window, &fresh);
+    bool direct = surface != nullptr;
+    if (!direct) {
+        surface = SDL_GetWindowSurface(screen.window);
+    }
     if (surface == nullptr || surface->format->BytesPerPixel != 4) {
         return false;
     }
+    screen.repaintAll = screen.repaintAll || fresh;
     bool whole = SurfaceChanged(screen, surface);
     if (whole) {
         present::ForgetKeptFrame(screen.kept);
@@ -70,6 +78,9 @@ bool PresentToSurface(Screen& screen, const uint8_t* pixels, int width, int heig
         screen.changed.front().bottom - screen.changed.front().top == height) {
         UpdateSurfaceTable(screen, surface->format, palette);  // a new palette, or the first frame
     }
+    if (direct) {
+        X11BeforeWrite();
+    }
     if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) {
         screen.repaintAll = true;  // this frame never reached the window
         return true;
@@ -83,10 +94,16 @@ bool PresentToSurface(Screen& screen, const uint8_t* pixels, int width, int heig
         SDL_UnlockSurface(surface);
     }
     if (whole) {
-        SDL_UpdateWindowSurface(screen.window);
-    } else if (!screen.sent.empty()) {
-        SDL_UpdateWindowSurfaceRects(screen.window, screen.sent.data(),
-                                     static_cast<int>(screen.sent.size()));
+        screen.sent.assign(1, SDL_Rect{0, 0, surface->w, surface->h});
+    }
+    if (screen.sent.empty()) {
+        return true;
+    }
+    int count = static_cast<int>(screen.sent.size());
+    if (direct) {
+        X11Send(screen.sent.data(), count);
+    } else {
+        SDL_UpdateWindowSurfaceRects(screen.window, screen.sent.data(), count);
     }
     return true;
 }

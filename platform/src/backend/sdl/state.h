@@ -83,6 +83,10 @@ void PaceBeforePresent();
 void ResetPacing();
 // A frame reached the window: the game is running, not idle.
 void NotePresented();
+// Keeps keys out of the input method: WatchTextInput once SDL's video has
+// started (SDL_Quit ends the watch), KeepTextInputOff after each pump.
+void WatchTextInput();
+void KeepTextInputOff();
 void ResetIdle();
 // The game's icon on the window, where the window system shows one.
 void SetWindowIcon(SDL_Window* window);

@@ -6,6 +6,7 @@
 #include "backend/driver.h"
 #include "backend/sdl/input.h"
 #include "backend/sdl/player_window.h"
+#include "backend/sdl/direct_put.h"
 #include "backend/sdl/state.h"
 
 namespace vplat::sdl {
@@ -88,6 +89,7 @@ bool Start(std::string* error) {
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0) {
         StartGamepads();
     }
+    WatchTextInput();
     TheScreen().started = true;
     return true;
 }
@@ -138,6 +140,8 @@ void ReleaseDisplay() {
         SDL_DestroyRenderer(screen.renderer);
     }
     if (screen.window != nullptr) {
+        ForgetX11Canvas();
+        ForgetPumpConnection();
         SDL_DestroyWindow(screen.window);
     }
     bool started = screen.started;

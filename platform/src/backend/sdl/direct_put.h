@@ -1,0 +1,24 @@
+// The window's pixels drawn where they are sent from without waiting for
+// the window system (present_x11.cpp). Kept apart from state.h: the X11
+// headers it needs define names that clash with the Win32 ones.
+#pragma once
+
+#include <SDL.h>
+
+namespace vplat::sdl {
+
+// A surface of the window's size to draw the window's pixels on, or null
+// where there is none (not X11, no shared memory) and SDL's window surface
+// is to be used. *fresh: it holds nothing yet, and is all to be drawn.
+SDL_Surface* X11Canvas(SDL_Window* window, bool* fresh);
+// Waits until the server has read what was last sent from the canvas.
+void X11BeforeWrite();
+// Sends the rectangles of the canvas to the window.
+void X11Send(const SDL_Rect* rects, int count);
+// The window is going: what was set up for it is let go.
+void ForgetX11Canvas();
+// False when a pump of SDL's events would find nothing new (pump_x11.cpp).
+bool PumpWanted(SDL_Window* window);
+void ForgetPumpConnection();
+
+}  // namespace vplat::sdl

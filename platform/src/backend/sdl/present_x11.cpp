@@ -1,0 +1,230 @@
+// The window's pixels in shared memory of our own, sent on a connection of
+// our own. SDL sends its window surface and then waits for the X server to
+// have read it (XSync), a round trip every frame that, at 3840 x 2160, also
+// waits out the server's copy of the whole frame. Here nothing waits when
+// it is sent: a large change goes as a shared-memory image whose completion
+// event is awaited only before the memory is written again, a small change
+// inside the request itself, which Xlib has copied out before it returns.
+#include <SDL.h>
+#include <X11/Xutil.h>
+#include <SDL_syswm.h>
+#include <X11/extensions/XShm.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <initializer_list>
+
+#include "backend/sdl/direct_put.h"
+#include "backend/sdl/x11_calls.h"
+
+namespace vplat::sdl {
+namespace {
+
+// Beyond this many pixels a change goes through shared memory.
+constexpr int kMostCopiedPixels = 256 * 256;
+
+struct Target {
+    SDL_Window* window = nullptr;  // the window this was set up for
+    bool usable = false;
+    Display* display = nullptr;  // our own connection
+    Window xwindow = 0;
+    GC gc = nullptr;
+    Visual* visual = nullptr;
+    int depth = 0;
+    int completion = 0;  // the event type that says a put has been read
+    XImage* image = nullptr;
+    XShmSegmentInfo segment{};
+    SDL_Surface* canvas = nullptr;  // over the image's memory
+    bool reading = false;           // the server may still read the memory
+};
+
+Target& TheTarget() {
+    static Target target;
+    return target;
+}
+
+bool g_attachFailed = false;
+
+int NoteAttachError(Display* /*unused*/, XErrorEvent* /*unused*/) {
+    g_attachFailed = true;
+    return 0;
+}
+
+bool EightBitChannels(const Visual* visual) {
+    for (unsigned long mask : {visual->red_mask, visual->green_mask, visual->blue_mask}) {
+        if (mask == 0 || (mask >> __builtin_ctzl(mask)) != 0xff) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void SetUp(Target& target, SDL_Window* window) {
+    target.window = window;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    const X11Calls& x = X11();
+    if (!x.loaded || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) {
+        return;
+    }
+    target.display = x.openDisplay(DisplayString(info.info.x11.display));
+    if (target.display == nullptr) {
+        return;
+    }
+    target.xwindow = info.info.x11.window;
+    XWindowAttributes attributes;
+    if (!x.shmQueryExtension(target.display) ||
+        x.windowAttributes(target.display, target.xwindow, &attributes) == 0 ||
+        !EightBitChannels(attributes.visual) ||
+        (attributes.depth != 24 && attributes.depth != 32)) {
+        return;
+    }
+    target.visual = attributes.visual;
+    target.depth = attributes.depth;
+    target.completion = x.shmGetEventBase(target.display) + ShmCompletion;
+    target.gc = x.createGC(target.display, target.xwindow, 0, nullptr);
+    target.usable = target.gc != nullptr;
+}
+
+Bool IsCompletion(Display* /*unused*/, XEvent* event, XPointer type) {
+    return event->type == *reinterpret_cast<int*>(type) ? True : False;
+}
+
+void AwaitReading(Target& target) {
+    if (target.reading) {
+        XEvent event;
+        X11().ifEvent(target.display, &event, IsCompletion,
+                      reinterpret_cast<XPointer>(&target.completion));
+        target.reading = false;
+    }
+}
+
+void DropImage(Target& target) {
+    if (target.image == nullptr) {
+        return;
+    }
+    AwaitReading(target);
+    SDL_FreeSurface(target.canvas);
+    target.canvas = nullptr;
+    X11().shmDetach(target.display, &target.segment);
+    shmdt(target.segment.shmaddr);
+    target.image->data = nullptr;
+    XDestroyImage(target.image);
+    target.image = nullptr;
+}
+
+// Memory the server maps too: freed by the system once both let it go.
+bool MakeImage(Target& target, int width, int height) {
+    const X11Calls& x = X11();
+    XShmSegmentInfo& segment = target.segment;
+    target.image = x.shmCreateImage(target.display, target.visual, target.depth, ZPixmap, nullptr,
+                                    &segment, width, height);
+    if (target.image == nullptr) {
+        return false;
+    }
+    size_t bytes = static_cast<size_t>(target.image->bytes_per_line) * height;
+    segment.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    segment.shmaddr = segment.shmid < 0 ? reinterpret_cast<char*>(-1)
+                                        : static_cast<char*>(shmat(segment.shmid, nullptr, 0));
+    if (segment.shmaddr == reinterpret_cast<char*>(-1)) {
+        target.image->data = nullptr;
+        XDestroyImage(target.image);
+        target.image = nullptr;
+        if (segment.shmid >= 0) {
+            shmctl(segment.shmid, IPC_RMID, nullptr);
+        }
+        return false;
+    }
+    target.image->data = segment.shmaddr;
+    segment.readOnly = False;
+    // A server that cannot map it (another machine's) says so by an error.
+    g_attachFailed = false;
+    auto previous = x.setErrorHandler(NoteAttachError);
+    x.shmAttach(target.display, &segment);
+    x.sync(target.display, False);
+    x.setErrorHandler(previous);
+    shmctl(segment.shmid, IPC_RMID, nullptr);
+    if (g_attachFailed) {
+        shmdt(segment.shmaddr);
+        target.image->data = nullptr;
+        XDestroyImage(target.image);
+        target.image = nullptr;
+        return false;
+    }
+    target.canvas =
+        SDL_CreateRGBSurfaceFrom(segment.shmaddr, width, height, 32, target.image->bytes_per_line,
+                                 static_cast<Uint32>(target.visual->red_mask),
+                                 static_cast<Uint32>(target.visual->green_mask),
+                                 static_cast<Uint32>(target.visual->blue_mask), 0);
+    return target.canvas != nullptr;
+}
+
+}  // namespace
+
+SDL_Surface* X11Canvas(SDL_Window* window, bool* fresh) {
+    Target& target = TheTarget();
+    if (target.window != window) {
+        ForgetX11Canvas();
+        SetUp(target, window);
+    }
+    if (!target.usable) {
+        return nullptr;
+    }
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(window, &width, &height);
+    if (target.canvas != nullptr && target.canvas->w == width && target.canvas->h == height) {
+        return target.canvas;
+    }
+    DropImage(target);
+    if (width <= 0 || height <= 0 || !MakeImage(target, width, height)) {
+        target.usable = false;  // SDL's own way from now on
+        return nullptr;
+    }
+    *fresh = true;
+    return target.canvas;
+}
+
+void X11BeforeWrite() {
+    AwaitReading(TheTarget());
+}
+
+void X11Send(const SDL_Rect* rects, int count) {
+    Target& target = TheTarget();
+    const X11Calls& x = X11();
+    int pixels = 0;
+    for (int i = 0; i < count; ++i) {
+        pixels += rects[i].w * rects[i].h;
+    }
+    bool shared = pixels > kMostCopiedPixels;
+    for (int i = 0; i < count; ++i) {
+        const SDL_Rect& r = rects[i];
+        auto w = static_cast<unsigned>(r.w);
+        auto h = static_cast<unsigned>(r.h);
+        if (shared) {
+            // Only the last one's completion is asked for: the server reads
+            // one connection's requests in order.
+            x.shmPutImage(target.display, target.xwindow, target.gc, target.image, r.x, r.y, r.x,
+                          r.y, w, h, i + 1 == count ? True : False);
+        } else {
+            x.putImage(target.display, target.xwindow, target.gc, target.image, r.x, r.y, r.x, r.y,
+                       w, h);
+        }
+    }
+    target.reading = shared && count > 0;
+    x.flush(target.display);
+}
+
+void ForgetX11Canvas() {
+    Target& target = TheTarget();
+    if (target.display != nullptr) {
+        DropImage(target);
+        if (target.gc != nullptr) {
+            X11().freeGC(target.display, target.gc);
+        }
+        X11().closeDisplay(target.display);
+    }
+    target = Target();
+}
+
+}  // namespace vplat::sdl
