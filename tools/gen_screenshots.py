@@ -1,12 +1,12 @@
 #!/usr/bin/python3
-"""Takes the screenshots that software centres show (dist/screenshots/): the
-title frame and the first play frame, as the headless build captures them.
+"""Takes the screenshots that software centres show (dist/screenshots/): a
+title frame and a play frame of the committed recording, replayed headless.
 
 Usage: gen_screenshots.py VELMORA_BINARY [OUTPUT_DIR]
        (the headless build, e.g. build/linux/velmora; default OUTPUT_DIR: dist/screenshots beside tools/)
 
-The headless clock is virtual, so the frames are the same on every run; a
-test checks that the committed ones still are the game's.
+The recording carries its clock readings, so the frames are the same on
+every run; a test checks that the committed ones still are the game's.
 """
 
 import os
@@ -24,7 +24,7 @@ SHOTS = {"title": "title.png", "play": "play.png"}
 def main(binary, folder):
     os.makedirs(folder, exist_ok=True)
     with tempfile.TemporaryDirectory() as scratch:
-        frames = headless.reference_frames(os.path.abspath(binary), scratch)
+        frames = headless.showcase_frames(os.path.abspath(binary), scratch)
     for name, file_name in SHOTS.items():
         frames[name].save(os.path.join(folder, file_name), optimize=True)
 

@@ -110,7 +110,7 @@ class Metadata(unittest.TestCase):
 
     def test_committed_screenshots_are_the_games_frames(self):
         with tempfile.TemporaryDirectory() as scratch:
-            frames = headless.reference_frames(BIN, scratch)
+            frames = headless.showcase_frames(BIN, scratch)
         for name in ("title", "play"):
             committed = images.load(os.path.join(SOURCE, "dist", "screenshots", name + ".png"))
             diffs = images.differences(committed, frames[name])

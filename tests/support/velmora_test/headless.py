@@ -69,3 +69,27 @@ def reference_frames(binary, folder):
         raise Failure("the native build captured no frame %s; it captured %s" %
                       (missing, sorted(result.captures)))
     return {name: result.frame(number) for number, name in REFERENCE_FRAMES.items()}
+
+
+# Software centres show the title and a moment of play as a player saw them:
+# the committed recording replayed up to those frames, so the FPS digits are
+# a real display's rather than the virtual clock's.
+RECORDING = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "bench",
+                         "timedemo.txt")
+SHOWCASE_FRAMES = {160: "title", 450: "play"}
+
+
+def showcase_frames(binary, folder):
+    """The title and play frames of the committed recording, by name."""
+    with open(RECORDING) as handle:
+        lines = handle.read().splitlines()
+    last = max(SHOWCASE_FRAMES)
+    wanted = ["%d capture" % number for number in SHOWCASE_FRAMES]
+    events = [line for line in lines[1:] if int(line.split()[0]) <= last] + wanted
+    events.sort(key=lambda line: int(line.split()[0]))
+    shutil.rmtree(folder, ignore_errors=True)
+    result = run(binary, lines[:1] + events, timeout=60, folder=folder)
+    if result.status != 0:
+        raise Failure("the recording ended with %d, expected 0:\n%s" %
+                      (result.status, result.stderr))
+    return {name: result.frame(number + 1) for number, name in SHOWCASE_FRAMES.items()}
