@@ -316,6 +316,7 @@ TEST(HeadlessRunDeathTest, ACallAnsweredTheSameWayForEverGivesUpNamingIt) {
         },
         ::testing::ExitedWithCode(3),
         "no progress: Flip answered 0x8876021C 100000 times.*busy.txt, waiting at line 1");
+    vplat::ResetPlatform();
 }
 
 TEST_F(HeadlessRun, PollsAScriptAsksForWithIdleAreNotAStall) {
