@@ -20,6 +20,9 @@ void ResetKernel();
 // Returns the packed DIB of a bitmap resource, or null.
 const unsigned char* FindBitmapResource(const char* name, size_t* size);
 void AppendDebugOutput(const char* text);
+// A line of the platform's own among the debug output: shown where it is
+// (--verbose), kept for tests.
+void DebugNote(const char* text);
 // A resource name as the journal shows it: "NAME", #number or NULL.
 std::string ResourceNameText(const char* name);
 

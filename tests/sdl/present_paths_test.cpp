@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -15,11 +16,14 @@
 #include <random>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "backend/sdl/state.h"
 #include "present/viewport.h"
+#include "backend/sdl/direct_put.h"
 #include "window_readback.h"
+#include "x11_meddling.h"
 #include "xvfb.h"
 
 namespace {
@@ -80,27 +84,36 @@ Frame SecondFrame() {
 // asked for, shows the two frames and reads the window back.
 // The second frame may be smaller than the first: its top-left part, rows
 // still kW apart.
-std::vector<uint32_t> ShowAndRead(const char* path, const Output& out, std::string* error,
-                                  int secondWidth = kW, int secondHeight = kH) {
+// A window of the output size showing `first`, or null (*error says why).
+SDL_Window* OpenShowing(const char* path, const Output& out, const Frame& first,
+                        std::string* error) {
     setenv("VELMORA_PRESENT", path, 1);
     setenv("VELMORA_WINDOWED", "1", 1);
     if (!vplat::player::ReadPresentChoice(error)) {
-        return {};
+        return nullptr;
     }
     vplat::sdl::TakeDisplay(nullptr, kW, kH);
     SDL_Window* window = vplat::sdl::TheScreen().window;
     if (window == nullptr) {
         *error = "no window";
-        return {};
+        return nullptr;
     }
     SDL_SetWindowSize(window, out.width, out.height);
-    Frame first = FirstFrame();
-    Frame second = SecondFrame();
     // Long enough for the server to resize the window and SDL to hear of it.
     for (int i = 0; i < 40; ++i) {
         vplat::sdl::PumpEvents();
         vplat::sdl::Present(first.pixels.data(), kW, kH, kW, first.palette);
         SDL_Delay(10);
+    }
+    return window;
+}
+
+std::vector<uint32_t> ShowAndRead(const char* path, const Output& out, std::string* error,
+                                  int secondWidth = kW, int secondHeight = kH) {
+    Frame second = SecondFrame();
+    SDL_Window* window = OpenShowing(path, out, FirstFrame(), error);
+    if (window == nullptr) {
+        return {};
     }
     vplat::sdl::Present(second.pixels.data(), secondWidth, secondHeight, kW, second.palette);
     SDL_Delay(100);
@@ -116,6 +129,22 @@ int Under(int at, int shown, int frame) {
 
 uint32_t Rgb(const PALETTEENTRY& e) {
     return (uint32_t{e.peRed} << 16) | (uint32_t{e.peGreen} << 8) | e.peBlue;
+}
+
+// What the window must show of frame f: under each pixel's centre, black
+// around it.
+std::vector<uint32_t> Expected(const Frame& f, const Output& out) {
+    vplat::present::Viewport v = vplat::present::FitFrame(out.width, out.height);
+    std::vector<uint32_t> expected(static_cast<size_t>(out.width) * out.height, 0);
+    for (int y = v.y; y < v.y + v.height; ++y) {
+        for (int x = v.x; x < v.x + v.width; ++x) {
+            int sx = Under(x - v.x, v.width, kW);
+            int sy = Under(y - v.y, v.height, kH);
+            expected[static_cast<size_t>(y) * out.width + x] =
+                Rgb(f.palette[f.pixels[sy * kW + sx]]);
+        }
+    }
+    return expected;
 }
 
 std::string Hex(uint32_t colour) {
@@ -195,17 +224,7 @@ TEST_P(PresentPaths, SurfaceShowsTheFrameUnderEachPixelCentre) {
     std::string error;
     std::vector<uint32_t> surface = ShowAndRead("surface", out, &error);
     ASSERT_FALSE(surface.empty()) << "surface path: " << error;
-    Frame second = SecondFrame();
-    vplat::present::Viewport v = vplat::present::FitFrame(out.width, out.height);
-    std::vector<uint32_t> expected(surface.size(), 0);
-    for (int y = v.y; y < v.y + v.height; ++y) {
-        for (int x = v.x; x < v.x + v.width; ++x) {
-            int sx = Under(x - v.x, v.width, kW);
-            int sy = Under(y - v.y, v.height, kH);
-            expected[static_cast<size_t>(y) * out.width + x] =
-                Rgb(second.palette[second.pixels[sy * kW + sx]]);
-        }
-    }
+    std::vector<uint32_t> expected = Expected(SecondFrame(), out);
     std::string found = Differences(surface, expected, out.width, "window", "frame");
     EXPECT_EQ(found, "") << "at " << out.width << "x" << out.height;
 }
@@ -248,6 +267,87 @@ TEST_F(PresentPaths, AutoTakesTheSurfacePathWithoutAGpu) {
         }
         EXPECT_EQ(loaded, "") << "an OpenGL driver was loaded, expected none without a GPU";
     }
+}
+
+// Every pixel of the first frame changed: sent through shared memory.
+Frame InvertedFrame() {
+    Frame f = FirstFrame();
+    for (uint8_t& p : f.pixels) {
+        p = static_cast<uint8_t>(~p);
+    }
+    return f;
+}
+
+// After our own X11 path is given up, the frames go on through SDL's and
+// show what they must; the reason is among the debug output.
+void ExpectShownBySdlAfter(SDL_Window* window, const Output& out, const char* reason) {
+    Frame second = SecondFrame();
+    vplat::sdl::Present(second.pixels.data(), kW, kH, kW, second.palette);
+    SDL_Delay(100);
+    std::string error;
+    std::vector<uint32_t> shown = velmora_test::ReadWindow(window, out.width, out.height, &error);
+    vplat::sdl::ReleaseDisplay();
+    ASSERT_FALSE(shown.empty()) << error;
+    EXPECT_EQ(Differences(shown, Expected(second, out), out.width, "window", "frame"), "");
+    std::string said = vplat::DebugOutput();
+    EXPECT_NE(said.find(reason), std::string::npos)
+        << "debug output: \"" << said << "\", expected a line with \"" << reason << "\"";
+}
+
+// The server stops while the segment may still be read: the wait for it
+// ends, and the frame goes through SDL's surface once the server is back.
+TEST_F(PresentPaths, AServerThatStopsAnsweringIsNotWaitedForEver) {
+    const Output out = {640, 480, "Scale1x"};
+    std::string error;
+    Frame first = FirstFrame();
+    Frame inverted = InvertedFrame();
+    SDL_Window* window = OpenShowing("surface", out, first, &error);
+    ASSERT_NE(window, nullptr) << error;
+    ASSERT_NE(vplat::sdl::X11SharedSegment(), 0UL) << "our own X11 path was not taken";
+    ASSERT_EQ(kill(server->pid(), SIGSTOP), 0);
+    // Sent while the server is stopped: it cannot have read it.
+    vplat::sdl::Present(inverted.pixels.data(), kW, kH, kW, inverted.palette);
+    std::thread resume([] {
+        SDL_Delay(1000);
+        kill(server->pid(), SIGCONT);
+    });
+    vplat::sdl::Present(first.pixels.data(), kW, kH, kW, first.palette);
+    resume.join();
+    ExpectShownBySdlAfter(window, out, "the X server did not answer");
+}
+
+// The segment taken away from our connection: the error it brings is ours
+// to handle, not the process's to die of.
+TEST_F(PresentPaths, AnXErrorOnOurConnectionLeavesOurPath) {
+    const Output out = {640, 480, "Scale1x"};
+    std::string error;
+    Frame first = FirstFrame();
+    Frame inverted = InvertedFrame();
+    SDL_Window* window = OpenShowing("surface", out, first, &error);
+    ASSERT_NE(window, nullptr) << error;
+    unsigned long segment = vplat::sdl::X11SharedSegment();
+    ASSERT_NE(segment, 0UL) << "our own X11 path was not taken";
+    ASSERT_TRUE(velmora_test::DetachSegment(server->display().c_str(), segment, &error)) << error;
+    vplat::sdl::Present(inverted.pixels.data(), kW, kH, kW, inverted.palette);
+    vplat::sdl::Present(first.pixels.data(), kW, kH, kW, first.palette);
+    ExpectShownBySdlAfter(window, out, "an X error on our connection");
+}
+
+// Our connection dropped by the server: Xlib's way is to end the process;
+// the game goes on through SDL's connection.
+TEST_F(PresentPaths, OurConnectionLostLeavesOurPath) {
+    const Output out = {640, 480, "Scale1x"};
+    std::string error;
+    Frame first = FirstFrame();
+    Frame inverted = InvertedFrame();
+    SDL_Window* window = OpenShowing("surface", out, first, &error);
+    ASSERT_NE(window, nullptr) << error;
+    unsigned long segment = vplat::sdl::X11SharedSegment();
+    ASSERT_NE(segment, 0UL) << "our own X11 path was not taken";
+    ASSERT_TRUE(velmora_test::KillClientOf(server->display().c_str(), segment, &error)) << error;
+    vplat::sdl::Present(inverted.pixels.data(), kW, kH, kW, inverted.palette);
+    vplat::sdl::Present(first.pixels.data(), kW, kH, kW, first.palette);
+    ExpectShownBySdlAfter(window, out, "an X error on our connection");
 }
 
 INSTANTIATE_TEST_SUITE_P(Outputs, PresentPaths,

@@ -52,6 +52,7 @@ public:
     }
 
     const std::string& display() const { return display_; }
+    pid_t pid() const { return pid_; }
 
     // Whether the server is still there, and if not, how it ended.
     std::string State() {

@@ -50,6 +50,13 @@ void AppendDebugOutput(const char* text) {
     }
 }
 
+void DebugNote(const char* text) {
+    if (g_echo) {
+        WriteToStandardError(text, strlen(text));
+    }
+    AppendDebugOutput(text);
+}
+
 }  // namespace internal
 
 namespace kernel {

@@ -11,8 +11,15 @@ namespace vplat::sdl {
 // where there is none (not X11, no shared memory) and SDL's window surface
 // is to be used. *fresh: it holds nothing yet, and is all to be drawn.
 SDL_Surface* X11Canvas(SDL_Window* window, bool* fresh);
-// Waits until the server has read what was last sent from the canvas.
-void X11BeforeWrite();
+// Waits until the server has read what was last sent from the canvas; false
+// when it has not in time or our connection failed: the canvas is given up,
+// and SDL's window surface is to be drawn on instead from now on.
+bool X11BeforeWrite();
+// The canvas's shared segment as the X server names it (0: none), for tests
+// that take it away under us.
+unsigned long X11SharedSegment();
+// Why the canvas was given up, the first time it is asked; null otherwise.
+const char* X11GivenUpUnsaid();
 // Sends the rectangles of the canvas to the window.
 void X11Send(const SDL_Rect* rects, int count);
 // The window is going: what was set up for it is let go.

@@ -47,6 +47,16 @@ void DrawChanges(Screen& screen, SDL_Surface* surface, const uint8_t* pixels, in
     }
 }
 
+// Our own X11 path given up (present_x11.cpp): said once, among the
+// set-up lines.
+void SayIfGivenUp() {
+    if (const char* reason = X11GivenUpUnsaid()) {
+        internal::DebugNote(
+            internal::Format("velmora: %s; presenting through SDL's window surface\n", reason)
+                .c_str());
+    }
+}
+
 }  // namespace
 
 bool PresentToSurface(Screen& screen, const uint8_t* pixels, int width, int height, int pitch,
@@ -54,6 +64,7 @@ bool PresentToSurface(Screen& screen, const uint8_t* pixels, int width, int heig
     bool fresh = false;
     SDL_Surface* surface = X11Canvas(screen.window, &fresh);
     bool direct = surface != nullptr;
+    SayIfGivenUp();
     if (!direct) {
         surface = SDL_GetWindowSurface(screen.window);
     }
@@ -78,8 +89,10 @@ bool PresentToSurface(Screen& screen, const uint8_t* pixels, int width, int heig
         screen.changed.front().bottom - screen.changed.front().top == height) {
         UpdateSurfaceTable(screen, surface->format, palette);  // a new palette, or the first frame
     }
-    if (direct) {
-        X11BeforeWrite();
+    if (direct && !X11BeforeWrite()) {
+        // Its memory may still be read: this frame goes whole to SDL's.
+        screen.repaintAll = true;
+        return PresentToSurface(screen, pixels, width, height, pitch, palette);
     }
     if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) {
         screen.repaintAll = true;  // this frame never reached the window

@@ -5,23 +5,31 @@
 // it is sent: a large change goes as a shared-memory image whose completion
 // event is awaited only before the memory is written again, a small change
 // inside the request itself, which Xlib has copied out before it returns.
+// A server that stops answering or an error on our connection (the window
+// or the segment gone under us) never ends or stops the game: this path is
+// given up for the rest of the run, and SDL's window surface used instead.
 #include <SDL.h>
 #include <X11/Xutil.h>
 #include <SDL_syswm.h>
 #include <X11/extensions/XShm.h>
 #include <sys/ipc.h>
+#include <poll.h>
 #include <sys/shm.h>
 
 #include <initializer_list>
 
 #include "backend/sdl/direct_put.h"
 #include "backend/sdl/x11_calls.h"
+#include "backend/sdl/x11_errors.h"
 
 namespace vplat::sdl {
 namespace {
 
 // Beyond this many pixels a change goes through shared memory.
 constexpr int kMostCopiedPixels = 256 * 256;
+// A server that has not read a frame in this long is taken not to answer:
+// six frames missed are a hitch, not a hang.
+constexpr Uint64 kLongestReadingMs = 100;
 
 struct Target {
     SDL_Window* window = nullptr;  // the window this was set up for
@@ -44,6 +52,9 @@ Target& TheTarget() {
 }
 
 bool g_attachFailed = false;
+// Once given up, never tried again in this run; the reason is said once.
+bool g_givenUp = false;
+const char* g_reasonUnsaid = nullptr;
 
 int NoteAttachError(Display* /*unused*/, XErrorEvent* /*unused*/) {
     g_attachFailed = true;
@@ -61,6 +72,9 @@ bool EightBitChannels(const Visual* visual) {
 
 void SetUp(Target& target, SDL_Window* window) {
     target.window = window;
+    if (g_givenUp) {
+        return;
+    }
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     const X11Calls& x = X11();
@@ -71,6 +85,7 @@ void SetUp(Target& target, SDL_Window* window) {
     if (target.display == nullptr) {
         return;
     }
+    WatchX11Errors(target.display);
     target.xwindow = info.info.x11.window;
     XWindowAttributes attributes;
     if (!x.shmQueryExtension(target.display) ||
@@ -90,13 +105,31 @@ Bool IsCompletion(Display* /*unused*/, XEvent* event, XPointer type) {
     return event->type == *reinterpret_cast<int*>(type) ? True : False;
 }
 
-void AwaitReading(Target& target) {
-    if (target.reading) {
-        XEvent event;
-        X11().ifEvent(target.display, &event, IsCompletion,
-                      reinterpret_cast<XPointer>(&target.completion));
-        target.reading = false;
+void GiveUp(Target& target, const char* reason) {
+    target.usable = false;
+    target.reading = false;
+    g_givenUp = true;
+    g_reasonUnsaid = reason;
+}
+
+// False when the server has not said so in time, or our connection failed.
+bool AwaitReading(Target& target) {
+    Uint64 deadline = SDL_GetTicks64() + kLongestReadingMs;
+    XEvent event;
+    auto type = reinterpret_cast<XPointer>(&target.completion);
+    while (target.reading) {
+        if (X11().checkIfEvent(target.display, &event, IsCompletion, type)) {
+            target.reading = false;
+        } else if (X11ErrorNoted()) {
+            GiveUp(target, "an X error on our connection");
+        } else if (Uint64 now = SDL_GetTicks64(); now >= deadline) {
+            GiveUp(target, "the X server did not answer");
+        } else {
+            pollfd connection{ConnectionNumber(target.display), POLLIN, 0};
+            poll(&connection, 1, static_cast<int>(deadline - now));
+        }
     }
+    return target.usable;
 }
 
 void DropImage(Target& target) {
@@ -106,7 +139,9 @@ void DropImage(Target& target) {
     AwaitReading(target);
     SDL_FreeSurface(target.canvas);
     target.canvas = nullptr;
-    X11().shmDetach(target.display, &target.segment);
+    if (!g_givenUp) {
+        X11().shmDetach(target.display, &target.segment);
+    }
     shmdt(target.segment.shmaddr);
     target.image->data = nullptr;
     XDestroyImage(target.image);
@@ -167,6 +202,9 @@ SDL_Surface* X11Canvas(SDL_Window* window, bool* fresh) {
         ForgetX11Canvas();
         SetUp(target, window);
     }
+    if (target.usable && X11ErrorNoted()) {
+        GiveUp(target, "an X error on our connection");
+    }
     if (!target.usable) {
         return nullptr;
     }
@@ -185,8 +223,19 @@ SDL_Surface* X11Canvas(SDL_Window* window, bool* fresh) {
     return target.canvas;
 }
 
-void X11BeforeWrite() {
-    AwaitReading(TheTarget());
+bool X11BeforeWrite() {
+    return AwaitReading(TheTarget());
+}
+
+unsigned long X11SharedSegment() {
+    const Target& target = TheTarget();
+    return target.image != nullptr ? target.segment.shmseg : 0;
+}
+
+const char* X11GivenUpUnsaid() {
+    const char* reason = g_reasonUnsaid;
+    g_reasonUnsaid = nullptr;
+    return reason;
 }
 
 void X11Send(const SDL_Rect* rects, int count) {
@@ -217,12 +266,17 @@ void X11Send(const SDL_Rect* rects, int count) {
 
 void ForgetX11Canvas() {
     Target& target = TheTarget();
-    if (target.display != nullptr) {
+    if (g_givenUp && target.display != nullptr) {
+        // Left open, still watched: closing waits for a server that may
+        // never answer.
+        DropImage(target);
+    } else if (target.display != nullptr) {
         DropImage(target);
         if (target.gc != nullptr) {
             X11().freeGC(target.display, target.gc);
         }
         X11().closeDisplay(target.display);
+        WatchX11Errors(nullptr);
     }
     target = Target();
 }

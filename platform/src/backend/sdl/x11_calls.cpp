@@ -23,8 +23,9 @@ X11Calls Load() {
                           Find(x, "XPutImage", &c.putImage),
                           Find(x, "XFlush", &c.flush),
                           Find(x, "XSync", &c.sync),
-                          Find(x, "XIfEvent", &c.ifEvent),
+                          Find(x, "XCheckIfEvent", &c.checkIfEvent),
                           Find(x, "XSetErrorHandler", &c.setErrorHandler),
+                          Find(x, "XSetIOErrorHandler", &c.setIOErrorHandler),
                           Find(ext, "XShmQueryExtension", &c.shmQueryExtension),
                           Find(ext, "XShmGetEventBase", &c.shmGetEventBase),
                           Find(ext, "XShmCreateImage", &c.shmCreateImage),
@@ -35,6 +36,7 @@ X11Calls Load() {
     for (bool one : found) {
         c.loaded = c.loaded && one;
     }
+    Find(x, "XSetIOErrorExitHandler", &c.setIOErrorExitHandler);
     return c;
 }
 

@@ -16,15 +16,19 @@ struct X11Calls {
     decltype(&XPutImage) putImage = nullptr;
     decltype(&XFlush) flush = nullptr;
     decltype(&XSync) sync = nullptr;
-    decltype(&XIfEvent) ifEvent = nullptr;
+    decltype(&XCheckIfEvent) checkIfEvent = nullptr;
     decltype(&XSetErrorHandler) setErrorHandler = nullptr;
+    decltype(&XSetIOErrorHandler) setIOErrorHandler = nullptr;
     decltype(&XShmQueryExtension) shmQueryExtension = nullptr;
     decltype(&XShmGetEventBase) shmGetEventBase = nullptr;
     decltype(&XShmCreateImage) shmCreateImage = nullptr;
     decltype(&XShmAttach) shmAttach = nullptr;
     decltype(&XShmDetach) shmDetach = nullptr;
     decltype(&XShmPutImage) shmPutImage = nullptr;
-    bool loaded = false;  // every one found
+    bool loaded = false;  // every one above found
+    // Only in libX11 1.7 and later: null before, where a lost connection of
+    // ours ends the program as Xlib always did.
+    decltype(&XSetIOErrorExitHandler) setIOErrorExitHandler = nullptr;
 };
 
 const X11Calls& X11();
