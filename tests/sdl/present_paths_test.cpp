@@ -316,9 +316,10 @@ TEST_F(PresentPaths, AServerThatStopsAnsweringIsNotWaitedForEver) {
     ExpectShownBySdlAfter(window, out, "the X server did not answer");
 }
 
-// The segment taken away from our connection: the error it brings is ours
-// to handle, not the process's to die of.
-TEST_F(PresentPaths, AnXErrorOnOurConnectionLeavesOurPath) {
+// While the first frame is shown, `meddle` is handed our segment's name; the
+// next two frames (every pixel changed, then back) meet what it caused.
+void MeddleWhileShowing(const std::string& display,
+                        bool (*meddle)(const char*, unsigned long, std::string*)) {
     const Output out = {640, 480, "Scale1x"};
     std::string error;
     Frame first = FirstFrame();
@@ -327,27 +328,22 @@ TEST_F(PresentPaths, AnXErrorOnOurConnectionLeavesOurPath) {
     ASSERT_NE(window, nullptr) << error;
     unsigned long segment = vplat::sdl::X11SharedSegment();
     ASSERT_NE(segment, 0UL) << "our own X11 path was not taken";
-    ASSERT_TRUE(velmora_test::DetachSegment(server->display().c_str(), segment, &error)) << error;
+    ASSERT_TRUE(meddle(display.c_str(), segment, &error)) << error;
     vplat::sdl::Present(inverted.pixels.data(), kW, kH, kW, inverted.palette);
     vplat::sdl::Present(first.pixels.data(), kW, kH, kW, first.palette);
     ExpectShownBySdlAfter(window, out, "an X error on our connection");
 }
 
+// The segment taken away from our connection: the error it brings is ours
+// to handle, not the process's to die of.
+TEST_F(PresentPaths, AnXErrorOnOurConnectionLeavesOurPath) {
+    MeddleWhileShowing(server->display(), velmora_test::DetachSegment);
+}
+
 // Our connection dropped by the server: Xlib's way is to end the process;
 // the game goes on through SDL's connection.
 TEST_F(PresentPaths, OurConnectionLostLeavesOurPath) {
-    const Output out = {640, 480, "Scale1x"};
-    std::string error;
-    Frame first = FirstFrame();
-    Frame inverted = InvertedFrame();
-    SDL_Window* window = OpenShowing("surface", out, first, &error);
-    ASSERT_NE(window, nullptr) << error;
-    unsigned long segment = vplat::sdl::X11SharedSegment();
-    ASSERT_NE(segment, 0UL) << "our own X11 path was not taken";
-    ASSERT_TRUE(velmora_test::KillClientOf(server->display().c_str(), segment, &error)) << error;
-    vplat::sdl::Present(inverted.pixels.data(), kW, kH, kW, inverted.palette);
-    vplat::sdl::Present(first.pixels.data(), kW, kH, kW, first.palette);
-    ExpectShownBySdlAfter(window, out, "an X error on our connection");
+    MeddleWhileShowing(server->display(), velmora_test::KillClientOf);
 }
 
 INSTANTIATE_TEST_SUITE_P(Outputs, PresentPaths,
