@@ -19,6 +19,7 @@ the per-round ratios). VELMORA_PRESENT in the environment reaches the Linux
 build. Measures and prints; it does not judge.
 """
 
+import contextlib
 import os
 import statistics
 import subprocess
@@ -101,11 +102,11 @@ def start_play(display):
     xdotool(display, "keydown", "Right")
 
 
-def measure(display, pids, workdir, name, size):
+def measure(display, pids, workdir, name, size, cpu_of=cpu_seconds):
     """CPU seconds per frame over MEASURE seconds of play, and the mean
-    frame rate the counter showed."""
+    frame rate the counter showed; cpu_of(pid) reads a process's CPU."""
     time.sleep(WARM_UP)
-    cpu0 = sum(cpu_seconds(p) for p in pids)
+    cpu0 = sum(cpu_of(p) for p in pids)
     t0 = time.monotonic()
     rates = []
     for i in range(MEASURE):
@@ -116,12 +117,15 @@ def measure(display, pids, workdir, name, size):
             raise Failure("no FPS counter could be read in %s" % path)
         rates.append(rate)
     elapsed = time.monotonic() - t0
-    cpu = sum(cpu_seconds(p) for p in pids) - cpu0
+    cpu = sum(cpu_of(p) for p in pids) - cpu0
     fps = statistics.mean(rates)
     return cpu / (fps * elapsed), fps
 
 
-def run_linux(binary, workdir, name):
+@contextlib.contextmanager
+def linux_game(binary, workdir, settle):
+    """The Linux build full screen on an Xvfb of its own, `settle` seconds
+    after its start: yields (display, pid, screen size)."""
     xserver = XServer(LINUX_SCREEN)
     game = None
     try:
@@ -133,16 +137,20 @@ def run_linux(binary, workdir, name):
             env.pop(var, None)
         game = subprocess.Popen([binary, "--fullscreen"], env=env, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.DEVNULL)
-        time.sleep(2.0)
+        time.sleep(settle)
         if game.poll() is not None:
-            raise Failure("the Linux build ended at start with status %d" % game.returncode)
-        start_play(xserver.display)
-        size = tuple(int(v) for v in LINUX_SCREEN.split("x")[:2])
-        return measure(xserver.display, [game.pid], workdir, name, size)
+            raise Failure("%s ended at start with status %d" % (binary, game.returncode))
+        yield xserver.display, game.pid, tuple(int(v) for v in LINUX_SCREEN.split("x")[:2])
     finally:
         if game is not None:
             stop_process(game)
         xserver.stop()
+
+
+def run_linux(binary, workdir, name, cpu_of=cpu_seconds):
+    with linux_game(binary, workdir, 2.0) as (display, pid, size):
+        start_play(display)
+        return measure(display, [pid], workdir, name, size, cpu_of)
 
 
 def run_wine(exe, prefix, workdir, name):

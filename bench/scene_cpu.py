@@ -15,39 +15,18 @@ import os
 import statistics
 import subprocess
 import sys
-import time
 
 import compare_wine
 from velmora_test import Failure
-from velmora_test.processes import stop_process
-from velmora_test.xserver import XServer
-
-
-compare_wine.cpu_seconds = compare_wine.cpu_seconds_fine
 
 
 def run(binary, workdir, name):
-    xserver = XServer(compare_wine.LINUX_SCREEN)
-    game = None
-    try:
-        env = dict(os.environ, DISPLAY=xserver.display,
-                   XDG_CONFIG_HOME=os.path.join(workdir, "config"))
-        for var in ("VELMORA_VIDEO", "VELMORA_WINDOWED", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"):
-            env.pop(var, None)
-        game = subprocess.Popen([binary, "--fullscreen"], env=env, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL)
-        time.sleep(1.0)
-        if game.poll() is not None:
-            raise Failure("%s ended at start with status %d" % (binary, game.returncode))
-        size = tuple(int(v) for v in compare_wine.LINUX_SCREEN.split("x")[:2])
-        title = compare_wine.measure(xserver.display, [game.pid], workdir, name + "-title", size)
-        compare_wine.start_play(xserver.display)
-        play = compare_wine.measure(xserver.display, [game.pid], workdir, name + "-play", size)
+    fine = compare_wine.cpu_seconds_fine
+    with compare_wine.linux_game(binary, workdir, 1.0) as (display, pid, size):
+        title = compare_wine.measure(display, [pid], workdir, name + "-title", size, fine)
+        compare_wine.start_play(display)
+        play = compare_wine.measure(display, [pid], workdir, name + "-play", size, fine)
         return title[0], play[0]
-    finally:
-        if game is not None:
-            stop_process(game)
-        xserver.stop()
 
 
 def show(label, values):
