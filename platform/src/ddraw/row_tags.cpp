@@ -1,46 +1,83 @@
 // Tags for rows whose whole content is known: equal lists of paints over a
 // whole row draw equal pixels, whichever surface holds them, so the
 // presenter may skip comparing a row whose tag it showed last time.
-#include <string>
-#include <unordered_map>
+#include <cstring>
+#include <vector>
 
 #include "ddraw/surface_memory.h"
 
 namespace vplat::ddraw {
 namespace {
 
-// Lists seen, each under a number no write or list had before. The table is
-// emptied when full: a list seen again then gets a new number, which costs a
-// compare but can never make two different lists equal.
-constexpr size_t kMostLists = 4096;
+// Lists seen, each under a number no write or list had before, in a table
+// of open addressing over one store of paints: finding a list costs a hash
+// and one compare, and nothing is allocated once the store has grown. The
+// table is emptied when half full or when the store is: a list seen again
+// then gets a new number, which costs a compare but can never make two
+// different lists equal.
+constexpr size_t kSlots = 8192;
+constexpr size_t kMostPaints = 16384;
 
-std::string Key(const RowRecipe& recipe) {
-    std::string key;
+struct Seen {
+    uint64_t number = 0;  // 0: an empty slot
+    uint64_t hash = 0;
+    uint32_t first = 0;  // where its paints start in the store
+    uint32_t size = 0;
+};
+
+struct Table {
+    std::vector<Seen> slots = std::vector<Seen>(kSlots);
+    std::vector<RowPaint> paints;
+    size_t used = 0;
+};
+
+uint64_t HashOf(const RowRecipe& recipe) {
+    uint64_t hash = recipe.size;
     for (uint32_t i = 0; i < recipe.size; ++i) {
-        const RowPaint& paint = recipe[i];
-        const uint64_t words[] = {static_cast<uint64_t>(paint.kind),
-                                  paint.bytesPerPixel,
-                                  paint.source.write,
-                                  static_cast<uint32_t>(paint.source.sourceX),
-                                  static_cast<uint32_t>(paint.source.sourceY),
-                                  static_cast<uint32_t>(paint.x),
-                                  static_cast<uint32_t>(paint.width),
-                                  paint.value};
-        key.append(reinterpret_cast<const char*>(words), sizeof words);
+        uint64_t words[4];
+        static_assert(sizeof words == offsetof(RowPaint, from), "the compared fields");
+        memcpy(words, &recipe[i], sizeof words);
+        for (uint64_t word : words) {
+            hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
+        }
     }
-    return key;
+    return hash ^ (hash >> 29);
+}
+
+bool Holds(const Table& table, const Seen& seen, const RowRecipe& recipe) {
+    if (seen.size != recipe.size) {
+        return false;
+    }
+    for (uint32_t i = 0; i < recipe.size; ++i) {
+        if (!(table.paints[seen.first + i] == recipe[i])) {
+            return false;
+        }
+    }
+    return true;
 }
 
 uint64_t NumberOf(const RowRecipe& recipe) {
-    static std::unordered_map<std::string, uint64_t> numbers;
-    if (numbers.size() >= kMostLists) {
-        numbers.clear();
+    static Table table;
+    if (table.used >= kSlots / 2 || table.paints.size() + recipe.size > kMostPaints) {
+        table.slots.assign(kSlots, Seen{});
+        table.paints.clear();
+        table.used = 0;
     }
-    uint64_t& number = numbers[Key(recipe)];
-    if (number == 0) {
-        number = NextWriteNumber();
+    uint64_t hash = HashOf(recipe);
+    size_t slot = hash & (kSlots - 1);
+    for (; table.slots[slot].number != 0; slot = (slot + 1) & (kSlots - 1)) {
+        const Seen& seen = table.slots[slot];
+        if (seen.hash == hash && Holds(table, seen, recipe)) {
+            return seen.number;
+        }
     }
-    return number;
+    Seen& seen = table.slots[slot];
+    seen = Seen{NextWriteNumber(), hash, static_cast<uint32_t>(table.paints.size()), recipe.size};
+    for (uint32_t i = 0; i < recipe.size; ++i) {
+        table.paints.push_back(recipe[i]);
+    }
+    ++table.used;
+    return seen.number;
 }
 
 }  // namespace

@@ -35,11 +35,18 @@ struct RowPaint {
     // Where the source row is read when a skipped paint must be drawn after
     // all; not compared, the write number says which memory it is.
     const SurfaceMemory* from = nullptr;
+    // As four words: compared for every row of every copy, and a call to
+    // memcmp costs more than the compare.
     bool operator==(const RowPaint& other) const {
-        return memcmp(this, &other, offsetof(RowPaint, from)) == 0;
+        uint64_t mine[4];
+        uint64_t theirs[4];
+        memcpy(mine, this, sizeof mine);
+        memcpy(theirs, &other, sizeof theirs);
+        return ((mine[0] ^ theirs[0]) | (mine[1] ^ theirs[1]) | (mine[2] ^ theirs[2]) |
+                (mine[3] ^ theirs[3])) == 0;
     }
 };
-static_assert(offsetof(RowPaint, from) == 32, "RowPaint's compared fields have no padding");
+static_assert(offsetof(RowPaint, from) == 4 * sizeof(uint64_t), "RowPaint's compared fields have no padding");
 
 // What a row holds: `size` paints drawn in order over something unknown
 // (known wholly when the first paint covers the row). While a frame repeats

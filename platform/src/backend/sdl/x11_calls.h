@@ -1,4 +1,4 @@
-// libX11 and libXext as SDL loaded them (present_x11.cpp); never loaded
+// libX11 and libXext as SDL loaded them (present_x11.cpp, pump_x11.cpp); never loaded
 // here, so a system without X11 runs the same program.
 #pragma once
 
@@ -17,6 +17,10 @@ struct X11Calls {
     decltype(&XFlush) flush = nullptr;
     decltype(&XSync) sync = nullptr;
     decltype(&XCheckIfEvent) checkIfEvent = nullptr;
+    decltype(&XEventsQueued) eventsQueued = nullptr;
+    decltype(&XPeekEvent) peekEvent = nullptr;
+    decltype(&XNextEvent) nextEvent = nullptr;
+    decltype(&XLookupKeysym) lookupKeysym = nullptr;
     decltype(&XSetErrorHandler) setErrorHandler = nullptr;
     decltype(&XSetIOErrorHandler) setIOErrorHandler = nullptr;
     decltype(&XShmQueryExtension) shmQueryExtension = nullptr;
