@@ -46,7 +46,8 @@ struct RowPaint {
                 (mine[3] ^ theirs[3])) == 0;
     }
 };
-static_assert(offsetof(RowPaint, from) == 4 * sizeof(uint64_t), "RowPaint's compared fields have no padding");
+static_assert(offsetof(RowPaint, from) == 4 * sizeof(uint64_t),
+              "RowPaint's compared fields have no padding");
 
 // What a row holds: `size` paints drawn in order over something unknown
 // (known wholly when the first paint covers the row). While a frame repeats

@@ -66,14 +66,13 @@ SDL_Keycode KeyOf(KeySym sym) {
     static const struct {
         KeySym sym;
         SDL_Keycode key;
-    } kKeys[] = {{XK_Left, SDLK_LEFT},         {XK_Right, SDLK_RIGHT},
-                 {XK_Up, SDLK_UP},             {XK_Down, SDLK_DOWN},
-                 {XK_Return, SDLK_RETURN},     {XK_Escape, SDLK_ESCAPE},
-                 {XK_Tab, SDLK_TAB},           {XK_BackSpace, SDLK_BACKSPACE},
-                 {XK_Shift_L, SDLK_LSHIFT},    {XK_Shift_R, SDLK_RSHIFT},
-                 {XK_Control_L, SDLK_LCTRL},   {XK_Control_R, SDLK_RCTRL},
-                 {XK_Alt_L, SDLK_LALT},        {XK_Alt_R, SDLK_RALT},
-                 {XK_Print, SDLK_PRINTSCREEN}, {XK_KP_Enter, SDLK_KP_ENTER}};
+    } kKeys[] = {
+        {XK_Left, SDLK_LEFT},        {XK_Right, SDLK_RIGHT},         {XK_Up, SDLK_UP},
+        {XK_Down, SDLK_DOWN},        {XK_Return, SDLK_RETURN},       {XK_Escape, SDLK_ESCAPE},
+        {XK_Tab, SDLK_TAB},          {XK_BackSpace, SDLK_BACKSPACE}, {XK_Shift_L, SDLK_LSHIFT},
+        {XK_Shift_R, SDLK_RSHIFT},   {XK_Control_L, SDLK_LCTRL},     {XK_Control_R, SDLK_RCTRL},
+        {XK_Alt_L, SDLK_LALT},       {XK_Alt_R, SDLK_RALT},          {XK_Print, SDLK_PRINTSCREEN},
+        {XK_KP_Enter, SDLK_KP_ENTER}};
     for (const auto& known : kKeys) {
         if (known.sym == sym) {
             return known.key;
