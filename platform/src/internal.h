@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <ddraw.h>
 #include <velmora_platform.h>
@@ -78,8 +79,35 @@ struct RowTag {
         return write == other.write && sourceX == other.sourceX && sourceY == other.sourceY;
     }
 };
-// The tags of the frame PresentIndexed is showing, one a row, or null.
-const RowTag* PresentedRowTags();
+// Rows known to hold tags, `count` of them from `top`: with `step`, each row
+// holds the source row after the one the row above holds (a copy of many
+// rows); without, the same tag (a list of paints that every row repeats).
+struct TagRun {
+    int top = 0;
+    int count = 0;
+    RowTag first;
+    bool step = false;
+    RowTag At(int row) const {
+        RowTag tag = first;
+        tag.sourceY += step ? row - top : 0;
+        return tag;
+    }
+};
+// Adds rows to the runs, the last run grown where they continue it.
+inline void AddTagRun(std::vector<TagRun>* runs, int top, int count, const RowTag& first,
+                      bool step) {
+    if (!runs->empty()) {
+        TagRun& last = runs->back();
+        if (last.top + last.count == top && last.step == step && last.At(top) == first) {
+            last.count += count;
+            return;
+        }
+    }
+    runs->push_back(TagRun{top, count, first, step});
+}
+// The runs of the frame PresentIndexed is showing, from the top, known rows
+// only; null where nothing is known.
+const std::vector<TagRun>* PresentedRowTags();
 void PresentIndexed(const uint8_t* pixels, int width, int height, int pitch,
                     const PALETTEENTRY* palette);
 // Called once per poll of the message queue, so the headless script can run.

@@ -103,30 +103,42 @@ TEST(FrameChanges, SpriteAndTextGiveTwoTightRectangles) {
     EXPECT_EQ(Describe(r), "[8,0 - 32,16) [387,400 - 395,408) ");
 }
 
-// Rows the platform knows to be the same copy of the same source row are
-// taken as equal without being compared; unknown rows and rows whose copy
-// differs are compared as always.
+// Rows the platform knows to be the same copy of the same source row, or
+// the same list of paints, are taken as equal without being compared, across
+// runs that split differently from one frame to the next; unknown rows and
+// rows whose copy differs are compared as always.
 TEST(FrameChanges, RowsKnownToHoldTheSameCopyAreNotCompared) {
     using vplat::internal::RowTag;
     KeptFrame kept;
     Picture p;
     std::vector<RowTag> tags(kH);
     for (int y = 0; y < kH; ++y) {
-        tags[y] = RowTag{42, 0, y};
+        tags[y] = y >= 400 && y < 410 ? RowTag{77, -1, -1} : RowTag{42, 0, y};
     }
     tags[300] = RowTag{};  // drawn over: nothing known
+    auto runsOf = [&] {
+        std::vector<vplat::internal::TagRun> runs;
+        for (int y = 0; y < kH; ++y) {
+            if (tags[y].write != 0) {
+                vplat::internal::AddTagRun(&runs, y, 1, tags[y], tags[y].sourceX >= 0);
+            }
+        }
+        return runs;
+    };
     std::vector<ChangedRect> changed;
-    vplat::present::TakeChanges(kept, p.pixels.data(), kW, kH, p.pitch, p.palette, &changed,
-                                tags.data());
+    auto runs = runsOf();
+    vplat::present::TakeChanges(kept, p.pixels.data(), kW, kH, p.pitch, p.palette, &changed, &runs);
     ASSERT_TRUE(IsWhole(changed)) << "first frame gave " << Describe(changed);
-    // Rows 100 and 300 change. Row 100 claims the same copy as before, which
-    // only a broken platform would claim, so not comparing it shows.
+    // Rows 100, 200, 300 and 405 change. Rows 100 and 405 claim what they
+    // held before, which only a broken platform would claim, so not
+    // comparing them shows.
     p.at(5, 100) ^= 1;
     p.at(6, 300) ^= 1;
     p.at(7, 200) ^= 1;
+    p.at(8, 405) ^= 1;
     tags[200] = RowTag{43, 0, 200};  // a new copy: compared
-    vplat::present::TakeChanges(kept, p.pixels.data(), kW, kH, p.pitch, p.palette, &changed,
-                                tags.data());
+    runs = runsOf();
+    vplat::present::TakeChanges(kept, p.pixels.data(), kW, kH, p.pitch, p.palette, &changed, &runs);
     EXPECT_EQ(Describe(changed), "[7,200 - 8,201) [6,300 - 7,301) ")
         << "expected rows 200 (a new copy) and 300 (unknown) only";
 }

@@ -13,13 +13,10 @@ const Surface* g_presenting = nullptr;
 
 // What each row is known to hold, as the presenter may use it to know a row
 // unchanged without comparing it.
-const internal::RowTag* TagsOf(const Surface& surface) {
-    static std::vector<internal::RowTag> tags;
-    tags.resize(static_cast<size_t>(surface.height));
-    for (int row = 0; row < surface.height; ++row) {
-        tags[static_cast<size_t>(row)] = surface.memory.TagOf(row);
-    }
-    return tags.data();
+const std::vector<internal::TagRun>* TagsOf(const Surface& surface) {
+    static std::vector<internal::TagRun> runs;
+    surface.memory.TagRuns(&runs);
+    return &runs;
 }
 
 }  // namespace
@@ -76,7 +73,7 @@ HRESULT Surface::Flip(IDirectDrawSurface7* target, DWORD flags) {
 namespace vplat::internal {
 
 // Worked out only for a back end that asks: the others never pay for it.
-const RowTag* PresentedRowTags() {
+const std::vector<TagRun>* PresentedRowTags() {
     return ddraw::g_presenting != nullptr ? ddraw::TagsOf(*ddraw::g_presenting) : nullptr;
 }
 

@@ -64,6 +64,7 @@ bool SurfaceMemory::Allocate(int width, int rows, int pitch, int bytesPerPixel) 
     bytesPerPixel_ = bytesPerPixel;
     recipes_.assign(static_cast<size_t>(rows), RowRecipe{});
     pendingRows_.clear();
+    block_ = Block{};
     lastWrite_ = NextWriteNumber();
     return bytes_ != nullptr;
 }
@@ -81,6 +82,7 @@ uint8_t* SurfaceMemory::Write(int top, int bottom) {
     for (int row = top; row < bottom; ++row) {
         recipes_[static_cast<size_t>(row)] = RowRecipe{};
     }
+    block_.count = 0;
     return bytes_.get();
 }
 
@@ -110,17 +112,26 @@ void SurfaceMemory::PaintRows(int top, int count, RowPaint paint, int sourceTop)
         DrawPendingPaints();
     }
     paint.bytesPerPixel = static_cast<uint8_t>(bytesPerPixel_);
-    bool copy = paint.kind != RowPaint::Kind::Fill;
-    for (int row = 0; row < count; ++row) {
-        paint.source.sourceY = copy ? sourceTop + row : 0;
-        RowRecipe& recipe = recipes_[static_cast<size_t>(top + row)];
-        if (recipe.size == 1 && recipe.matched == 1 && recipe.first == paint) {
-            recipe.first.from = paint.from;  // the row holds just this: the commonest case
-            continue;
+    paint.source.sourceY = paint.kind != RowPaint::Kind::Fill ? sourceTop : 0;
+    if (!RepaintBlock(top, count, paint)) {
+        for (int row = top; row < top + count; ++row) {
+            PaintOver(row, top, paint);
         }
-        PaintRow(top + row, paint);
+        NoteBlock(top, count, paint);
     }
     lastWrite_ = NextWriteNumber();
+}
+
+void SurfaceMemory::PaintOver(int row, int top, RowPaint paint) {
+    if (paint.kind != RowPaint::Kind::Fill) {
+        paint.source.sourceY += row - top;
+    }
+    RowRecipe& recipe = recipes_[static_cast<size_t>(row)];
+    if (recipe.size == 1 && recipe.matched == 1 && recipe.first == paint) {
+        recipe.first.from = paint.from;  // the row holds just this: the commonest case
+        return;
+    }
+    PaintRow(row, paint);
 }
 
 void SurfaceMemory::PaintRow(int row, const RowPaint& paint) {
@@ -200,6 +211,7 @@ void SurfaceMemory::Trade(SurfaceMemory& other) {
     std::swap(bytesPerPixel_, other.bytesPerPixel_);
     std::swap(recipes_, other.recipes_);
     std::swap(pendingRows_, other.pendingRows_);
+    std::swap(block_, other.block_);
     lastWrite_ = NextWriteNumber();
     other.lastWrite_ = NextWriteNumber();
 }

@@ -107,6 +107,9 @@ public:
     uint8_t* HandOut() { return WriteAll(); }
     void TakeBack() { WriteAll(); }
 
+    // What the rows are known to hold (TagOf), as runs from the top.
+    void TagRuns(std::vector<internal::TagRun>* runs) const;
+
     // A plain copy of source rectangle `from` (of the same pixel size) to
     // (x, y); with a key, the source's pixels equal to it are left out.
     // `source` must be other memory than this.
@@ -120,7 +123,12 @@ public:
 
 private:
     void PaintRows(int top, int count, RowPaint paint, int sourceTop);
+    // `paint` over `row` of rows from `top`: its source row is that of `top`.
+    void PaintOver(int row, int top, RowPaint paint);
     void PaintRow(int row, const RowPaint& paint);
+    bool RepaintBlock(int top, int count, const RowPaint& paint);
+    void NoteBlock(int top, int count, const RowPaint& paint);
+    void AddOddRow(int row);
     void Draw(int row, const RowPaint& paint);
     bool Covers(const RowPaint& paint) const { return paint.x == 0 && paint.width == width_; }
     void DrawPending();
@@ -134,6 +142,17 @@ private:
     int bytesPerPixel_ = 1;
     std::vector<RowRecipe> recipes_;
     uint64_t lastWrite_ = 0;
+
+    // The last paint of a whole row over many rows, all of which hold just
+    // it but the odd ones (row_blocks.cpp); count 0: none.
+    struct Block {
+        RowPaint paint;  // the source row of the first row
+        int top = 0;
+        int count = 0;
+        std::vector<int> odd;  // from the top down
+    };
+    void AddRowTags(std::vector<internal::TagRun>* runs, int from, int to) const;
+    Block block_;
 };
 
 // Draws the paints a repeating frame has so far left undrawn. Called before

@@ -65,18 +65,44 @@ void PackRows(const uint8_t* pixels, int width, int height, int pitch,
 
 namespace {
 
+void KeepTags(KeptFrame& kept, const std::vector<internal::TagRun>* tags) {
+    if (tags != nullptr) {
+        kept.runs = *tags;
+    } else {
+        kept.runs.clear();
+    }
+}
+
 void KeepWhole(KeptFrame& kept, const uint8_t* pixels, int width, int height, int pitch,
-               const PALETTEENTRY* palette, const internal::RowTag* tags) {
+               const PALETTEENTRY* palette, const std::vector<internal::TagRun>* tags) {
     kept.width = width;
     kept.height = height;
     PackRows(pixels, width, height, pitch, &kept.indices);
-    if (tags != nullptr) {
-        kept.tags.assign(tags, tags + height);
-    } else {
-        kept.tags.assign(static_cast<size_t>(height), internal::RowTag{});
-    }
+    KeepTags(kept, tags);
     memcpy(kept.palette, palette, sizeof kept.palette);
     kept.valid = true;
+}
+
+// How many rows from y on both frames are known to hold alike, so that the
+// kept ones are the new ones without a compare: 0 when row y must be
+// compared. *now and *kept walk down their runs as y does.
+int KnownAlike(const std::vector<internal::TagRun>& nowRuns, size_t* now,
+               const std::vector<internal::TagRun>& keptRuns, size_t* kept, int y) {
+    while (*now < nowRuns.size() && nowRuns[*now].top + nowRuns[*now].count <= y) {
+        ++*now;
+    }
+    while (*kept < keptRuns.size() && keptRuns[*kept].top + keptRuns[*kept].count <= y) {
+        ++*kept;
+    }
+    if (*now == nowRuns.size() || *kept == keptRuns.size()) {
+        return 0;
+    }
+    const internal::TagRun& a = nowRuns[*now];
+    const internal::TagRun& b = keptRuns[*kept];
+    if (a.top > y || b.top > y || a.step != b.step || !(a.At(y) == b.At(y))) {
+        return 0;
+    }
+    return std::min(a.top + a.count, b.top + b.count) - y;
 }
 
 void Collapse(std::vector<ChangedRect>* changed, size_t from) {
@@ -99,7 +125,7 @@ void ForgetKeptFrame(KeptFrame& kept) {
 
 void TakeChanges(KeptFrame& kept, const uint8_t* pixels, int width, int height, int pitch,
                  const PALETTEENTRY* palette, std::vector<ChangedRect>* changed,
-                 const internal::RowTag* tags) {
+                 const std::vector<internal::TagRun>* tags) {
     changed->clear();
     if (width <= 0 || height <= 0) {
         return;
@@ -112,15 +138,18 @@ void TakeChanges(KeptFrame& kept, const uint8_t* pixels, int width, int height, 
     }
     // Rows that differ next to each other make one rectangle, as wide as
     // the widest of them.
+    static const std::vector<internal::TagRun> kNone;
+    const std::vector<internal::TagRun>& runs = tags != nullptr ? *tags : kNone;
+    size_t now = 0;
+    size_t before = 0;
     bool open = false;
     for (int y = 0; y < height; ++y) {
-        internal::RowTag tag = tags != nullptr ? tags[y] : internal::RowTag{};
-        internal::RowTag& keptTag = kept.tags[static_cast<size_t>(y)];
-        if (tag.write != 0 && tag == keptTag) {
-            open = false;  // the same copy of the same source row
+        int alike = KnownAlike(runs, &now, kept.runs, &before, y);
+        if (alike > 0) {
+            y += alike - 1;  // the same copies of the same source rows
+            open = false;
             continue;
         }
-        keptTag = tag;  // true of the kept row once it is brought up to date
         const uint8_t* row = pixels + static_cast<ptrdiff_t>(y) * pitch;
         uint8_t* keptRow = kept.indices.data() + static_cast<size_t>(y) * width;
         int first = FirstDifference(row, keptRow, width);
@@ -140,6 +169,7 @@ void TakeChanges(KeptFrame& kept, const uint8_t* pixels, int width, int height, 
             open = true;
         }
     }
+    KeepTags(kept, tags);  // true of the kept rows now that they are brought up to date
     if (changed->size() > kMostRects) {
         Collapse(changed, 0);
     }

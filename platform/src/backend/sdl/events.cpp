@@ -2,6 +2,8 @@
 // virtual-key codes, the close button, minimising and restoring. The
 // player's own keys (full screen, screenshot) are answered here and never
 // reach the game.
+#include <atomic>
+
 #include "backend/driver.h"
 #include "backend/sdl/direct_put.h"
 #include "backend/sdl/input.h"
@@ -97,6 +99,15 @@ void WindowEvent(Screen& screen, const SDL_WindowEvent& event) {
     }
 }
 
+// Set as SDL queues any event, from whichever thread: most polls pump
+// nothing, and then the queue need not be asked.
+std::atomic<bool> g_queued{false};
+
+int NoteQueued(void* /*unused*/, SDL_Event* /*event*/) {
+    g_queued = true;
+    return 0;
+}
+
 bool g_keyboardHolds[256] = {};
 // Enter went down with Alt: its release belongs to the switch too.
 bool g_enterTaken = false;
@@ -146,7 +157,33 @@ void KeyboardKey(const SDL_KeyboardEvent& event) {
     HoldKey(key, down);
 }
 
+void HandleEvent(Screen& screen, const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_QUIT:
+            player::GiveClose();
+            break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            KeyboardKey(event.key);
+            break;
+        case SDL_WINDOWEVENT:
+            WindowEvent(screen, event.window);
+            break;
+        case SDL_MOUSEMOTION:
+            AskForCursor();
+            break;
+        default:
+            GamepadEvent(event);
+            break;
+    }
+}
+
 }  // namespace
+
+void WatchQueue() {
+    g_queued = true;
+    SDL_AddEventWatch(NoteQueued, nullptr);
+}
 
 void PumpEvents() {
     Screen& screen = TheScreen();
@@ -159,24 +196,9 @@ void PumpEvents() {
         SDL_PumpEvents();
     }
     SDL_Event event;
-    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
-        switch (event.type) {
-            case SDL_QUIT:
-                player::GiveClose();
-                break;
-            case SDL_KEYDOWN:
-            case SDL_KEYUP:
-                KeyboardKey(event.key);
-                break;
-            case SDL_WINDOWEVENT:
-                WindowEvent(screen, event.window);
-                break;
-            case SDL_MOUSEMOTION:
-                AskForCursor();
-                break;
-            default:
-                GamepadEvent(event);
-                break;
+    if (g_queued.exchange(false)) {
+        while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
+            HandleEvent(screen, event);
         }
     }
     SettleWindow();

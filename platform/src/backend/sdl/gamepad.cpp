@@ -114,6 +114,10 @@ void StartGamepads() {
     SDL_GameControllerEventState(SDL_ENABLE);
 }
 
+bool GamepadsOpen() {
+    return !Pads().empty();
+}
+
 void StopGamepads() {
     while (!Pads().empty()) {
         Close(Pads().begin()->first);

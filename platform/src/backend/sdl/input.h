@@ -15,6 +15,8 @@ void StartGamepads();
 void StopGamepads();
 // True when the event was a pad's.
 bool GamepadEvent(const SDL_Event& event);
+// Whether any pad is open: its events come only when SDL pumps.
+bool GamepadsOpen();
 
 // Print Screen: the next presented frame is written as a screenshot.
 void AskForScreenshot();

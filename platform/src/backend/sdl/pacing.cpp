@@ -4,6 +4,7 @@
 // refresh rate here instead.
 #include <time.h>
 
+#include "backend/sdl/clock.h"
 #include "backend/sdl/state.h"
 #include "player/playback.h"
 
@@ -17,6 +18,7 @@ struct Pacing {
     int presents = 0;
     double measuredSince = 0;
     bool enabled = false;
+    double period = 0;  // the display's, asked again with each measuring
     double deadline = 0;
     // The end of the last presented frame's period, not yet waited out.
     double pending = 0;
@@ -27,12 +29,7 @@ Pacing& ThePacing() {
     return pacing;
 }
 
-double Now() {
-    return static_cast<double>(SDL_GetPerformanceCounter()) /
-           static_cast<double>(SDL_GetPerformanceFrequency());
-}
-
-double RefreshPeriod(SDL_Window* window) {
+double AskRefreshPeriod(SDL_Window* window) {
     SDL_DisplayMode mode;
     int display = SDL_GetWindowDisplayIndex(window);
     if (display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0) {
@@ -44,7 +41,7 @@ double RefreshPeriod(SDL_Window* window) {
 // Sleeps rather than spins: the timer is exact to well under a millisecond
 // on Linux, and a spinning wait would cost the player a processor core.
 void SleepUntil(double when) {
-    double left = when - Now();
+    double left = when - SecondsNow();
     if (left > 0) {
         struct timespec pause = {static_cast<time_t>(left),
                                  static_cast<long>((left - static_cast<time_t>(left)) * 1e9)};
@@ -63,8 +60,11 @@ void PaceAfterPresent(Screen& screen) {
         return;
     }
     Pacing& pacing = ThePacing();
-    double period = RefreshPeriod(screen.window);
-    double now = Now();
+    double now = SecondsNow();
+    if (pacing.presents % kMeasuredPresents == 0) {
+        pacing.period = AskRefreshPeriod(screen.window);  // the window may have moved
+    }
+    double period = pacing.period;
     ++pacing.presents;
     // Measured over windows of presents, again and again, since the first
     // frames after the window opens run at their own pace.
@@ -103,7 +103,7 @@ bool SleepPaced(DWORD milliseconds) {
     if (pacing.pending <= 0) {
         return false;
     }
-    double asked = Now() + milliseconds / 1000.0;
+    double asked = SecondsNow() + milliseconds / 1000.0;
     SleepUntil(asked > pacing.pending ? asked : pacing.pending);
     pacing.pending = 0;
     return true;

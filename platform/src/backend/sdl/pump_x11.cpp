@@ -17,13 +17,15 @@
 #include <X11/keysym.h>
 #include <poll.h>
 
+#include "backend/sdl/clock.h"
 #include "backend/sdl/direct_put.h"
+#include "backend/sdl/input.h"
 #include "backend/sdl/x11_calls.h"
 
 namespace vplat::sdl {
 namespace {
 
-constexpr Uint32 kLongestWithoutPumpMs = 100;
+constexpr double kLongestWithoutPump = 0.1;  // seconds
 
 struct Connection {
     SDL_Window* window = nullptr;  // the window it was looked up for
@@ -116,14 +118,14 @@ void DropRepeats(Display* display) {
 }  // namespace
 
 bool PumpWanted(SDL_Window* window) {
-    static Uint32 lastPump = 0;
-    Uint32 now = SDL_GetTicks();
+    static double lastPump = 0;
+    double now = SecondsNow();
     Display* display = DisplayOf(window);
     if (display != nullptr) {
         DropRepeats(display);
     }
-    bool wanted = display == nullptr || now - lastPump >= kLongestWithoutPumpMs ||
-                  SDL_NumJoysticks() > 0 || QLength(display) > 0;
+    bool wanted = display == nullptr || now - lastPump >= kLongestWithoutPump || GamepadsOpen() ||
+                  QLength(display) > 0;
     if (wanted) {
         lastPump = now;
     }

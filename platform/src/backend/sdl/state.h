@@ -86,6 +86,9 @@ void NotePresented();
 // Keeps keys out of the input method: WatchTextInput once SDL's video has
 // started (SDL_Quit ends the watch), KeepTextInputOff after each pump.
 void WatchTextInput();
+// Lets the pump skip SDL's queue when nothing was queued: once SDL's video
+// has started.
+void WatchQueue();
 void KeepTextInputOff();
 void ResetIdle();
 // The game's icon on the window, where the window system shows one.

@@ -90,6 +90,7 @@ bool Start(std::string* error) {
         StartGamepads();
     }
     WatchTextInput();
+    WatchQueue();
     TheScreen().started = true;
     return true;
 }
