@@ -6,6 +6,7 @@ the window, the replay runs to its end or until Escape."""
 import os
 import re
 import shutil
+import signal
 import tempfile
 import time
 import unittest
@@ -105,4 +106,35 @@ class RecordReplay(unittest.TestCase):
         stopped.key("space", "Escape")
         self.assertEqual(0, stopped.process.wait(5), stopped.stderr())
         self.assertNotIn("screenshot", stopped.stderr())
+        shutil.rmtree(folder)
+
+    def test_a_held_key_is_one_press_and_a_quick_release_and_press_are_two(self):
+        """The window system repeats a held key some 25 times a second; the
+        game sees one press, and a release with a press straight after it
+        (one batch of events) is seen as both."""
+        folder = tempfile.mkdtemp(prefix="velmora-keys-")
+        recording = os.path.join(folder, "keys.txt")
+        game = self.start("--window", "--record", recording)
+        time.sleep(1.2)
+        game.key("space")
+        game._run("xdotool", "keydown", "Right")
+        time.sleep(1.5)
+        # Stopped, the game reads the two in one batch when it goes on.
+        game.process.send_signal(signal.SIGSTOP)
+        game._run("xdotool", "keyup", "Right", "keydown", "Right")
+        game.process.send_signal(signal.SIGCONT)
+        time.sleep(1.0)
+        game._run("xdotool", "keyup", "Right")
+        time.sleep(0.3)
+        self.assertEqual(0, game.quit(), game.stderr())
+        with open(recording) as handle:
+            keys = re.findall(r"^(\d+) ((?:down|up) RIGHT)$", handle.read(), re.M)
+        self.assertEqual(["down RIGHT", "up RIGHT", "down RIGHT", "up RIGHT"],
+                         [key for _, key in keys])
+        # A press taken for a repeat would be seen only when the key repeats
+        # again, most of a second later.
+        released, pressed = int(keys[1][0]), int(keys[2][0])
+        self.assertLessEqual(pressed - released, 2,
+                             "the press after the release came at frame %d, the release at %d"
+                             % (pressed, released))
         shutil.rmtree(folder)
