@@ -82,32 +82,52 @@ struct RowTag {
 // Rows known to hold tags, `count` of them from `top`: with `step`, each row
 // holds the source row after the one the row above holds (a copy of many
 // rows); without, the same tag (a list of paints that every row repeats).
+// `base` is what the row's first paint, which covers it whole, is known as
+// alone, and the rest of its paints stay within columns left to right (one
+// past the last): two rows with the same base differ only there. A row of
+// one paint is its own base, with no columns.
 struct TagRun {
     int top = 0;
     int count = 0;
     RowTag first;
     bool step = false;
-    RowTag At(int row) const {
-        RowTag tag = first;
+    RowTag base;
+    int left = 0;
+    int right = 0;
+    RowTag At(int row) const { return Stepped(first, row); }
+    RowTag BaseAt(int row) const { return Stepped(base, row); }
+    RowTag Stepped(RowTag tag, int row) const {
         tag.sourceY += step ? row - top : 0;
         return tag;
     }
 };
-// Adds rows to the runs, the last run grown where they continue it.
-inline void AddTagRun(std::vector<TagRun>* runs, int top, int count, const RowTag& first,
-                      bool step) {
+// A run of rows that each hold one paint: their own bases.
+inline TagRun PlainRun(int top, int count, const RowTag& first, bool step) {
+    return TagRun{top, count, first, step, first, 0, 0};
+}
+// Adds a run, grown into the last one where it continues it.
+inline void AddTagRun(std::vector<TagRun>* runs, const TagRun& run) {
     if (!runs->empty()) {
         TagRun& last = runs->back();
-        if (last.top + last.count == top && last.step == step && last.At(top) == first) {
-            last.count += count;
+        if (last.top + last.count == run.top && last.step == run.step && last.left == last.right &&
+            run.left == run.right && last.At(run.top) == run.first &&
+            last.BaseAt(run.top) == run.base) {
+            last.count += run.count;
             return;
         }
     }
-    runs->push_back(TagRun{top, count, first, step});
+    runs->push_back(run);
 }
-// The runs of the frame PresentIndexed is showing, from the top, known rows
-// only; null where nothing is known.
-const std::vector<TagRun>* PresentedRowTags();
+// What is known of a frame being presented.
+struct FrameTags {
+    std::vector<TagRun> runs;  // from the top, known rows only
+    // Changes with every change to any palette's entries, and is never 0:
+    // the same palette entries at the same address under the same stamp
+    // hold the same colours.
+    uint64_t paletteStamp = 0;
+};
+// What is known of the frame PresentIndexed is showing; null where nothing is.
+const FrameTags* PresentedRowTags();
 void PresentIndexed(const uint8_t* pixels, int width, int height, int pitch,
                     const PALETTEENTRY* palette);
 // Called once per poll of the message queue, so the headless script can run.

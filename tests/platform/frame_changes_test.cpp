@@ -117,13 +117,14 @@ TEST(FrameChanges, RowsKnownToHoldTheSameCopyAreNotCompared) {
     }
     tags[300] = RowTag{};  // drawn over: nothing known
     auto runsOf = [&] {
-        std::vector<vplat::internal::TagRun> runs;
+        vplat::internal::FrameTags known;
         for (int y = 0; y < kH; ++y) {
             if (tags[y].write != 0) {
-                vplat::internal::AddTagRun(&runs, y, 1, tags[y], tags[y].sourceX >= 0);
+                vplat::internal::AddTagRun(
+                    &known.runs, vplat::internal::PlainRun(y, 1, tags[y], tags[y].sourceX >= 0));
             }
         }
-        return runs;
+        return known;
     };
     std::vector<ChangedRect> changed;
     auto runs = runsOf();

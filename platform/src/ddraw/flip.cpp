@@ -13,10 +13,11 @@ const Surface* g_presenting = nullptr;
 
 // What each row is known to hold, as the presenter may use it to know a row
 // unchanged without comparing it.
-const std::vector<internal::TagRun>* TagsOf(const Surface& surface) {
-    static std::vector<internal::TagRun> runs;
-    surface.memory.TagRuns(&runs);
-    return &runs;
+const internal::FrameTags* TagsOf(const Surface& surface) {
+    static internal::FrameTags tags;
+    surface.memory.TagRuns(&tags.runs);
+    tags.paletteStamp = PaletteStamp();
+    return &tags;
 }
 
 }  // namespace
@@ -73,7 +74,7 @@ HRESULT Surface::Flip(IDirectDrawSurface7* target, DWORD flags) {
 namespace vplat::internal {
 
 // Worked out only for a back end that asks: the others never pay for it.
-const std::vector<TagRun>* PresentedRowTags() {
+const FrameTags* PresentedRowTags() {
     return ddraw::g_presenting != nullptr ? ddraw::TagsOf(*ddraw::g_presenting) : nullptr;
 }
 

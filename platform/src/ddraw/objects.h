@@ -141,6 +141,9 @@ const PALETTEENTRY* ColoursFor(const Surface& surface);
 // Shows an 8-bit surface through its colours (the back end's present).
 void PresentSurface(const Surface& surface);
 // Entries 0 and 255 are kept black and white unless the palette allows all 256.
+// Called after every change to a palette's entries.
 void ApplyReservedEntries(Palette* palette);
+// The number of changes to any palette's entries so far, plus one.
+uint64_t PaletteStamp();
 
 }  // namespace vplat::ddraw

@@ -47,28 +47,29 @@ void SurfaceMemory::NoteBlock(int top, int count, const RowPaint& paint) {
         block.odd.clear();
         for (int row = top; row < top + count && block.count != 0; ++row) {
             if (recipes_[static_cast<size_t>(row)].size != 1) {
-                AddOddRow(row);
+                AddOddRows(row, row + 1);
             }
         }
         return;
     }
-    int end = std::min(top + count, block.top + block.count);
-    for (int row = std::max(top, block.top); row < end && block.count != 0; ++row) {
-        AddOddRow(row);
-    }
+    AddOddRows(std::max(top, block.top), std::min(top + count, block.top + block.count));
 }
 
-void SurfaceMemory::AddOddRow(int row) {
+void SurfaceMemory::AddOddRows(int from, int to) {
+    // A frame draws over the same rows frame after frame: most are odd
+    // already, and the search is done once for them all.
     std::vector<int>& odd = block_.odd;
-    auto at = std::lower_bound(odd.begin(), odd.end(), row);
-    if (at != odd.end() && *at == row) {
-        return;
+    auto at = std::lower_bound(odd.begin(), odd.end(), from);
+    for (int row = from; row < to; ++row, ++at) {
+        if (at != odd.end() && *at == row) {
+            continue;
+        }
+        if (odd.size() == kMostOdd) {
+            block_.count = 0;
+            return;
+        }
+        at = odd.insert(at, row);
     }
-    if (odd.size() == kMostOdd) {
-        block_.count = 0;
-        return;
-    }
-    odd.insert(at, row);
 }
 
 // Rows from `from` to `to`, each as TagOf knows it. Copies of a whole row
@@ -76,9 +77,20 @@ void SurfaceMemory::AddOddRow(int row) {
 void SurfaceMemory::AddRowTags(std::vector<internal::TagRun>* runs, int from, int to) const {
     for (int row = from; row < to; ++row) {
         internal::RowTag tag = TagOf(row);
-        if (tag.write != 0) {
-            internal::AddTagRun(runs, row, 1, tag, tag.sourceX >= 0);
+        if (tag.write == 0) {
+            continue;
         }
+        internal::TagRun run = internal::PlainRun(row, 1, tag, tag.sourceX >= 0);
+        const RowRecipe& recipe = recipes_[static_cast<size_t>(row)];
+        if (recipe.size > 1) {
+            run.base = BaseOf(recipe);
+            run.left = width_;
+            for (uint32_t i = 1; i < recipe.size; ++i) {
+                run.left = std::min(run.left, recipe[i].x);
+                run.right = std::max(run.right, recipe[i].x + recipe[i].width);
+            }
+        }
+        internal::AddTagRun(runs, run);
     }
 }
 
@@ -96,13 +108,15 @@ void SurfaceMemory::TagRuns(std::vector<internal::TagRun>* runs) const {
     // The block's rows that hold just its paint: a whole copy is known by
     // its source rows, and a fill is the same list on every row.
     bool fill = block.paint.kind == RowPaint::Kind::Fill;
-    internal::TagRun plain{top, block.count, block.paint.source, !fill};
+    internal::TagRun plain = internal::PlainRun(top, block.count, block.paint.source, !fill);
     auto addPlain = [&](int from, int to) {
         if (to > from) {
             if (fill && plain.first.write == 0) {
                 plain.first = TagOf(from);
+                plain.base = plain.first;
             }
-            internal::AddTagRun(runs, from, to - from, plain.At(from), plain.step);
+            internal::AddTagRun(runs,
+                                internal::PlainRun(from, to - from, plain.At(from), plain.step));
         }
     };
     int row = top;

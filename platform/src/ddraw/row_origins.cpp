@@ -144,9 +144,7 @@ void SurfaceMemory::PaintRow(int row, const RowPaint& paint) {
         // The frame draws something else here: what it repeated so far is
         // drawn after all, unless this paint covers it anyway.
         if (!Whole(paint, width_)) {
-            for (uint32_t i = 0; i < recipe.matched; ++i) {
-                Draw(row, recipe[i]);
-            }
+            DrawAgain(row, recipe, recipe.matched);
         }
         recipe.Keep(recipe.matched);
     } else if (recipe.size > 0 && recipe.first == paint) {
@@ -186,6 +184,29 @@ void SurfaceMemory::Draw(int row, const RowPaint& paint) {
     }
 }
 
+// The row holds its whole list, and is to hold only the first `count`
+// paints of it: where the paints after them drew, what the first ones drew
+// is put back. Elsewhere the row holds that still.
+void SurfaceMemory::DrawAgain(int row, const RowRecipe& recipe, uint32_t count) {
+    int left = width_;
+    int right = 0;
+    for (uint32_t i = count; i < recipe.size; ++i) {
+        left = std::min(left, recipe[i].x);
+        right = std::max(right, recipe[i].x + recipe[i].width);
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        RowPaint part = recipe[i];
+        int from = std::max(part.x, left);
+        int to = std::min(part.x + part.width, right);
+        if (from < to) {
+            part.source.sourceX += from - part.x;  // a copy reads from as far in
+            part.x = from;
+            part.width = to - from;
+            Draw(row, part);
+        }
+    }
+}
+
 void SurfaceMemory::DrawPending() {
     for (int row : pendingRows_) {
         RowRecipe& recipe = recipes_[static_cast<size_t>(row)];
@@ -193,9 +214,7 @@ void SurfaceMemory::DrawPending() {
             continue;  // repeated whole, or drawn since
         }
         // The row holds the whole list; the frame so far drew only its start.
-        for (uint32_t i = 0; i < recipe.matched; ++i) {
-            Draw(row, recipe[i]);
-        }
+        DrawAgain(row, recipe, recipe.matched);
         recipe.Keep(recipe.matched);
         recipe.tag = internal::RowTag{};
     }

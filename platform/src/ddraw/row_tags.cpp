@@ -105,4 +105,14 @@ internal::RowTag SurfaceMemory::TagOf(int row) const {
     return recipe.tag;
 }
 
+internal::RowTag BaseOf(const RowRecipe& recipe) {
+    const RowPaint& first = recipe.first;
+    if (first.kind == RowPaint::Kind::Copy) {
+        return first.source;
+    }
+    RowRecipe alone;
+    alone.Push(first);
+    return internal::RowTag{NumberOf(alone), -1, -1};
+}
+
 }  // namespace vplat::ddraw

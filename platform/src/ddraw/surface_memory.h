@@ -75,6 +75,10 @@ struct RowRecipe {
     }
 };
 
+// What a row whose list starts with a paint over the whole row would be known
+// as with that paint alone (TagOf).
+internal::RowTag BaseOf(const RowRecipe& recipe);
+
 // A number for a write that no write of any surface had before.
 uint64_t NextWriteNumber();
 
@@ -128,8 +132,9 @@ private:
     void PaintRow(int row, const RowPaint& paint);
     bool RepaintBlock(int top, int count, const RowPaint& paint);
     void NoteBlock(int top, int count, const RowPaint& paint);
-    void AddOddRow(int row);
+    void AddOddRows(int from, int to);
     void Draw(int row, const RowPaint& paint);
+    void DrawAgain(int row, const RowRecipe& recipe, uint32_t count);
     bool Covers(const RowPaint& paint) const { return paint.x == 0 && paint.width == width_; }
     void DrawPending();
     friend void DrawPendingPaints();

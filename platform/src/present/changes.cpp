@@ -65,20 +65,32 @@ void PackRows(const uint8_t* pixels, int width, int height, int pitch,
 
 namespace {
 
-void KeepTags(KeptFrame& kept, const std::vector<internal::TagRun>* tags) {
+void KeepTags(KeptFrame& kept, const PALETTEENTRY* palette, const internal::FrameTags* tags) {
     if (tags != nullptr) {
-        kept.runs = *tags;
+        kept.tags.runs = tags->runs;
+        kept.tags.paletteStamp = tags->paletteStamp;
     } else {
-        kept.runs.clear();
+        kept.tags = internal::FrameTags();
     }
+    kept.paletteFrom = palette;
+}
+
+// The palette is the kept one: known by its stamp, or else compared.
+bool SamePalette(const KeptFrame& kept, const PALETTEENTRY* palette,
+                 const internal::FrameTags* tags) {
+    if (tags != nullptr && tags->paletteStamp != 0 &&
+        tags->paletteStamp == kept.tags.paletteStamp && palette == kept.paletteFrom) {
+        return true;
+    }
+    return memcmp(kept.palette, palette, sizeof kept.palette) == 0;
 }
 
 void KeepWhole(KeptFrame& kept, const uint8_t* pixels, int width, int height, int pitch,
-               const PALETTEENTRY* palette, const std::vector<internal::TagRun>* tags) {
+               const PALETTEENTRY* palette, const internal::FrameTags* tags) {
     kept.width = width;
     kept.height = height;
     PackRows(pixels, width, height, pitch, &kept.indices);
-    KeepTags(kept, tags);
+    KeepTags(kept, palette, tags);
     memcpy(kept.palette, palette, sizeof kept.palette);
     kept.valid = true;
 }
@@ -105,6 +117,34 @@ int KnownAlike(const std::vector<internal::TagRun>& nowRuns, size_t* now,
     return std::min(a.top + a.count, b.top + b.count) - y;
 }
 
+// The columns of row y that may differ between the frames: all of them,
+// unless both rows start with the same paint over the whole row, when only
+// the columns their other paints touch (none: the rows are equal).
+void ColumnsToCompare(const std::vector<internal::TagRun>& nowRuns, size_t now,
+                      const std::vector<internal::TagRun>& keptRuns, size_t kept, int y, int* left,
+                      int* right) {
+    if (now == nowRuns.size() || kept == keptRuns.size() || nowRuns[now].top > y ||
+        keptRuns[kept].top > y) {
+        return;
+    }
+    const internal::TagRun& a = nowRuns[now];
+    const internal::TagRun& b = keptRuns[kept];
+    internal::RowTag base = a.BaseAt(y);
+    if (base.write == 0 || !(base == b.BaseAt(y))) {
+        return;
+    }
+    int from = 0;
+    int to = 0;
+    for (const internal::TagRun* run : {&a, &b}) {
+        if (run->left < run->right) {
+            from = from < to ? std::min(from, run->left) : run->left;
+            to = std::max(to, run->right);
+        }
+    }
+    *left = from;
+    *right = to;
+}
+
 void Collapse(std::vector<ChangedRect>* changed, size_t from) {
     ChangedRect all = (*changed)[from];
     for (size_t i = from + 1; i < changed->size(); ++i) {
@@ -125,13 +165,13 @@ void ForgetKeptFrame(KeptFrame& kept) {
 
 void TakeChanges(KeptFrame& kept, const uint8_t* pixels, int width, int height, int pitch,
                  const PALETTEENTRY* palette, std::vector<ChangedRect>* changed,
-                 const std::vector<internal::TagRun>* tags) {
+                 const internal::FrameTags* tags) {
     changed->clear();
     if (width <= 0 || height <= 0) {
         return;
     }
     if (!kept.valid || kept.width != width || kept.height != height ||
-        memcmp(kept.palette, palette, sizeof kept.palette) != 0) {
+        !SamePalette(kept, palette, tags)) {
         KeepWhole(kept, pixels, width, height, pitch, palette, tags);
         changed->push_back(ChangedRect{0, 0, width, height});
         return;
@@ -139,25 +179,30 @@ void TakeChanges(KeptFrame& kept, const uint8_t* pixels, int width, int height, 
     // Rows that differ next to each other make one rectangle, as wide as
     // the widest of them.
     static const std::vector<internal::TagRun> kNone;
-    const std::vector<internal::TagRun>& runs = tags != nullptr ? *tags : kNone;
+    const std::vector<internal::TagRun>& runs = tags != nullptr ? tags->runs : kNone;
     size_t now = 0;
     size_t before = 0;
     bool open = false;
     for (int y = 0; y < height; ++y) {
-        int alike = KnownAlike(runs, &now, kept.runs, &before, y);
+        int alike = KnownAlike(runs, &now, kept.tags.runs, &before, y);
         if (alike > 0) {
             y += alike - 1;  // the same copies of the same source rows
             open = false;
             continue;
         }
+        int left = 0;
+        int right = width;
+        ColumnsToCompare(runs, now, kept.tags.runs, before, y, &left, &right);
+        right = std::min(right, width);
         const uint8_t* row = pixels + static_cast<ptrdiff_t>(y) * pitch;
         uint8_t* keptRow = kept.indices.data() + static_cast<size_t>(y) * width;
-        int first = FirstDifference(row, keptRow, width);
-        if (first == width) {
+        int first =
+            left < right ? left + FirstDifference(row + left, keptRow + left, right - left) : right;
+        if (first >= right) {
             open = false;
             continue;
         }
-        int last = LastDifference(row, keptRow, first, width);
+        int last = LastDifference(row, keptRow, first, right);
         memcpy(keptRow + first, row + first, last - first);
         if (open) {
             ChangedRect& band = changed->back();
@@ -169,7 +214,7 @@ void TakeChanges(KeptFrame& kept, const uint8_t* pixels, int width, int height, 
             open = true;
         }
     }
-    KeepTags(kept, tags);  // true of the kept rows now that they are brought up to date
+    KeepTags(kept, palette, tags);  // true of the kept rows now that they are brought up to date
     if (changed->size() > kMostRects) {
         Collapse(changed, 0);
     }

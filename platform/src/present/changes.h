@@ -25,8 +25,9 @@ struct KeptFrame {
     bool valid = false;
     int width = 0;
     int height = 0;
-    std::vector<uint8_t> indices;        // width bytes a row
-    std::vector<internal::TagRun> runs;  // what the kept rows are known to hold
+    std::vector<uint8_t> indices;               // width bytes a row
+    internal::FrameTags tags;                   // what the kept rows are known to hold
+    const PALETTEENTRY* paletteFrom = nullptr;  // where `palette` was copied from
     PALETTEENTRY palette[256] = {};
 };
 
@@ -45,6 +46,6 @@ void ForgetKeptFrame(KeptFrame& kept);
 // equal the kept rows' are equal without being compared.
 void TakeChanges(KeptFrame& kept, const uint8_t* pixels, int width, int height, int pitch,
                  const PALETTEENTRY* palette, std::vector<ChangedRect>* changed,
-                 const std::vector<internal::TagRun>* tags = nullptr);
+                 const internal::FrameTags* tags = nullptr);
 
 }  // namespace vplat::present

@@ -18,6 +18,7 @@
 
 #include <initializer_list>
 
+#include "backend/sdl/clock.h"
 #include "backend/sdl/direct_put.h"
 #include "backend/sdl/x11_calls.h"
 #include "backend/sdl/x11_errors.h"
@@ -29,7 +30,7 @@ namespace {
 constexpr int kMostCopiedPixels = 256 * 256;
 // A server that has not read a frame in this long is taken not to answer:
 // six frames missed are a hitch, not a hang.
-constexpr Uint64 kLongestReadingMs = 100;
+constexpr double kLongestReading = 0.1;  // seconds
 
 struct Target {
     SDL_Window* window = nullptr;  // the window this was set up for
@@ -114,7 +115,10 @@ void GiveUp(Target& target, const char* reason) {
 
 // False when the server has not said so in time, or our connection failed.
 bool AwaitReading(Target& target) {
-    Uint64 deadline = SDL_GetTicks64() + kLongestReadingMs;
+    if (!target.reading) {
+        return target.usable;  // most frames: nothing large was sent
+    }
+    double deadline = SecondsNow() + kLongestReading;
     XEvent event;
     auto type = reinterpret_cast<XPointer>(&target.completion);
     while (target.reading) {
@@ -122,11 +126,11 @@ bool AwaitReading(Target& target) {
             target.reading = false;
         } else if (X11ErrorNoted()) {
             GiveUp(target, "an X error on our connection");
-        } else if (Uint64 now = SDL_GetTicks64(); now >= deadline) {
+        } else if (double left = deadline - SecondsNow(); left <= 0) {
             GiveUp(target, "the X server did not answer");
         } else {
             pollfd connection{ConnectionNumber(target.display), POLLIN, 0};
-            poll(&connection, 1, static_cast<int>(deadline - now));
+            poll(&connection, 1, static_cast<int>(left * 1000.0) + 1);
         }
     }
     return target.usable;

@@ -3,8 +3,10 @@
 // a read again), every frame of the game. Whatever the window system sends
 // makes the connection readable, so one look at it says whether there is
 // anything to pump; SDL's other sources (pads, signals, its own timers)
-// are pumped for whenever a pad is open, and at least every tenth of a
-// second.
+// are pumped for whenever a pad is open, and at least four times a second:
+// a pad plugged in or a signal to stop is seen within a quarter of a second,
+// and the pump, which looks at every device SDL watches, costs a frame's
+// worth of work.
 //
 // A held key comes again as one more press some 25 times a second (SDL
 // asks for repeats without releases). Nothing in the game or the player's
@@ -25,7 +27,7 @@
 namespace vplat::sdl {
 namespace {
 
-constexpr double kLongestWithoutPump = 0.1;  // seconds
+constexpr double kLongestWithoutPump = 0.25;  // seconds
 
 struct Connection {
     SDL_Window* window = nullptr;  // the window it was looked up for
