@@ -14,8 +14,8 @@ namespace {
 
 // Fewer rows than this are looked at one by one anyway.
 constexpr int kLeastRows = 16;
-// With more odd rows than this, the block is forgotten.
-constexpr size_t kMostOdd = 64;
+// With more than half its rows odd, the block is forgotten: looking at the
+// rows one by one costs no more.
 
 }  // namespace
 
@@ -64,7 +64,7 @@ void SurfaceMemory::AddOddRows(int from, int to) {
         if (at != odd.end() && *at == row) {
             continue;
         }
-        if (odd.size() == kMostOdd) {
+        if (odd.size() * 2 >= static_cast<size_t>(block_.count)) {
             block_.count = 0;
             return;
         }
@@ -82,14 +82,9 @@ void SurfaceMemory::AddRowTags(std::vector<internal::TagRun>* runs, int from, in
         }
         internal::TagRun run = internal::PlainRun(row, 1, tag, tag.sourceX >= 0);
         const RowRecipe& recipe = recipes_[static_cast<size_t>(row)];
-        if (recipe.size > 1) {
-            run.base = BaseOf(recipe);
-            run.left = width_;
-            for (uint32_t i = 1; i < recipe.size; ++i) {
-                run.left = std::min(run.left, recipe[i].x);
-                run.right = std::max(run.right, recipe[i].x + recipe[i].width);
-            }
-        }
+        run.base = recipe.base;
+        run.left = recipe.left;
+        run.right = recipe.right;
         internal::AddTagRun(runs, run);
     }
 }

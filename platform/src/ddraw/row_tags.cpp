@@ -1,6 +1,7 @@
 // Tags for rows whose whole content is known: equal lists of paints over a
 // whole row draw equal pixels, whichever surface holds them, so the
 // presenter may skip comparing a row whose tag it showed last time.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -102,17 +103,24 @@ internal::RowTag SurfaceMemory::TagOf(int row) const {
     } else {
         recipe.tag = internal::RowTag{NumberOf(recipe), -1, -1};
     }
-    return recipe.tag;
-}
-
-internal::RowTag BaseOf(const RowRecipe& recipe) {
-    const RowPaint& first = recipe.first;
-    if (first.kind == RowPaint::Kind::Copy) {
-        return first.source;
+    // The first paint alone, and the columns of the others: worked out with
+    // the tag, for a presenter that finds the tag changed.
+    recipe.base = recipe.tag;
+    recipe.left = 0;
+    recipe.right = 0;
+    if (recipe.size > 1) {
+        RowRecipe alone;
+        alone.Push(first);
+        recipe.base = first.kind == RowPaint::Kind::Copy
+                          ? first.source
+                          : internal::RowTag{NumberOf(alone), -1, -1};
+        recipe.left = width_;
+        for (uint32_t i = 1; i < recipe.size; ++i) {
+            recipe.left = std::min(recipe.left, recipe[i].x);
+            recipe.right = std::max(recipe.right, recipe[i].x + recipe[i].width);
+        }
     }
-    RowRecipe alone;
-    alone.Push(first);
-    return internal::RowTag{NumberOf(alone), -1, -1};
+    return recipe.tag;
 }
 
 }  // namespace vplat::ddraw

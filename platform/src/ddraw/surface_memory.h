@@ -59,6 +59,11 @@ struct RowRecipe {
     uint32_t size = 0;
     uint32_t matched = 0;
     mutable internal::RowTag tag;  // worked out when first asked; write 0: not yet
+    // With the tag: the first paint's alone, and the columns the others
+    // touch (none for one paint).
+    mutable internal::RowTag base;
+    mutable int left = 0;
+    mutable int right = 0;
 
     const RowPaint& operator[](uint32_t i) const { return i == 0 ? first : more[i - 1]; }
     RowPaint& operator[](uint32_t i) { return i == 0 ? first : more[i - 1]; }
@@ -74,10 +79,6 @@ struct RowRecipe {
         more.resize(count > 0 ? count - 1 : 0);
     }
 };
-
-// What a row whose list starts with a paint over the whole row would be known
-// as with that paint alone (TagOf).
-internal::RowTag BaseOf(const RowRecipe& recipe);
 
 // A number for a write that no write of any surface had before.
 uint64_t NextWriteNumber();
