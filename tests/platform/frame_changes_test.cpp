@@ -144,6 +144,44 @@ TEST(FrameChanges, RowsKnownToHoldTheSameCopyAreNotCompared) {
         << "expected rows 200 (a new copy) and 300 (unknown) only";
 }
 
+// A row drawn as the same whole copy with other paints over columns of it
+// (a sprite over the background) can differ from the row before only where
+// either frame's other paints drew: only there is it compared. The palette,
+// known by its stamp, is not compared either.
+TEST(FrameChanges, RowsStartingWithTheSameCopyAreComparedOnlyWhereTheirSpritesDrew) {
+    using vplat::internal::RowTag;
+    using vplat::internal::TagRun;
+    KeptFrame kept;
+    Picture p;
+    auto frame = [&](int row, int left, int right, uint64_t list) {
+        vplat::internal::FrameTags known;
+        known.paletteStamp = 9;
+        AddTagRun(&known.runs, vplat::internal::PlainRun(0, row, RowTag{42, 0, 0}, true));
+        AddTagRun(&known.runs,
+                  TagRun{row, 1, RowTag{list, -1, -1}, false, RowTag{42, 0, row}, left, right});
+        AddTagRun(&known.runs,
+                  vplat::internal::PlainRun(row + 1, kH - row - 1, RowTag{42, 0, row + 1}, true));
+        std::vector<ChangedRect> changed;
+        vplat::present::TakeChanges(kept, p.pixels.data(), kW, kH, p.pitch, p.palette, &changed,
+                                    &known);
+        return Describe(changed);
+    };
+    frame(100, 10, 19, 1000);
+    // The sprite moves from columns 10-19 to 12-21; column 30 (outside both)
+    // and the palette change as only a broken platform would change them.
+    p.at(12, 100) ^= 1;
+    p.at(20, 100) ^= 1;
+    p.at(30, 100) ^= 1;
+    p.palette[7].peRed ^= 1;
+    EXPECT_EQ(frame(100, 12, 21, 1001), "[12,100 - 21,101) ")
+        << "expected columns 12 to 20 of row 100 only";
+    // The sprite moves down a row: row 100 is the background again, row 101
+    // holds the sprite, and both are compared where it was or is.
+    p.at(14, 100) ^= 1;
+    p.at(13, 101) ^= 1;
+    EXPECT_EQ(frame(101, 12, 21, 1002), "[13,100 - 15,102) ");
+}
+
 TEST(FrameChanges, FirstAndLastColumnsAndRowsAreFound) {
     KeptFrame kept;
     Picture p;
