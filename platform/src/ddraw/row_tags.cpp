@@ -16,8 +16,8 @@ namespace {
 // table is emptied when half full or when the store is: a list seen again
 // then gets a new number, which costs a compare but can never make two
 // different lists equal.
-constexpr size_t kSlots = 8192;
-constexpr size_t kMostPaints = 16384;
+constexpr size_t kSlots = 1024;
+constexpr size_t kMostPaints = 4096;
 
 struct Seen {
     uint64_t number = 0;  // 0: an empty slot
