@@ -14,8 +14,6 @@ namespace {
 
 // Fewer rows than this are looked at one by one anyway.
 constexpr int kLeastRows = 16;
-// With more than half its rows odd, the block is forgotten: looking at the
-// rows one by one costs no more.
 
 }  // namespace
 
@@ -65,7 +63,7 @@ void SurfaceMemory::AddOddRows(int from, int to) {
             continue;
         }
         if (odd.size() * 2 >= static_cast<size_t>(block_.count)) {
-            block_.count = 0;
+            block_.count = 0;  // as many odd rows as not: no cheaper than row by row
             return;
         }
         at = odd.insert(at, row);

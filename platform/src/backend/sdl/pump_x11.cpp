@@ -85,8 +85,8 @@ SDL_Keycode KeyOf(KeySym sym) {
     return SDLK_UNKNOWN;
 }
 
-// A press of a key SDL already holds down: a repeat, as nothing can come
-// between a release and the press after it but the release itself.
+// A press of a key SDL already holds down: a repeat. Only the head of the
+// queue is looked at, so a release before a new press has reached SDL.
 bool IsRepeat(XEvent& event) {
     if (event.type != KeyPress) {
         return false;
