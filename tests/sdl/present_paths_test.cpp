@@ -15,6 +15,7 @@
 #include <ostream>
 #include <random>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -294,32 +295,11 @@ void ExpectShownBySdlAfter(SDL_Window* window, const Output& out, const char* re
         << "debug output: \"" << said << "\", expected a line with \"" << reason << "\"";
 }
 
-// The server stops while the segment may still be read: the wait for it
-// ends, and the frame goes through SDL's surface once the server is back.
-TEST_F(PresentPaths, AServerThatStopsAnsweringIsNotWaitedForEver) {
-    const Output out = {640, 480, "Scale1x"};
-    std::string error;
-    Frame first = FirstFrame();
-    Frame inverted = InvertedFrame();
-    SDL_Window* window = OpenShowing("surface", out, first, &error);
-    ASSERT_NE(window, nullptr) << error;
-    ASSERT_NE(vplat::sdl::X11SharedSegment(), 0UL) << "our own X11 path was not taken";
-    ASSERT_EQ(kill(server->pid(), SIGSTOP), 0);
-    // Sent while the server is stopped: it cannot have read it.
-    vplat::sdl::Present(inverted.pixels.data(), kW, kH, kW, inverted.palette);
-    std::thread resume([] {
-        SDL_Delay(1000);
-        kill(server->pid(), SIGCONT);
-    });
-    vplat::sdl::Present(first.pixels.data(), kW, kH, kW, first.palette);
-    resume.join();
-    ExpectShownBySdlAfter(window, out, "the X server did not answer");
-}
-
 // While the first frame is shown, `meddle` is handed our segment's name; the
-// next two frames (every pixel changed, then back) meet what it caused.
-void MeddleWhileShowing(const std::string& display,
-                        bool (*meddle)(const char*, unsigned long, std::string*)) {
+// next two frames (every pixel changed, then back) meet what it caused, and
+// reach the window through SDL's surface with `reason` said.
+void MeddleWhileShowing(const std::function<bool(unsigned long, std::string*)>& meddle,
+                        const char* reason) {
     const Output out = {640, 480, "Scale1x"};
     std::string error;
     Frame first = FirstFrame();
@@ -328,22 +308,53 @@ void MeddleWhileShowing(const std::string& display,
     ASSERT_NE(window, nullptr) << error;
     unsigned long segment = vplat::sdl::X11SharedSegment();
     ASSERT_NE(segment, 0UL) << "our own X11 path was not taken";
-    ASSERT_TRUE(meddle(display.c_str(), segment, &error)) << error;
+    ASSERT_TRUE(meddle(segment, &error)) << error;
     vplat::sdl::Present(inverted.pixels.data(), kW, kH, kW, inverted.palette);
     vplat::sdl::Present(first.pixels.data(), kW, kH, kW, first.palette);
-    ExpectShownBySdlAfter(window, out, "an X error on our connection");
+    ExpectShownBySdlAfter(window, out, reason);
+}
+
+// The server stops while the segment may still be read: the wait for it
+// ends, and the frame goes through SDL's surface once the server is back.
+TEST_F(PresentPaths, AServerThatStopsAnsweringIsNotWaitedForEver) {
+    std::thread resume;
+    MeddleWhileShowing(
+        [&resume](unsigned long /*segment*/, std::string* error) {
+            // Stopped before the next frame is sent: it cannot have read it.
+            if (kill(server->pid(), SIGSTOP) != 0) {
+                *error = "the X server could not be stopped";
+                return false;
+            }
+            resume = std::thread([] {
+                SDL_Delay(1000);
+                kill(server->pid(), SIGCONT);
+            });
+            return true;
+        },
+        "the X server did not answer");
+    if (resume.joinable()) {
+        resume.join();
+    }
 }
 
 // The segment taken away from our connection: the error it brings is ours
 // to handle, not the process's to die of.
 TEST_F(PresentPaths, AnXErrorOnOurConnectionLeavesOurPath) {
-    MeddleWhileShowing(server->display(), velmora_test::DetachSegment);
+    MeddleWhileShowing(
+        [](unsigned long segment, std::string* error) {
+            return velmora_test::DetachSegment(server->display().c_str(), segment, error);
+        },
+        "an X error on our connection");
 }
 
 // Our connection dropped by the server: Xlib's way is to end the process;
 // the game goes on through SDL's connection.
 TEST_F(PresentPaths, OurConnectionLostLeavesOurPath) {
-    MeddleWhileShowing(server->display(), velmora_test::KillClientOf);
+    MeddleWhileShowing(
+        [](unsigned long segment, std::string* error) {
+            return velmora_test::KillClientOf(server->display().c_str(), segment, error);
+        },
+        "an X error on our connection");
 }
 
 INSTANTIATE_TEST_SUITE_P(Outputs, PresentPaths,
