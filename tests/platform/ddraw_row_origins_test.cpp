@@ -227,3 +227,19 @@ TEST_F(RowOriginTest, ASourceChangedWhileAFrameRepeatsKeepsWhatWasCopiedBefore) 
     EXPECT_EQ(DD_OK, primary->Flip(nullptr, 0));
     EXPECT_EQ(FirstDifference(vplat::PresentedFrame().indices, expected), "");
 }
+
+// The last frame's sprites drawn again after one that moved, or after one
+// that came in between, over the rows the moved one left or came to: each
+// shows where it is. The first sprite jumps between two bands of rows, so
+// each buffer finds it gone from where the others cross it.
+TEST_F(RowOriginTest, SpritesDrawnAgainAfterOneThatMovedOrCameInBetweenShowWhereTheyAre) {
+    for (int frame = 0; frame < 9; ++frame) {
+        std::vector<POINT> sprites = {
+            {20 + frame, frame % 4 < 2 ? 100 : 120}, {24, 104}, {26, 122}, {300, 300}};
+        if (frame >= 5) {
+            sprites.insert(sprites.begin() + 1, POINT{200, 98});
+        }
+        EXPECT_EQ(FirstDifference(FilledFrame(7, sprites), ExpectedFilled(7, sprites)), "")
+            << "frame " << frame;
+    }
+}

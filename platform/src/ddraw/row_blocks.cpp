@@ -35,7 +35,7 @@ bool SurfaceMemory::RepaintBlock(int top, int count, const RowPaint& paint) {
     return true;
 }
 
-void SurfaceMemory::NoteBlock(int top, int count, const RowPaint& paint) {
+bool SurfaceMemory::NoteBlock(int top, int count, const RowPaint& paint) {
     Block& block = block_;
     if (count >= kLeastRows && paint.x == 0 && paint.width == width_ &&
         paint.kind != RowPaint::Kind::KeyedCopy) {
@@ -48,9 +48,10 @@ void SurfaceMemory::NoteBlock(int top, int count, const RowPaint& paint) {
                 AddOddRows(row, row + 1);
             }
         }
-        return;
+        return true;
     }
     AddOddRows(std::max(top, block.top), std::min(top + count, block.top + block.count));
+    return false;
 }
 
 void SurfaceMemory::AddOddRows(int from, int to) {

@@ -65,6 +65,7 @@ bool SurfaceMemory::Allocate(int width, int rows, int pitch, int bytesPerPixel) 
     recipes_.assign(static_cast<size_t>(rows), RowRecipe{});
     pendingRows_.clear();
     block_ = Block{};
+    replay_ = Replay{};
     lastWrite_ = NextWriteNumber();
     return bytes_ != nullptr;
 }
@@ -83,6 +84,8 @@ uint8_t* SurfaceMemory::Write(int top, int bottom) {
         recipes_[static_cast<size_t>(row)] = RowRecipe{};
     }
     block_.count = 0;
+    replay_.logging = false;
+    replay_.repeating = false;
     return bytes_.get();
 }
 
@@ -113,11 +116,20 @@ void SurfaceMemory::PaintRows(int top, int count, RowPaint paint, int sourceTop)
     }
     paint.bytesPerPixel = static_cast<uint8_t>(bytesPerPixel_);
     paint.source.sourceY = paint.kind != RowPaint::Kind::Fill ? sourceTop : 0;
-    if (!RepaintBlock(top, count, paint)) {
+    if (RepaintBlock(top, count, paint)) {
+        LogFrom(true);
+    } else if (Replayed(top, count, paint)) {
+        Log(top, count, paint);
+    } else {
+        restarted_ = false;
         for (int row = top; row < top + count; ++row) {
             PaintOver(row, top, paint);
         }
-        NoteBlock(top, count, paint);
+        if (NoteBlock(top, count, paint)) {
+            LogFrom(false);
+        } else {
+            Log(top, count, paint);
+        }
     }
     lastWrite_ = NextWriteNumber();
 }
@@ -129,6 +141,7 @@ void SurfaceMemory::PaintOver(int row, int top, RowPaint paint) {
     RowRecipe& recipe = recipes_[static_cast<size_t>(row)];
     if (recipe.size == 1 && recipe.matched == 1 && recipe.first == paint) {
         recipe.first.from = paint.from;  // the row holds just this: the commonest case
+        restarted_ = true;
         return;
     }
     PaintRow(row, paint);
@@ -144,12 +157,13 @@ void SurfaceMemory::PaintRow(int row, const RowPaint& paint) {
         // The frame draws something else here: what it repeated so far is
         // drawn after all, unless this paint covers it anyway.
         if (!Whole(paint, width_)) {
-            DrawAgain(row, recipe, recipe.matched);
+            DrawAgain(bytes_.get(), row, recipe, recipe.matched);
         }
         recipe.Keep(recipe.matched);
     } else if (recipe.size > 0 && recipe.first == paint) {
         recipe.first.from = paint.from;
         recipe.matched = 1;
+        restarted_ = true;
         if (recipe.size > 1) {
             g_pending = this;
             pendingRows_.push_back(row);
@@ -159,6 +173,7 @@ void SurfaceMemory::PaintRow(int row, const RowPaint& paint) {
     Draw(row, paint);
     if (Whole(paint, width_) || recipe.size >= kLongestRecipe) {
         recipe.Keep(0);
+        restarted_ = true;
     }
     recipe.Push(paint);
     recipe.matched = recipe.size;
@@ -166,9 +181,12 @@ void SurfaceMemory::PaintRow(int row, const RowPaint& paint) {
 }
 
 void SurfaceMemory::Draw(int row, const RowPaint& paint) {
+    DrawInto(bytes_.get(), row, paint);
+}
+
+void SurfaceMemory::DrawInto(uint8_t* bytes, int row, const RowPaint& paint) const {
     int bpp = paint.bytesPerPixel;
-    uint8_t* out =
-        bytes_.get() + static_cast<size_t>(row) * pitch_ + static_cast<size_t>(paint.x) * bpp;
+    uint8_t* out = bytes + static_cast<size_t>(row) * pitch_ + static_cast<size_t>(paint.x) * bpp;
     if (paint.kind == RowPaint::Kind::Fill) {
         FillRows(out, pitch_, paint.width, 1, bpp, paint.value);
         return;
@@ -187,7 +205,8 @@ void SurfaceMemory::Draw(int row, const RowPaint& paint) {
 // The row holds its whole list, and is to hold only the first `count`
 // paints of it: where the paints after them drew, what the first ones drew
 // is put back. Elsewhere the row holds that still.
-void SurfaceMemory::DrawAgain(int row, const RowRecipe& recipe, uint32_t count) {
+void SurfaceMemory::DrawAgain(uint8_t* bytes, int row, const RowRecipe& recipe,
+                              uint32_t count) const {
     int left = width_;
     int right = 0;
     for (uint32_t i = count; i < recipe.size; ++i) {
@@ -202,7 +221,7 @@ void SurfaceMemory::DrawAgain(int row, const RowRecipe& recipe, uint32_t count) 
             part.source.sourceX += from - part.x;  // a copy reads from as far in
             part.x = from;
             part.width = to - from;
-            Draw(row, part);
+            DrawInto(bytes, row, part);
         }
     }
 }
@@ -214,11 +233,29 @@ void SurfaceMemory::DrawPending() {
             continue;  // repeated whole, or drawn since
         }
         // The row holds the whole list; the frame so far drew only its start.
-        DrawAgain(row, recipe, recipe.matched);
+        DrawAgain(bytes_.get(), row, recipe, recipe.matched);
         recipe.Keep(recipe.matched);
         recipe.tag = internal::RowTag{};
     }
     pendingRows_.clear();
+    replay_.repeating = false;
+}
+
+void SurfaceMemory::Peek(std::vector<uint8_t>* pixels) const {
+    if (bytes_ == nullptr) {
+        pixels->clear();
+        return;
+    }
+    pixels->assign(bytes_.get(), bytes_.get() + static_cast<size_t>(pitch_) * rows_);
+    if (g_pending != this) {
+        return;
+    }
+    for (int row : pendingRows_) {
+        const RowRecipe& recipe = recipes_[static_cast<size_t>(row)];
+        if (recipe.matched < recipe.size) {
+            DrawAgain(pixels->data(), row, recipe, recipe.matched);
+        }
+    }
 }
 
 void SurfaceMemory::Trade(SurfaceMemory& other) {
@@ -231,6 +268,7 @@ void SurfaceMemory::Trade(SurfaceMemory& other) {
     std::swap(recipes_, other.recipes_);
     std::swap(pendingRows_, other.pendingRows_);
     std::swap(block_, other.block_);
+    std::swap(replay_, other.replay_);
     lastWrite_ = NextWriteNumber();
     other.lastWrite_ = NextWriteNumber();
 }

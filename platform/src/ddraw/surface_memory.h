@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "internal.h"
@@ -95,6 +96,10 @@ public:
     bool Allocate(int width, int rows, int pitch, int bytesPerPixel);
 
     const uint8_t* Read() const;
+    // The pixels as Read would find them, in a copy: the paints a repeating
+    // frame has not drawn yet are drawn there, not here, so that looking
+    // changes nothing the frame goes on to repeat (for checks).
+    void Peek(std::vector<uint8_t>* pixels) const;
     // Changes with every write that may change the pixels; numbers are never
     // reused, by this surface or any other.
     uint64_t LastWrite() const { return lastWrite_; }
@@ -128,14 +133,22 @@ public:
 
 private:
     void PaintRows(int top, int count, RowPaint paint, int sourceTop);
+    // Frames drawn again as the last one on this memory (row_replay.cpp).
+    void LogFrom(bool repeat);
+    bool Replayed(int top, int count, const RowPaint& paint);
+    bool Astray(int top, int bottom) const;
+    void GoAstray(int top, int bottom);
+    void Log(int top, int count, const RowPaint& paint);
     // `paint` over `row` of rows from `top`: its source row is that of `top`.
     void PaintOver(int row, int top, RowPaint paint);
     void PaintRow(int row, const RowPaint& paint);
     bool RepaintBlock(int top, int count, const RowPaint& paint);
-    void NoteBlock(int top, int count, const RowPaint& paint);
+    // True when the paint starts a new block.
+    bool NoteBlock(int top, int count, const RowPaint& paint);
     void AddOddRows(int from, int to);
     void Draw(int row, const RowPaint& paint);
-    void DrawAgain(int row, const RowRecipe& recipe, uint32_t count);
+    void DrawInto(uint8_t* bytes, int row, const RowPaint& paint) const;
+    void DrawAgain(uint8_t* bytes, int row, const RowRecipe& recipe, uint32_t count) const;
     bool Covers(const RowPaint& paint) const { return paint.x == 0 && paint.width == width_; }
     void DrawPending();
     friend void DrawPendingPaints();
@@ -159,6 +172,34 @@ private:
     };
     void AddRowTags(std::vector<internal::TagRun>* runs, int from, int to) const;
     Block block_;
+
+    // The paints drawn since the block's paint, in order, and those the last
+    // frame on this memory drew after it: while a frame draws them again,
+    // each row holds, next in its list, just what the next one draws there,
+    // so it is counted with no compare (row_replay.cpp).
+    struct Logged {
+        RowPaint paint;  // the source row of the first row
+        int top = 0;
+        int count = 0;
+        bool operator==(const Logged& other) const {
+            return paint == other.paint && paint.from == other.paint.from && top == other.top &&
+                   count == other.count;
+        }
+    };
+    struct Replay {
+        std::vector<Logged> log;
+        std::vector<Logged> last;
+        size_t next = 0;  // how many of `last` this frame has come past
+        // Rows, top and bottom, whose lists this frame no longer follow
+        // `last`: drawn by other paints, or not by one of `last`'s.
+        std::vector<std::pair<int, int>> astray;
+        bool logging = false;    // every row's list holds just what `log` says
+        bool repeating = false;  // this frame may yet draw `last` again
+    };
+    Replay replay_;
+    // Set when a paint starts a row's list again or finds it drawn already
+    // (the list is not the row's paints since the block, one by one).
+    bool restarted_ = false;
 };
 
 // Draws the paints a repeating frame has so far left undrawn. Called before
