@@ -2,6 +2,7 @@
 // display's refresh rate. Where vertical sync does not hold the presents back
 // (a virtual X server, a driver that ignores it), presents are paced to the
 // refresh rate here instead.
+#include <errno.h>
 #include <time.h>
 
 #include "backend/sdl/clock.h"
@@ -39,13 +40,13 @@ double AskRefreshPeriod(SDL_Window* window) {
 }
 
 // Sleeps rather than spins: the timer is exact to well under a millisecond
-// on Linux, and a spinning wait would cost the player a processor core.
+// on Linux, and a spinning wait would cost the player a processor core. The
+// deadline is on the monotonic clock, so the sleep needs no reading of it.
 void SleepUntil(double when) {
-    double left = when - SecondsNow();
-    if (left > 0) {
-        struct timespec pause = {static_cast<time_t>(left),
-                                 static_cast<long>((left - static_cast<time_t>(left)) * 1e9)};
-        nanosleep(&pause, nullptr);
+    timespec until{};
+    until.tv_sec = static_cast<time_t>(when);
+    until.tv_nsec = static_cast<long>((when - static_cast<double>(until.tv_sec)) * 1e9);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
     }
 }
 
