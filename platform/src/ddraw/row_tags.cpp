@@ -18,6 +18,8 @@ namespace {
 // different lists equal.
 constexpr size_t kSlots = 1024;
 constexpr size_t kMostPaints = 4096;
+// The column of a row's number of its own, not from the table.
+constexpr int kOwnNumber = -2;
 
 struct Seen {
     uint64_t number = 0;  // 0: an empty slot
@@ -94,14 +96,24 @@ internal::RowTag SurfaceMemory::TagOf(int row) const {
         return internal::RowTag{};  // drawn over something unknown
     }
     if (recipe.tag.write != 0) {
+        if (recipe.tag.sourceX == kOwnNumber) {
+            // Shown once and not drawn otherwise since: a list that stays
+            // is worth finding in the table.
+            recipe.tag = internal::RowTag{NumberOf(recipe), -1, -1};
+        }
         return recipe.tag;
     }
     if (recipe.size == 1 && first.kind == RowPaint::Kind::Copy) {
         // A whole row copied: the source row says it all, with no table.
         // Numbers from the table come with column -1, which no copy has.
         recipe.tag = first.source;
-    } else {
+    } else if (recipe.size == 1) {
         recipe.tag = internal::RowTag{NumberOf(recipe), -1, -1};
+    } else {
+        // A list just drawn, most often one that will not come again (a
+        // sprite moving over the row): a number of its own, which never
+        // equals another, until it is shown again unchanged.
+        recipe.tag = internal::RowTag{NextWriteNumber(), kOwnNumber, -1};
     }
     // The first paint alone, and the columns of the others: worked out with
     // the tag, for a presenter that finds the tag changed.
