@@ -49,16 +49,20 @@ struct RowPaint {
 };
 static_assert(offsetof(RowPaint, from) == 4 * sizeof(uint64_t),
               "RowPaint's compared fields have no padding");
+static_assert(sizeof(RowPaint) + 2 * sizeof(uint32_t) <= 64, "a row's first paint and counts");
 
 // What a row holds: `size` paints drawn in order over something unknown
 // (known wholly when the first paint covers the row). While a frame repeats
 // them, `matched` counts those repeated so far, not yet drawn (see
 // row_origins.cpp). The first paint is kept in place: most rows hold one.
-struct RowRecipe {
+// What a repeating frame looks at (the first paint and the counts) fills
+// the first cache line alone; the rest is read when a row changes or is
+// shown.
+struct alignas(64) RowRecipe {
     RowPaint first;
-    std::vector<RowPaint> more;  // the paints after the first
     uint32_t size = 0;
     uint32_t matched = 0;
+    std::vector<RowPaint> more;    // the paints after the first
     mutable internal::RowTag tag;  // worked out when first asked; write 0: not yet
     // With the tag: the first paint's alone, and the columns the others
     // touch (none for one paint).
