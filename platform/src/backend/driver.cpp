@@ -6,6 +6,10 @@
 #include "present/kept_frame.h"
 
 namespace vplat {
+namespace entry {
+void LookUpAnswer(Name name, int64_t result);
+}  // namespace entry
+
 namespace backend {
 namespace {
 
@@ -20,6 +24,11 @@ const Driver*& Current() {
 }
 
 void (*g_play)(bool queueEmpty) = nullptr;
+
+void SetDriver(const Driver* driver) {
+    Current() = driver;
+    entry::g_answer = entry::LookUpAnswer;  // the new one's, when next answered
+}
 
 }  // namespace
 
@@ -55,7 +64,7 @@ void SelectBackend(Backend backend) {
     const backend::Driver* const* drivers = backend::Drivers(&count);
     for (size_t i = 0; i < count; ++i) {
         if (drivers[i]->id == backend) {
-            backend::Current() = drivers[i];
+            backend::SetDriver(drivers[i]);
         }
     }
 }
@@ -75,7 +84,7 @@ void ResetBackend() {
         }
     }
     present::ForgetFrames();
-    backend::Current() = &backend::FirstDriver();
+    backend::SetDriver(&backend::FirstDriver());
     backend::g_play = nullptr;
 }
 
@@ -146,10 +155,21 @@ void ReleaseDisplay() {
 
 }  // namespace internal
 
-void entry::Answered(Name name, int64_t result) {
-    if (auto answered = backend::CurrentDriver().onAnswer) {
-        answered(name, result);
-    }
+namespace entry {
+namespace {
+
+void AnswerNowhere(Name /*unused*/, int64_t /*unused*/) {}
+
+}  // namespace
+
+void LookUpAnswer(Name name, int64_t result) {
+    auto answered = backend::CurrentDriver().onAnswer;
+    g_answer = answered != nullptr ? answered : AnswerNowhere;
+    g_answer(name, result);
 }
+
+void (*g_answer)(Name name, int64_t result) = LookUpAnswer;
+
+}  // namespace entry
 
 }  // namespace vplat

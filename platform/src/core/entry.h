@@ -26,15 +26,28 @@ enum class Name : uint8_t {
 const char* NameText(Name name);
 
 // ---- core/journal.cpp ----
-bool JournalOn();
+// Read by every call, so flags read in place: with the journal off and no
+// fault set, a call looks at two bytes and calls nothing.
+extern bool g_journalOn;
+extern bool g_faultsSet;
+inline bool JournalOn() {
+    return g_journalOn;
+}
 void Record(Name name, const void* object, const std::string& args, int64_t result);
+bool FaultedByRule(Name name, const void* object, int64_t* result);
 // True when an injected fault answers this call; *result then holds the answer.
-bool Faulted(Name name, const void* object, int64_t* result);
+inline bool Faulted(Name name, const void* object, int64_t* result) {
+    return g_faultsSet && FaultedByRule(name, object, result);
+}
 
 // ---- backend/driver.cpp ----
 // Every answer, faulted or not, goes to the back end in force, which may
-// find a run that keeps getting the same answer and can never go on.
-void Answered(Name name, int64_t result);
+// find a run that keeps getting the same answer and can never go on: to its
+// own function, looked up when the back end changes.
+extern void (*g_answer)(Name name, int64_t result);
+inline void Answered(Name name, int64_t result) {
+    g_answer(name, result);
+}
 
 // For calls whose arguments the journal does not show.
 inline std::string NoArgs() {

@@ -22,12 +22,6 @@ std::vector<CallRecord>& Calls() {
     return calls;
 }
 
-// Off unless a test turns it on: a run of the game would grow it without end.
-bool& JournalEnabled() {
-    static bool enabled = false;
-    return enabled;
-}
-
 std::vector<FaultRule>& Rules() {
     static std::vector<FaultRule> rules;
     return rules;
@@ -44,7 +38,7 @@ void ClearJournal() {
 }
 
 void EnableJournal(bool enabled) {
-    JournalEnabled() = enabled;
+    entry::g_journalOn = enabled;
 }
 
 std::vector<std::string> JournalNames(const std::vector<std::string>& filter) {
@@ -63,29 +57,28 @@ std::vector<std::string> JournalNames(const std::vector<std::string>& filter) {
 
 void InjectFault(const std::string& name, int64_t result, int times, const void* object, int skip) {
     Rules().push_back(FaultRule{name, result, times, object, skip});
+    entry::g_faultsSet = true;
 }
 
 void ClearFaults() {
     Rules().clear();
+    entry::g_faultsSet = false;
 }
 
 namespace entry {
 
-bool JournalOn() {
-    return JournalEnabled();
-}
+// Off unless a test turns it on: a run of the game would grow it without end.
+bool g_journalOn = false;
+bool g_faultsSet = false;
 
 void Record(Name name, const void* object, const std::string& args, int64_t result) {
-    if (!JournalEnabled()) {
+    if (!g_journalOn) {
         return;
     }
     Calls().push_back(CallRecord{NameText(name), object, args, result});
 }
 
-bool Faulted(Name name, const void* object, int64_t* result) {
-    if (Rules().empty()) {
-        return false;
-    }
+bool FaultedByRule(Name name, const void* object, int64_t* result) {
     const char* text = NameText(name);
     for (FaultRule& rule : Rules()) {
         if (rule.name != text || (rule.object != nullptr && rule.object != object)) {
