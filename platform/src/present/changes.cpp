@@ -67,8 +67,7 @@ namespace {
 
 void KeepTags(KeptFrame& kept, const PALETTEENTRY* palette, const internal::FrameTags* tags) {
     if (tags != nullptr) {
-        kept.tags.runs = tags->runs;
-        kept.tags.paletteStamp = tags->paletteStamp;
+        kept.tags = *tags;  // assigned, not built anew: the runs keep their memory
     } else {
         kept.tags = internal::FrameTags();
     }
