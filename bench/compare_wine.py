@@ -125,7 +125,7 @@ def measure(display, pids, workdir, name, size, cpu_of=cpu_seconds):
 @contextlib.contextmanager
 def linux_game(binary, workdir, settle):
     """The Linux build full screen on an Xvfb of its own, `settle` seconds
-    after its start: yields (display, pid, screen size)."""
+    after its start: yields (display, pid, screen size, the X server's pid)."""
     xserver = XServer(LINUX_SCREEN)
     game = None
     try:
@@ -140,7 +140,8 @@ def linux_game(binary, workdir, settle):
         time.sleep(settle)
         if game.poll() is not None:
             raise Failure("%s ended at start with status %d" % (binary, game.returncode))
-        yield xserver.display, game.pid, tuple(int(v) for v in LINUX_SCREEN.split("x")[:2])
+        yield (xserver.display, game.pid, tuple(int(v) for v in LINUX_SCREEN.split("x")[:2]),
+               xserver.process.pid)
     finally:
         if game is not None:
             stop_process(game)
@@ -148,7 +149,7 @@ def linux_game(binary, workdir, settle):
 
 
 def run_linux(binary, workdir, name, cpu_of=cpu_seconds):
-    with linux_game(binary, workdir, 2.0) as (display, pid, size):
+    with linux_game(binary, workdir, 2.0) as (display, pid, size, _):
         start_play(display)
         return measure(display, [pid], workdir, name, size, cpu_of)
 

@@ -22,7 +22,7 @@ from velmora_test import Failure
 
 def run(binary, workdir, name):
     fine = compare_wine.cpu_seconds_fine
-    with compare_wine.linux_game(binary, workdir, 1.0) as (display, pid, size):
+    with compare_wine.linux_game(binary, workdir, 1.0) as (display, pid, size, _):
         title = compare_wine.measure(display, [pid], workdir, name + "-title", size, fine)
         compare_wine.start_play(display)
         play = compare_wine.measure(display, [pid], workdir, name + "-play", size, fine)

@@ -66,68 +66,27 @@ void PumpEvents();
 void ShowCursorImage(bool visible);
 // Shows a message box and returns when it is dismissed (headless: at once).
 void ShowMessageBox(const std::string& text, const std::string& caption);
-// Shows a 640 x 480 8-bit frame through its palette.
-// What a row of a frame being presented is known to hold: the whole row
-// copied unchanged from row sourceY (from column sourceX) of a surface as it
-// was after write number `write`. Write numbers are never reused, so equal
-// tags mean equal rows; write 0 means nothing is known of the row.
+// What a row of a frame is known to hold. Two rows whose tags match hold
+// the same pixels: the same whole-row copy of the same source row (`write`
+// names the source memory as it was, and is never reused), or the same
+// whole-row fill. A tag made any other way is unknown and matches nothing.
 struct RowTag {
-    uint64_t write = 0;
-    int sourceX = 0;
-    int sourceY = 0;
-    bool operator==(const RowTag& other) const {
-        return write == other.write && sourceX == other.sourceX && sourceY == other.sourceY;
+    uint64_t write = 0;  // 0: unknown
+    uint32_t x = 0;      // a copy's source column; 0 for a fill
+    uint32_t y = 0;      // a copy's source row, or a fill's colour
+    static RowTag Copy(uint64_t write, int x, int y) {
+        return RowTag{write, static_cast<uint32_t>(x), static_cast<uint32_t>(y)};
     }
-};
-// Rows known to hold tags, `count` of them from `top`: with `step`, each row
-// holds the source row after the one the row above holds (a copy of many
-// rows); without, the same tag (a list of paints that every row repeats).
-// `base` is what the row's first paint, which covers it whole, is known as
-// alone, and the rest of its paints stay within columns left to right (one
-// past the last): two rows with the same base differ only there. A row of
-// one paint is its own base, with no columns.
-struct TagRun {
-    int top = 0;
-    int count = 0;
-    RowTag first;
-    bool step = false;
-    RowTag base;
-    int left = 0;
-    int right = 0;
-    RowTag At(int row) const { return Stepped(first, row); }
-    RowTag BaseAt(int row) const { return Stepped(base, row); }
-    RowTag Stepped(RowTag tag, int row) const {
-        tag.sourceY += step ? row - top : 0;
-        return tag;
+    static RowTag Fill(uint32_t colour) { return RowTag{kFill, 0, colour}; }
+    bool Matches(const RowTag& other) const {
+        return write != 0 && write == other.write && x == other.x && y == other.y;
     }
+    static constexpr uint64_t kFill = ~uint64_t{0};  // no write reaches it
 };
-// A run of rows that each hold one paint: their own bases.
-inline TagRun PlainRun(int top, int count, const RowTag& first, bool step) {
-    return TagRun{top, count, first, step, first, 0, 0};
-}
-// Adds a run, grown into the last one where it continues it.
-inline void AddTagRun(std::vector<TagRun>* runs, const TagRun& run) {
-    if (!runs->empty()) {
-        TagRun& last = runs->back();
-        if (last.top + last.count == run.top && last.step == run.step && last.left == last.right &&
-            run.left == run.right && last.At(run.top) == run.first &&
-            last.BaseAt(run.top) == run.base) {
-            last.count += run.count;
-            return;
-        }
-    }
-    runs->push_back(run);
-}
-// What is known of a frame being presented.
-struct FrameTags {
-    std::vector<TagRun> runs;  // from the top, known rows only
-    // Changes with every change to any palette's entries, and is never 0:
-    // the same palette entries at the same address under the same stamp
-    // hold the same colours.
-    uint64_t paletteStamp = 0;
-};
-// What is known of the frame PresentIndexed is showing; null where nothing is.
-const FrameTags* PresentedRowTags();
+// The tags of the frame PresentIndexed is showing, one a row; null where
+// nothing is known.
+const RowTag* PresentedRowTags();
+// Shows a 640 x 480 8-bit frame through its palette.
 void PresentIndexed(const uint8_t* pixels, int width, int height, int pitch,
                     const PALETTEENTRY* palette);
 // Called once per poll of the message queue, so the headless script can run.

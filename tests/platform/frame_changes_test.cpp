@@ -103,83 +103,41 @@ TEST(FrameChanges, SpriteAndTextGiveTwoTightRectangles) {
     EXPECT_EQ(Describe(r), "[8,0 - 32,16) [387,400 - 395,408) ");
 }
 
-// Rows the platform knows to be the same copy of the same source row, or
-// the same list of paints, are taken as equal without being compared, across
-// runs that split differently from one frame to the next; unknown rows and
-// rows whose copy differs are compared as always.
-TEST(FrameChanges, RowsKnownToHoldTheSameCopyAreNotCompared) {
+// A row whose tag matches the kept row's is taken as equal without being
+// compared; an unknown row, a new copy or a fill of another colour is
+// compared as always.
+TEST(FrameChanges, RowsKnownToHoldTheSameCopyOrFillAreNotCompared) {
     using vplat::internal::RowTag;
     KeptFrame kept;
     Picture p;
     std::vector<RowTag> tags(kH);
     for (int y = 0; y < kH; ++y) {
-        tags[y] = y >= 400 && y < 410 ? RowTag{77, -1, -1} : RowTag{42, 0, y};
+        tags[y] = y >= 400 && y < 410 ? RowTag::Fill(7) : RowTag::Copy(42, 0, y);
     }
     tags[300] = RowTag{};  // drawn over: nothing known
-    auto runsOf = [&] {
-        vplat::internal::FrameTags known;
-        for (int y = 0; y < kH; ++y) {
-            if (tags[y].write != 0) {
-                vplat::internal::AddTagRun(
-                    &known.runs, vplat::internal::PlainRun(y, 1, tags[y], tags[y].sourceX >= 0));
-            }
-        }
-        return known;
-    };
     std::vector<ChangedRect> changed;
-    auto runs = runsOf();
-    vplat::present::TakeChanges(kept, p.pixels.data(), kW, kH, p.pitch, p.palette, &changed, &runs);
+    auto take = [&] {
+        vplat::present::TakeChanges(kept, p.pixels.data(), kW, kH, p.pitch, p.palette, &changed,
+                                    tags.data());
+        return Describe(changed);
+    };
+    take();
     ASSERT_TRUE(IsWhole(changed)) << "first frame gave " << Describe(changed);
-    // Rows 100, 200, 300 and 405 change. Rows 100 and 405 claim what they
-    // held before, which only a broken platform would claim, so not
+    // Rows 100, 200, 300, 401 and 405 change. Rows 100 and 405 claim what
+    // they held before, which only a broken platform would claim, so not
     // comparing them shows.
     p.at(5, 100) ^= 1;
     p.at(6, 300) ^= 1;
     p.at(7, 200) ^= 1;
     p.at(8, 405) ^= 1;
-    tags[200] = RowTag{43, 0, 200};  // a new copy: compared
-    runs = runsOf();
-    vplat::present::TakeChanges(kept, p.pixels.data(), kW, kH, p.pitch, p.palette, &changed, &runs);
-    EXPECT_EQ(Describe(changed), "[7,200 - 8,201) [6,300 - 7,301) ")
-        << "expected rows 200 (a new copy) and 300 (unknown) only";
-}
-
-// A row drawn as the same whole copy with other paints over columns of it
-// (a sprite over the background) can differ from the row before only where
-// either frame's other paints drew: only there is it compared. The palette,
-// known by its stamp, is not compared either.
-TEST(FrameChanges, RowsStartingWithTheSameCopyAreComparedOnlyWhereTheirSpritesDrew) {
-    using vplat::internal::RowTag;
-    using vplat::internal::TagRun;
-    KeptFrame kept;
-    Picture p;
-    auto frame = [&](int row, int left, int right, uint64_t list) {
-        vplat::internal::FrameTags known;
-        known.paletteStamp = 9;
-        AddTagRun(&known.runs, vplat::internal::PlainRun(0, row, RowTag{42, 0, 0}, true));
-        AddTagRun(&known.runs,
-                  TagRun{row, 1, RowTag{list, -1, -1}, false, RowTag{42, 0, row}, left, right});
-        AddTagRun(&known.runs,
-                  vplat::internal::PlainRun(row + 1, kH - row - 1, RowTag{42, 0, row + 1}, true));
-        std::vector<ChangedRect> changed;
-        vplat::present::TakeChanges(kept, p.pixels.data(), kW, kH, p.pitch, p.palette, &changed,
-                                    &known);
-        return Describe(changed);
-    };
-    frame(100, 10, 19, 1000);
-    // The sprite moves from columns 10-19 to 12-21; column 30 (outside both)
-    // and the palette change as only a broken platform would change them.
-    p.at(12, 100) ^= 1;
-    p.at(20, 100) ^= 1;
-    p.at(30, 100) ^= 1;
-    p.palette[7].peRed ^= 1;
-    EXPECT_EQ(frame(100, 12, 21, 1001), "[12,100 - 21,101) ")
-        << "expected columns 12 to 20 of row 100 only";
-    // The sprite moves down a row: row 100 is the background again, row 101
-    // holds the sprite, and both are compared where it was or is.
-    p.at(14, 100) ^= 1;
-    p.at(13, 101) ^= 1;
-    EXPECT_EQ(frame(101, 12, 21, 1002), "[13,100 - 15,102) ");
+    p.at(9, 401) ^= 1;
+    tags[200] = RowTag::Copy(43, 0, 200);  // a new copy
+    tags[401] = RowTag::Fill(8);           // another colour
+    EXPECT_EQ(take(), "[7,200 - 8,201) [6,300 - 7,301) [9,401 - 10,402) ")
+        << "expected rows 200 (a new copy), 300 (unknown) and 401 (a new fill) only";
+    // Unknown rows never match, even each other.
+    p.at(10, 300) ^= 1;
+    EXPECT_EQ(take(), "[10,300 - 11,301) ");
 }
 
 TEST(FrameChanges, FirstAndLastColumnsAndRowsAreFound) {

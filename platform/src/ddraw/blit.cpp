@@ -1,8 +1,6 @@
 // Blt and BltFast: rectangle checks, then the pixel loops of pixels.cpp.
 // Nothing is clipped: a rectangle that does not lie wholly inside its
 // surface is refused and nothing is drawn.
-#include <vector>
-
 #include "ddraw/objects.h"
 #include "ddraw/pixels.h"
 
@@ -42,42 +40,10 @@ HRESULT CheckUsable(const Surface& dest, const Surface* source) {
     return DD_OK;
 }
 
-bool Overlap(const Surface& dest, int x, int y, const Surface& source, const RECT& from) {
-    if (&dest != &source) {
-        return false;
-    }
-    int w = from.right - from.left;
-    int h = from.bottom - from.top;
-    return x < from.right && from.left < x + w && y < from.bottom && from.top < y + h;
-}
-
 // The copy both blits share: source rectangle `from` to (x, y).
 void CopyRect(Surface* dest, int x, int y, const Surface& source, const RECT& from, bool keyed) {
     uint32_t key = MaskToPixel(source.sourceKey.dwColorSpaceLowValue, source.bitsPerPixel);
-    if (dest != &source) {
-        dest->memory.CopyTracked(x, y, source.memory, from, keyed ? &key : nullptr);
-        return;
-    }
-    int bpp = dest->BytesPerPixel();
-    int w = from.right - from.left;
-    int h = from.bottom - from.top;
-    const uint8_t* in = source.memory.Read() + static_cast<size_t>(from.top) * source.pitch +
-                        static_cast<size_t>(from.left) * bpp;
-    int inPitch = source.pitch;
-    std::vector<uint8_t> staged;
-    if (Overlap(*dest, x, y, source, from)) {
-        staged.resize(static_cast<size_t>(w) * bpp * h);
-        CopyRows(staged.data(), w * bpp, in, inPitch, w, h, bpp);
-        in = staged.data();
-        inPitch = w * bpp;
-    }
-    uint8_t* out = dest->memory.Write(y, y + h) + static_cast<size_t>(y) * dest->pitch +
-                   static_cast<size_t>(x) * bpp;
-    if (keyed) {
-        CopyRowsKeyed(out, dest->pitch, in, inPitch, w, h, bpp, key);
-    } else {
-        CopyRows(out, dest->pitch, in, inPitch, w, h, bpp);
-    }
+    dest->memory.Copy(x, y, source.memory, from, keyed ? &key : nullptr);
 }
 
 bool FxSizeOk(const DDBLTFX* fx) {
@@ -97,7 +63,7 @@ HRESULT ColorFill(Surface* dest, const RECT* destRect, const DDBLTFX* fx) {
     if (FAILED(hr)) {
         return hr;
     }
-    dest->memory.FillTracked(area, MaskToPixel(fx->dwFillColor, dest->bitsPerPixel));
+    dest->memory.Fill(area, MaskToPixel(fx->dwFillColor, dest->bitsPerPixel));
     return DD_OK;
 }
 

@@ -227,7 +227,7 @@ void DescribeSurface(const Surface& surface, DDSURFACEDESC2* desc) {
 }
 
 void FillWithJunk(Surface* surface) {
-    uint8_t* pixels = surface->memory.WriteAll();
+    uint8_t* pixels = surface->memory.HandOut();
     // A fixed, busy pattern: a picture that was not reloaded stands out in
     // every test that looks at the pixels.
     for (int y = 0; y < surface->height; ++y) {
@@ -237,6 +237,7 @@ void FillWithJunk(Surface* surface) {
             row[x] = static_cast<uint8_t>((x * 37) ^ (y * 101) ^ 0xA5);
         }
     }
+    surface->memory.TakeBack();
 }
 
 HRESULT DirectDraw::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* surface,

@@ -11,15 +11,6 @@ namespace {
 // The surface being shown, while the back end presents it.
 const Surface* g_presenting = nullptr;
 
-// What each row is known to hold, as the presenter may use it to know a row
-// unchanged without comparing it.
-const internal::FrameTags* TagsOf(const Surface& surface) {
-    static internal::FrameTags tags;
-    surface.memory.TagRuns(&tags.runs);
-    tags.paletteStamp = PaletteStamp();
-    return &tags;
-}
-
 }  // namespace
 
 void PresentSurface(const Surface& surface) {
@@ -73,9 +64,8 @@ HRESULT Surface::Flip(IDirectDrawSurface7* target, DWORD flags) {
 
 namespace vplat::internal {
 
-// Worked out only for a back end that asks: the others never pay for it.
-const FrameTags* PresentedRowTags() {
-    return ddraw::g_presenting != nullptr ? ddraw::TagsOf(*ddraw::g_presenting) : nullptr;
+const RowTag* PresentedRowTags() {
+    return ddraw::g_presenting != nullptr ? ddraw::g_presenting->memory.Tags() : nullptr;
 }
 
 }  // namespace vplat::internal

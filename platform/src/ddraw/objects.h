@@ -70,9 +70,7 @@ struct Surface final : IDirectDrawSurface7 {
     int height = 0;
     int bitsPerPixel = 8;
     int pitch = 0;
-    // Games copy the same background into their back buffer every frame: a
-    // row that already holds that very copy is not copied again. What rows
-    // hold goes with the memory (Flip moves it); every other write forgets it.
+    // Its pixels, and what each row is known to hold (surface_memory.h).
     SurfaceMemory memory;
     bool lost = false;
     bool locked = false;
@@ -143,7 +141,5 @@ void PresentSurface(const Surface& surface);
 // Entries 0 and 255 are kept black and white unless the palette allows all 256.
 // Called after every change to a palette's entries.
 void ApplyReservedEntries(Palette* palette);
-// The number of changes to any palette's entries so far, plus one.
-uint64_t PaletteStamp();
 
 }  // namespace vplat::ddraw

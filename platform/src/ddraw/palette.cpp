@@ -26,16 +26,9 @@ const PALETTEENTRY* DefaultColours() {
     return colours;
 }
 
-uint64_t g_paletteStamp = 1;
-
 }  // namespace
 
-uint64_t PaletteStamp() {
-    return g_paletteStamp;
-}
-
 void ApplyReservedEntries(Palette* palette) {
-    ++g_paletteStamp;  // called after every change to the entries
     // Without DDPCAPS_ALLOW256 the platform keeps the first and last entries
     // for the system's black and white, whatever the table asked for.
     if ((palette->caps & DDPCAPS_ALLOW256) != 0) {

@@ -25,9 +25,8 @@ struct KeptFrame {
     bool valid = false;
     int width = 0;
     int height = 0;
-    std::vector<uint8_t> indices;               // width bytes a row
-    internal::FrameTags tags;                   // what the kept rows are known to hold
-    const PALETTEENTRY* paletteFrom = nullptr;  // where `palette` was copied from
+    std::vector<uint8_t> indices;        // width bytes a row
+    std::vector<internal::RowTag> tags;  // what each kept row is known to hold
     PALETTEENTRY palette[256] = {};
 };
 
@@ -42,10 +41,10 @@ void ForgetKeptFrame(KeptFrame& kept);
 // Compares a frame with the kept one and keeps it. *changed receives the
 // rectangles that differ, in rows from the top; the whole frame when nothing
 // is kept or the size or palette differs; nothing when they are equal.
-// `tags` (or null) say what rows are known to hold: rows whose known tags
-// equal the kept rows' are equal without being compared.
+// `tags` (one a row, or null) say what rows are known to hold: a row whose
+// tag matches the kept row's is equal to it without being compared.
 void TakeChanges(KeptFrame& kept, const uint8_t* pixels, int width, int height, int pitch,
                  const PALETTEENTRY* palette, std::vector<ChangedRect>* changed,
-                 const internal::FrameTags* tags = nullptr);
+                 const internal::RowTag* tags = nullptr);
 
 }  // namespace vplat::present
