@@ -5,17 +5,17 @@
 #include <string>
 #include <vector>
 
-#include "backend/headless/script.h"
+#include "script/script.h"
 #include "fuzz_check.h"
 
-using vplat::headless::Action;
-using vplat::headless::Event;
+using vplat::script::Action;
+using vplat::script::Event;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text(reinterpret_cast<const char*>(data), size);
     std::vector<Event> events;
     std::string error;
-    if (!vplat::headless::ParseScript(text, "fuzz.txt", &events, &error)) {
+    if (!vplat::script::ParseScript(text, "fuzz.txt", &events, &error)) {
         FUZZ_CHECK(error.compare(0, 9, "fuzz.txt:") == 0);
         FUZZ_CHECK(error.find('\n') == std::string::npos);
         return 0;

@@ -14,7 +14,9 @@ target_link_options(velmora_platform INTERFACE
 # The page records every session as the native player's --record does, into
 # the worker's own memory file system, for its button to save.
 target_sources(velmora_platform PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src/player/recording.cpp
-                                        ${CMAKE_CURRENT_SOURCE_DIR}/src/backend/headless/script_keys.cpp)
+                                        ${CMAKE_CURRENT_SOURCE_DIR}/src/script/keys.cpp
+                                        ${CMAKE_CURRENT_SOURCE_DIR}/src/script/parse.cpp
+                                        ${CMAKE_CURRENT_SOURCE_DIR}/src/script/write.cpp)
 
 add_library(velmora_platform_main OBJECT start/web/main.cpp)
 target_link_libraries(velmora_platform_main PRIVATE velmora_platform velmora_platform_private

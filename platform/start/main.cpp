@@ -13,7 +13,7 @@
 #include <windows.h>
 
 #include "backend/driver.h"
-#include "backend/headless/script.h"
+#include "backend/headless/runner.h"
 #include "core/fault_list.h"
 #include "player/options.h"
 #include "player/playback.h"

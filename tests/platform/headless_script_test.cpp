@@ -7,28 +7,28 @@
 #include <cstdio>
 #include <fstream>
 
-#include "backend/headless/script.h"
-#include "backend/headless/script.h"
+#include "backend/headless/runner.h"
+#include "script/script.h"
 #include "internal.h"
 
 #include <ddraw.h>
 
 namespace {
 
-using vplat::headless::Action;
-using vplat::headless::Event;
+using vplat::script::Action;
+using vplat::script::Event;
 
 std::vector<Event> Parse(const std::string& text) {
     std::vector<Event> events;
     std::string error;
-    EXPECT_TRUE(vplat::headless::ParseScript(text, "run.txt", &events, &error)) << error;
+    EXPECT_TRUE(vplat::script::ParseScript(text, "run.txt", &events, &error)) << error;
     return events;
 }
 
 std::string ParseError(const std::string& text) {
     std::vector<Event> events;
     std::string error;
-    EXPECT_FALSE(vplat::headless::ParseScript(text, "run.txt", &events, &error));
+    EXPECT_FALSE(vplat::script::ParseScript(text, "run.txt", &events, &error));
     return error;
 }
 
@@ -65,23 +65,57 @@ TEST(HeadlessScript, EventsFireByFrameKeepingScriptOrderWithinAFrame) {
 }
 
 TEST(HeadlessScript, KeyNames) {
-    EXPECT_EQ(VK_ESCAPE, vplat::headless::KeyCode("ESCAPE"));
-    EXPECT_EQ(VK_F12, vplat::headless::KeyCode("F12"));
-    EXPECT_EQ(VK_RIGHT, vplat::headless::KeyCode("right"));
-    EXPECT_EQ('S', vplat::headless::KeyCode("S"));
-    EXPECT_EQ(0, vplat::headless::KeyCode("ENTER"));
-    EXPECT_EQ(0, vplat::headless::KeyCode("F13"));
-    EXPECT_EQ(0, vplat::headless::KeyCode("F01"));
-    EXPECT_EQ(0, vplat::headless::KeyCode("AB"));
+    EXPECT_EQ(VK_ESCAPE, vplat::script::KeyCode("ESCAPE"));
+    EXPECT_EQ(VK_F12, vplat::script::KeyCode("F12"));
+    EXPECT_EQ(VK_RIGHT, vplat::script::KeyCode("right"));
+    EXPECT_EQ('S', vplat::script::KeyCode("S"));
+    EXPECT_EQ(0, vplat::script::KeyCode("ENTER"));
+    EXPECT_EQ(0, vplat::script::KeyCode("F13"));
+    EXPECT_EQ(0, vplat::script::KeyCode("F01"));
+    EXPECT_EQ(0, vplat::script::KeyCode("AB"));
     // A recording names every key the game's key state can be given, and
     // reads each name back as the same key.
     for (int key : {VK_SPACE, VK_RETURN, VK_TAB, VK_BACK, VK_SHIFT, VK_CONTROL, VK_MENU, int{'A'},
                     int{'Z'}, int{'0'}, int{'9'}, VK_F1, VK_F1 + 11}) {
-        const char* name = vplat::headless::KeyName(key);
+        const char* name = vplat::script::KeyName(key);
         ASSERT_NE(nullptr, name) << "no name for key " << key;
-        EXPECT_EQ(key, vplat::headless::KeyCode(name)) << name;
+        EXPECT_EQ(key, vplat::script::KeyCode(name)) << name;
     }
-    EXPECT_EQ(nullptr, vplat::headless::KeyName(0x5B));  // the Windows key: never given
+    EXPECT_EQ(nullptr, vplat::script::KeyName(0x5B));  // the Windows key: never given
+}
+
+// What the writer writes, the parser reads back as the same events; a key no
+// script can name gives no line at all.
+TEST(HeadlessScript, WrittenLinesReadBackAsTheSameEvents) {
+    std::string text = vplat::script::HeaderLine("a test");
+    std::vector<Event> written;
+    for (Action action :
+         {Action::Down, Action::Up, Action::Tap, Action::Capture, Action::Minimize, Action::Restore,
+          Action::Lose, Action::Switch, Action::Close, Action::Idle, Action::Tick}) {
+        Event event;
+        event.action = action;
+        event.frame = static_cast<int64_t>(written.size());
+        event.key = VK_F4;
+        event.polls = 12;
+        event.reading = 4294967295u;
+        written.push_back(event);
+        text += vplat::script::FormatLine(event.frame, event);
+    }
+    Event unnamed;
+    unnamed.key = 0x5B;
+    unnamed.action = Action::Down;
+    EXPECT_EQ("", vplat::script::FormatLine(3, unnamed));
+    std::vector<Event> read = Parse(text);
+    ASSERT_EQ(written.size(), read.size()) << text;
+    for (size_t i = 0; i < read.size(); ++i) {
+        Action action = read[i].action;
+        bool keyed = action == Action::Down || action == Action::Up || action == Action::Tap;
+        EXPECT_EQ(written[i].action, action) << "line " << read[i].line << " of\n" << text;
+        EXPECT_EQ(written[i].frame, read[i].frame) << text;
+        EXPECT_EQ(keyed ? VK_F4 : 0, read[i].key) << text;
+        EXPECT_EQ(action == Action::Idle ? 12 : 0, read[i].polls) << text;
+        EXPECT_EQ(action == Action::Tick ? 4294967295u : 0u, read[i].reading) << text;
+    }
 }
 
 // A recording: the header line, then clock readings among the events.

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <string>
 
-#include "backend/headless/script.h"
+#include "backend/headless/runner.h"
 
 namespace {
 

@@ -37,7 +37,7 @@ protected:
 TEST_F(Recording, EventsAreWrittenAtOnceReadingsWithinASecond) {
     vplat::player::RecordReading(100);
     EXPECT_EQ(std::string::npos, Contents(path).find("tick 100"));
-    vplat::player::RecordEvent("up SPACE");
+    vplat::player::RecordEvent(vplat::script::Action::Up, VK_SPACE);
     EXPECT_NE(std::string::npos, Contents(path).find("0 tick 100\n0 up SPACE\n"));
     vplat::player::RecordReading(116);
     std::this_thread::sleep_for(std::chrono::milliseconds(1050));

@@ -1,7 +1,6 @@
 // The player's input on its way to the game, by who is playing.
 #include <windows.h>
 
-#include "backend/headless/script.h"
 #include "internal.h"
 #include "player/playback.h"
 #include "player/recording.h"
@@ -26,10 +25,7 @@ void GiveKey(int virtualKey, bool down) {
         }
         return;
     }
-    const char* name = headless::KeyName(virtualKey);
-    if (name != nullptr) {
-        RecordEvent(std::string(down ? "down " : "up ") + name);
-    }
+    RecordEvent(down ? script::Action::Down : script::Action::Up, virtualKey);
     if (down) {
         PressKey(virtualKey);
     } else {
@@ -41,7 +37,7 @@ void GiveActivation(bool active) {
     if (Replaying()) {
         return;
     }
-    RecordEvent(active ? "restore" : "minimize");
+    RecordEvent(active ? script::Action::Restore : script::Action::Minimize);
     if (active) {
         RestoreWindow();
     } else {
@@ -51,14 +47,14 @@ void GiveActivation(bool active) {
 
 void GiveClose() {
     if (!Replaying()) {
-        RecordEvent("close");
+        RecordEvent(script::Action::Close);
     }
     Close();
 }
 
 void NoteScreenshot() {
     if (!Replaying()) {
-        RecordEvent("capture");
+        RecordEvent(script::Action::Capture);
     }
 }
 

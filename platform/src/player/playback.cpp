@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "backend/driver.h"
-#include "backend/headless/script.h"
+#include "backend/headless/runner.h"
 #include "kernel/kernel.h"
 #include "player/options.h"
 #include "player/recording.h"

@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "backend/headless/script.h"
+#include "script/script.h"
 #include "present/kept_frame.h"
 
 namespace vplat::player {
@@ -68,12 +68,12 @@ void Write(Recorder& recorder) {
     }
 }
 
-void AddLine(const std::string& action, bool now) {
+void AddLine(const script::Event& event, bool now) {
     Recorder& recorder = TheRecorder();
     if (recorder.fd < 0) {
         return;
     }
-    recorder.pending += std::to_string(present::FramesPresented()) + " " + action + "\n";
+    recorder.pending += script::FormatLine(static_cast<int64_t>(present::FramesPresented()), event);
     if (now || Seconds() - recorder.lastWrite >= kLongestHoldSeconds) {
         Write(recorder);
     }
@@ -115,9 +115,7 @@ bool StartRecording(const std::string& path, std::string* error) {
     recorder = Recorder();
     recorder.fd = fd;
     recorder.path = path;
-    recorder.pending = std::string(headless::kScriptHeader) + " " +
-                       std::to_string(headless::kScriptVersion) +
-                       "  # recorded by velmora " VELMORA_VERSION "\n";
+    recorder.pending = script::HeaderLine("velmora " VELMORA_VERSION);
     if (const char* failed = WritePending(recorder)) {
         *error = "cannot write the recording " + path + " (" + failed + ")";
         close(recorder.fd);
@@ -131,12 +129,18 @@ bool Recording() {
     return TheRecorder().fd >= 0;
 }
 
-void RecordEvent(const std::string& action) {
-    AddLine(action, true);
+void RecordEvent(script::Action action, int key) {
+    script::Event event;
+    event.action = action;
+    event.key = key;
+    AddLine(event, true);
 }
 
 DWORD RecordReading(DWORD reading) {
-    AddLine("tick " + std::to_string(reading), false);
+    script::Event event;
+    event.action = script::Action::Tick;
+    event.reading = reading;
+    AddLine(event, false);
     return reading;
 }
 

@@ -7,14 +7,17 @@
 
 #include <windows.h>
 
+#include "script/script.h"
+
 namespace vplat::player {
 
 // Starts a new recording at `path` (replacing a file there) and writes its
 // header; false, with the reason in *error, when it cannot be written.
 bool StartRecording(const std::string& path, std::string* error);
 bool Recording();
-// One line `FRAME ACTION`, at the number of frames presented so far.
-void RecordEvent(const std::string& action);
+// One line at the number of frames presented so far; `key` for a key's
+// action (nothing is written for a key no script can name).
+void RecordEvent(script::Action action, int key = 0);
 // The clock tap of a recorded run: notes the reading and answers it.
 DWORD RecordReading(DWORD reading);
 // Writes what is still held back and closes the file.

@@ -7,11 +7,14 @@
 #include <cstring>
 
 #include "backend/driver.h"
-#include "backend/headless/script.h"
+#include "backend/headless/runner.h"
 #include "kernel/kernel.h"
 #include "present/kept_frame.h"
 
 namespace vplat::headless {
+
+using script::Action;
+using script::Event;
 namespace {
 
 // A run is stuck, not slow, when this many polls of the message queue pass
@@ -218,7 +221,7 @@ bool LoadScript(const std::string& path, std::string* error, Playback playback) 
     }
     std::string text(bytes.begin(), bytes.end());
     std::vector<Event> events;
-    if (!ParseScript(text, path, &events, error)) {
+    if (!script::ParseScript(text, path, &events, error)) {
         return false;
     }
     UseScript(events, path, playback);

@@ -8,7 +8,7 @@
 
 #include <velmora_platform.h>
 
-#include "backend/headless/script.h"
+#include "backend/headless/runner.h"
 #include "kernel/kernel.h"
 
 namespace vplat::headless {

@@ -3,9 +3,6 @@
 // meets as its window minimised or restored.
 #include <emscripten.h>
 
-#include <string>
-
-#include "backend/headless/script.h"
 #include "backend/web/web.h"
 #include "player/recording.h"
 
@@ -26,36 +23,29 @@ constexpr int kMinimisedWaitMs = 100;
 
 bool g_minimised = false;
 
-// Into the recording, as the native player writes it.
-void RecordKey(const char* action, int key) {
-    if (const char* name = headless::KeyName(key)) {
-        player::RecordEvent(std::string(action) + " " + name);
-    }
-}
-
 void Handle(int event) {
     int kind = event >> 16;
     int key = event & 0xFFFF;
     switch (kind) {
         case kKeyDown:
-            RecordKey("down", key);
+            player::RecordEvent(script::Action::Down, key);
             PressKey(key);
             break;
         case kKeyUp:
-            RecordKey("up", key);
+            player::RecordEvent(script::Action::Up, key);
             ReleaseKey(key);
             break;
         case kHidden:
             if (!g_minimised) {
                 g_minimised = true;
-                player::RecordEvent("minimize");
+                player::RecordEvent(script::Action::Minimize);
                 MinimizeWindow();
             }
             break;
         case kShown:
             if (g_minimised) {
                 g_minimised = false;
-                player::RecordEvent("restore");
+                player::RecordEvent(script::Action::Restore);
                 RestoreWindow();
             }
             break;

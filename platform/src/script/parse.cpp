@@ -1,5 +1,5 @@
 // Parsing the headless script.
-#include "backend/headless/script.h"
+#include "script/script.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-namespace vplat::headless {
+namespace vplat::script {
 namespace {
 
 // Large enough for any run, small enough that arithmetic on it cannot overflow.
@@ -180,6 +180,15 @@ bool Parser::Line(const std::vector<std::string>& words) {
 
 }  // namespace
 
+const char* ActionName(Action action) {
+    for (const auto& entry : kActions) {
+        if (entry.action == action) {
+            return entry.name;
+        }
+    }
+    return "?";
+}
+
 bool ParseScript(const std::string& text, const std::string& fileName, std::vector<Event>* events,
                  std::string* error) {
     Parser parser{fileName, events, error};
@@ -206,4 +215,4 @@ bool ParseScript(const std::string& text, const std::string& fileName, std::vect
     return true;
 }
 
-}  // namespace vplat::headless
+}  // namespace vplat::script

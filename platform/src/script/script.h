@@ -1,13 +1,15 @@
-// The headless run's script: one event a line, `FRAME ACTION [KEY]`, checked
+// The script format: one event a line, `FRAME ACTION [ARGUMENT]`, checked
 // whole before the game starts. A recording is a script too: it starts with
 // the header line `velmora-script VERSION` and adds the clock's readings.
+// This is its one parser and its one writer: the headless run, the player's
+// recordings and the browser's all go through here.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace vplat::headless {
+namespace vplat::script {
 
 enum class Action { Down, Up, Tap, Capture, Minimize, Restore, Lose, Switch, Close, Idle, Tick };
 
@@ -34,24 +36,13 @@ int KeyCode(const std::string& name);
 // The script's name of a virtual key, or null for a key scripts cannot name.
 const char* KeyName(int virtualKey);
 
-// How a loaded script plays: headless it writes its captures as fast as the
-// game runs; in the window it shows a recording at the pace it was recorded.
-struct Playback {
-    bool captures = true;
-    bool paced = false;
-};
-// Runs `events` from now on (from the message polls), as a loaded script.
-void UseScript(const std::vector<Event>& events, const std::string& fileName,
-               Playback playback = {});
-// Reads and checks a script file and runs it. On a fault, *error names the
-// file and line.
-bool LoadScript(const std::string& path, std::string* error, Playback playback = {});
-// A recording's clock readings: from now on the game's clock readings are
-// answered with these, in order; paced, each waits until as much real time has
-// passed since the first as had when it was recorded.
-void ReplayReadings(const std::vector<uint32_t>& readings, bool paced);
-// The script's part of a poll of the message queue: fires what is due, and
-// closes the window once the script has ended.
-void PlayScript(bool queueEmpty);
+// The word a script gives an action ("down", "tick", ...).
+const char* ActionName(Action action);
+// One line as ParseScript reads it back, ending in a newline: the frame, the
+// action and its key (down, up, tap), polls (idle) or clock reading (tick).
+// Empty for a key no script can name.
+std::string FormatLine(int64_t frame, const Event& event);
+// The line a recording starts with, naming the build that wrote it.
+std::string HeaderLine(const char* writtenBy);
 
-}  // namespace vplat::headless
+}  // namespace vplat::script

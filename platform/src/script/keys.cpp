@@ -6,9 +6,9 @@
 
 #include <windows.h>
 
-#include "backend/headless/script.h"
+#include "script/script.h"
 
-namespace vplat::headless {
+namespace vplat::script {
 namespace {
 
 const struct {
@@ -84,4 +84,4 @@ const char* KeyName(int virtualKey) {
     return nullptr;
 }
 
-}  // namespace vplat::headless
+}  // namespace vplat::script
