@@ -1,6 +1,5 @@
 // Pixel loops written for speed: whole rows with memcpy, and colour-key tests
-// sixteen bytes at a time, so that a run without any key pixel is copied
-// whole and a run of key pixels is skipped whole.
+// on vectors of pixels.
 #include "ddraw/pixels.h"
 
 #include <cstddef>
@@ -9,30 +8,31 @@
 namespace vplat::ddraw {
 namespace {
 
-constexpr int kVectorBytes = 16;
+// Whole vectors of `Bytes` from x on, each pixel that is the key keeping what
+// was under it; returns where they stopped.
+template <int Bytes, typename Pixel>
+int KeyedVectors(Pixel* dest, const Pixel* source, int x, int width, Pixel key) {
+    typedef Pixel Vector __attribute__((vector_size(Bytes)));
+    constexpr int kLanes = Bytes / sizeof(Pixel);
+    const Vector keys = Vector{} + key;
+    for (; x + kLanes <= width; x += kLanes) {
+        Vector pixels;
+        Vector under;
+        memcpy(&pixels, source + x, sizeof pixels);
+        memcpy(&under, dest + x, sizeof under);
+        Vector isKey = (Vector)(pixels == keys);
+        pixels = (under & isKey) | (pixels & ~isKey);
+        memcpy(dest + x, &pixels, sizeof pixels);
+    }
+    return x;
+}
 
 template <typename Pixel>
 void KeyedRow(Pixel* dest, const Pixel* source, int width, Pixel key) {
-    typedef Pixel Vector __attribute__((vector_size(kVectorBytes)));
-    constexpr int kLanes = kVectorBytes / sizeof(Pixel);
-    const Vector keys = Vector{} + key;
-    int x = 0;
-    for (; x + kLanes <= width; x += kLanes) {
-        Vector pixels;
-        memcpy(&pixels, source + x, sizeof pixels);
-        Vector isKey = (Vector)(pixels == keys);
-        uint64_t halves[2];
-        memcpy(halves, &isKey, sizeof halves);
-        if ((halves[0] & halves[1]) == ~uint64_t{0}) {
-            continue;  // all transparent
-        }
-        if ((halves[0] | halves[1]) != 0) {
-            Vector under;
-            memcpy(&under, dest + x, sizeof under);
-            pixels = (under & isKey) | (pixels & ~isKey);
-        }
-        memcpy(dest + x, &pixels, sizeof pixels);
-    }
+    // Sixteen bytes at a time, then eight (a glyph of the font is eight
+    // pixels wide), then one by one.
+    int x = KeyedVectors<16>(dest, source, 0, width, key);
+    x = KeyedVectors<8>(dest, source, x, width, key);
     for (; x < width; ++x) {
         if (source[x] != key) {
             dest[x] = source[x];

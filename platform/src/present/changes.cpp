@@ -10,6 +10,9 @@ namespace {
 // Beyond this many rectangles, one that holds them all costs less to send
 // than the calls would.
 constexpr size_t kMostRects = 32;
+// Where two rows differ is looked for this many bytes at a time, then byte
+// by byte.
+constexpr int kStep = 32;
 
 // The columns first to last (one past) where two rows differ; false when
 // they are equal.
@@ -19,14 +22,14 @@ bool Differs(const uint8_t* a, const uint8_t* b, int width, int* first, int* las
     }
     int x = 0;
     int end = width;
-    while (x + 8 <= width && memcmp(a + x, b + x, 8) == 0) {
-        x += 8;
+    while (x + kStep <= width && memcmp(a + x, b + x, kStep) == 0) {
+        x += kStep;
     }
     while (a[x] == b[x]) {
         ++x;
     }
-    while (end - 8 > x && memcmp(a + end - 8, b + end - 8, 8) == 0) {
-        end -= 8;
+    while (end - kStep > x && memcmp(a + end - kStep, b + end - kStep, kStep) == 0) {
+        end -= kStep;
     }
     while (a[end - 1] == b[end - 1]) {
         --end;
@@ -34,6 +37,15 @@ bool Differs(const uint8_t* a, const uint8_t* b, int width, int* first, int* las
     *first = x;
     *last = end;
     return true;
+}
+
+// How many rows from y on are known to hold what the kept rows hold.
+int KnownSame(const internal::RowTag* now, const internal::RowTag* kept, int y, int height) {
+    int end = y;
+    while (end < height && now[end].Matches(kept[end])) {
+        ++end;
+    }
+    return end - y;
 }
 
 void KeepWhole(KeptFrame& kept, const uint8_t* pixels, int width, int height, int pitch,
@@ -88,12 +100,17 @@ void TakeChanges(KeptFrame& kept, const uint8_t* pixels, int width, int height, 
     }
     bool open = false;
     for (int y = 0; y < height && !whole; ++y) {
+        int same = tags != nullptr ? KnownSame(tags, kept.tags.data(), y, height) : 0;
+        if (same > 0) {
+            y += same - 1;
+            open = false;
+            continue;
+        }
         const uint8_t* row = pixels + static_cast<ptrdiff_t>(y) * pitch;
         uint8_t* keptRow = kept.indices.data() + static_cast<size_t>(y) * width;
         int first = 0;
         int last = 0;
-        bool known = tags != nullptr && tags[y].Matches(kept.tags[static_cast<size_t>(y)]);
-        bool differs = !known && Differs(row, keptRow, width, &first, &last);
+        bool differs = Differs(row, keptRow, width, &first, &last);
         if (differs) {
             memcpy(keptRow + first, row + first, last - first);
             AddRow(changed, open, y, first, last);
