@@ -1,7 +1,8 @@
-"""Recordings from outside: a damaged, cut short, newer or hostile file is
+"""Recordings from outside: a damaged, newer, endless or hostile file is
 refused before the game starts (headless, and before any window) with one
 line naming the file, the line and the reason; a recording that stops between
-two lines of a frame, as one cut short by a crash does, plays to its end."""
+two lines of a frame, as one cut short by a crash does, plays to its end, and
+one cut inside a line plays up to the line before with one warning."""
 
 import os
 import subprocess
@@ -16,7 +17,8 @@ HEADER = b"velmora-script 1\n"
 BAD = [
     ("damaged", HEADER + b"0 tick 10\n\x00\xff 0 down LEFT\n",
      "3: expected a frame number, not '??'"),
-    ("cut_short", HEADER + b"0 tick 10\n1 ti", "3: the file ends inside this line (cut short)"),
+    ("endless", HEADER + b"0 tick 0\n1000000000 capture\n",
+     "3: frame 1000000000 is past any session (at most 16777216)"),
     ("newer", b"velmora-script 7\n0 tick 10\n",
      "1: written by a newer Velmora (format version 7; this one plays up to 1)"),
     ("hostile", HEADER + b"0 \x1b]0;title\x07" + b"A" * 100000 + b"\n",
@@ -74,6 +76,21 @@ class EndsMidFrame(unittest.TestCase):
         self.assertEqual(0, result.status, result.stderr)
         self.assertEqual([31], sorted(result.captures))
         self.assertNotIn("no progress", result.stderr)
+
+    def test_one_cut_inside_a_line_plays_up_to_the_line_before(self):
+        paths = []
+
+        def prepare(folder):
+            paths.append(write_file(folder, "cut.txt",
+                                    HEADER + b"0 tick 1000\n1 tick 1017\n1 capture\n2 ti"))
+            return {"VELMORA_SCRIPT": paths[0]}
+
+        result = run([], None, HANG, prepare)
+        self.assertEqual(0, result.status, result.stderr)
+        self.assertEqual([2], sorted(result.captures))
+        warning = ("velmora: %s:5: the file ends inside this line (cut short); it plays up to the "
+                   "line before\n" % paths[0])
+        self.assertEqual(1, result.stderr.count(warning), result.stderr)
 
     def test_one_that_ends_minimised_closes_the_window_all_the_same(self):
         # The close goes to the game's window, which has no focus while minimised.

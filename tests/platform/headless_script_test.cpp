@@ -118,6 +118,23 @@ TEST(HeadlessScript, WrittenLinesReadBackAsTheSameEvents) {
     }
 }
 
+// A recording cut inside its last line (a crash, a disk full while another
+// program wrote) plays up to the line before, and says so once.
+TEST(HeadlessScript, ARecordingCutInsideALinePlaysUpToTheLineBefore) {
+    std::vector<Event> events;
+    std::string error;
+    std::string warning;
+    ASSERT_TRUE(vplat::script::ParseScript("velmora-script 1\n0 tick 10\n16777216 tick 2",
+                                           "run.txt", &events, &error, &warning))
+        << error;
+    ASSERT_EQ(1u, events.size());
+    EXPECT_EQ(10u, events[0].reading);
+    EXPECT_EQ(
+        "run.txt:3: the file ends inside this line (cut short); it plays up to the line "
+        "before",
+        warning);
+}
+
 // A recording: the header line, then clock readings among the events.
 TEST(HeadlessScript, ReadsARecordingWithItsHeaderAndClockReadings) {
     std::vector<Event> events = Parse(
@@ -140,8 +157,12 @@ TEST(HeadlessScript, RefusesDamagedRecordingsNamingTheLine) {
               ParseError("velmora-script one\n"));
     EXPECT_EQ("run.txt:2: the header 'velmora-script' belongs on the first line",
               ParseError("0 tick 1\nvelmora-script 1\n"));
-    EXPECT_EQ("run.txt:3: the file ends inside this line (cut short)",
-              ParseError("velmora-script 1\n0 tick 10\n1 tick 2"));
+    EXPECT_EQ("run.txt:3: frame 16777217 is past any session (at most 16777216)",
+              ParseError("velmora-script 1\n0 tick 0\n16777217 capture\n"));
+    EXPECT_EQ(
+        "run.txt:3: idle polls come to 16777217, more than any session has (at most "
+        "16777216)",
+        ParseError("0 idle 16777216\n0 idle 0\n1 idle 1\n"));
     EXPECT_EQ("run.txt:3: frame 4 comes after frame 9",
               ParseError("velmora-script 1\n9 tick 10\n4 tick 20\n"));
     EXPECT_EQ("run.txt:2: bad clock reading '4294967296' (0 to 4294967295 ms)",

@@ -1,11 +1,14 @@
 // Recording a session: events reach the disk at once, readings within a
-// second (a crash keeps them); a file that cannot be made is refused with the
-// reason. What a recording plays back as, the player suite checks end to end.
+// second (a crash keeps them), whole lines only; a file that cannot be made
+// is refused with the reason. What a recording plays back as, the player suite checks end to end.
 #include "temp_dir.h"
 #include <gtest/gtest.h>
 #include <velmora_platform.h>
 
+#include <sys/resource.h>
+
 #include <chrono>
+#include <csignal>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -45,6 +48,31 @@ TEST_F(Recording, EventsAreWrittenAtOnceReadingsWithinASecond) {
     EXPECT_NE(std::string::npos, Contents(path).find("0 tick 116\n0 tick 1166\n"))
         << "found:\n"
         << Contents(path);
+}
+
+// A disk that fills part way through a write: the recording stops with
+// whole lines only, and still plays.
+TEST_F(Recording, AWriteThatFailsPartWayLeavesWholeLinesOnly) {
+    signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
+    rlimit before{};
+    getrlimit(RLIMIT_FSIZE, &before);
+    rlimit limit = before;
+    limit.rlim_cur = 8192 + 5;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    for (int i = 0; i < 10000 && vplat::player::Recording(); ++i) {
+        vplat::player::RecordEvent(vplat::script::Action::Down, VK_SPACE);
+    }
+    setrlimit(RLIMIT_FSIZE, &before);
+    EXPECT_FALSE(vplat::player::Recording()) << "the write past the limit did not fail";
+    std::string text = Contents(path);
+    ASSERT_GT(text.size(), 8000u);
+    EXPECT_EQ('\n', text.back()) << "the file ends inside a line: ..."
+                                 << text.substr(text.size() - 20);
+    std::vector<vplat::script::Event> events;
+    std::string error;
+    std::string warning;
+    EXPECT_TRUE(vplat::script::ParseScript(text, path, &events, &error, &warning)) << error;
+    EXPECT_EQ("", warning);
 }
 
 TEST(RecordingFile, ThatCannotBeMadeIsRefusedWithTheReason) {

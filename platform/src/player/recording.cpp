@@ -1,6 +1,7 @@
 // The recording is written as the game runs, whole lines at a time: a crash
-// leaves every line up to the last write, never half of one. Events go out at
-// once; clock readings (one a frame) are held back for at most a second.
+// leaves every line up to the last write, never half of one, and a write that
+// fails part way (a full disk) is cut back to the last whole line. Events go
+// out at once; clock readings (one a frame) are held back for at most a second.
 #include "player/recording.h"
 
 #include <fcntl.h>
@@ -24,6 +25,7 @@ struct Recorder {
     int fd = -1;
     std::string path;
     std::string pending;  // whole lines not yet written
+    off_t written = 0;    // bytes of the file, whole lines all
     double lastWrite = 0;
 };
 
@@ -48,10 +50,17 @@ const char* WritePending(Recorder& recorder) {
             continue;
         }
         if (written <= 0) {
-            return written < 0 ? strerror(errno) : "nothing could be written";
+            const char* why = written < 0 ? strerror(errno) : "nothing could be written";
+            // Back to the last whole line; should even that fail, a reader
+            // plays up to the line before the cut one.
+            if (ftruncate(recorder.fd, recorder.written) != 0) {
+                why = "it could not be cut back to its last whole line";
+            }
+            return why;
         }
         done += static_cast<size_t>(written);
     }
+    recorder.written += static_cast<off_t>(done);
     recorder.pending.clear();
     recorder.lastWrite = Seconds();
     return nullptr;

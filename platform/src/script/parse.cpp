@@ -1,4 +1,4 @@
-// Parsing the headless script.
+// Parsing a script or recording.
 #include "script/script.h"
 
 #include <algorithm>
@@ -12,6 +12,10 @@ namespace {
 
 // Large enough for any run, small enough that arithmetic on it cannot overflow.
 constexpr int64_t kMaxNumber = 1000000000;
+// Past what any real session reaches (77 hours at 60 frames a second): a
+// frame number, or idle polls all told, beyond it is a damaged file, which
+// played would keep a run busy for hours.
+constexpr int64_t kMostFrames = int64_t{1} << 24;
 
 bool ParseNumber(const std::string& word, int64_t* number) {
     if (word.empty() || word.size() > 10) {
@@ -88,6 +92,7 @@ struct Parser {
     int line = 0;
     bool recording = false;  // the file has the header line
     int64_t lastFrame = 0;
+    int64_t idlePolls = 0;
 
     bool Fail(const std::string& what) {
         *error = fileName + ":" + std::to_string(line) + ": " + what;
@@ -120,6 +125,11 @@ bool Parser::Argument(const std::string& actionName, bool takesKey,
     }
     if (idle && !ParseNumber(words[2], &event->polls)) {
         return Fail("bad number of polls " + Quote(words[2]));
+    }
+    idlePolls += event->polls;
+    if (idlePolls > kMostFrames) {
+        return Fail("idle polls come to " + std::to_string(idlePolls) +
+                    ", more than any session has (at most " + std::to_string(kMostFrames) + ")");
     }
     if (tick && !ParseReading(words[2], &event->reading)) {
         return Fail("bad clock reading " + Quote(words[2]) + " (0 to 4294967295 ms)");
@@ -154,6 +164,10 @@ bool Parser::Line(const std::vector<std::string>& words) {
     event.line = line;
     if (!ParseNumber(words[0], &event.frame)) {
         return Fail("expected a frame number, not " + Quote(words[0]));
+    }
+    if (event.frame > kMostFrames) {
+        return Fail("frame " + words[0] + " is past any session (at most " +
+                    std::to_string(kMostFrames) + ")");
     }
     if (words.size() < 2) {
         return Fail("frame " + words[0] + " needs an action");
@@ -190,16 +204,22 @@ const char* ActionName(Action action) {
 }
 
 bool ParseScript(const std::string& text, const std::string& fileName, std::vector<Event>* events,
-                 std::string* error) {
+                 std::string* error, std::string* warning) {
     Parser parser{fileName, events, error};
     std::istringstream lines(text);
     std::string lineText;
     while (std::getline(lines, lineText)) {
         ++parser.line;
         // The recorder writes whole lines only: a recording whose last line
-        // has no end was cut short by something else.
+        // has no end was cut short by something else (a crash, a full disk
+        // elsewhere), and plays up to the line before.
         if (parser.recording && lines.eof()) {
-            return parser.Fail("the file ends inside this line (cut short)");
+            if (warning != nullptr) {
+                *warning = fileName + ":" + std::to_string(parser.line) +
+                           ": the file ends inside this line (cut short); it plays up to the "
+                           "line before";
+            }
+            break;
         }
         std::istringstream wordStream(lineText.substr(0, lineText.find('#')));
         std::vector<std::string> words;

@@ -28,9 +28,10 @@ struct Event {
 
 // Events come out in the order they fire: by frame, and in script order
 // within a frame. On a fault returns false and sets *error to one line naming
-// the file, the line and what is wrong.
+// the file, the line and what is wrong. A recording whose last line has no
+// end gives the events before it, and *warning (where given) says so.
 bool ParseScript(const std::string& text, const std::string& fileName, std::vector<Event>* events,
-                 std::string* error);
+                 std::string* error, std::string* warning = nullptr);
 // The virtual-key code of a script key name (SPACE, LEFT, ..., F12), or 0.
 int KeyCode(const std::string& name);
 // The script's name of a virtual key, or null for a key scripts cannot name.

@@ -221,8 +221,13 @@ bool LoadScript(const std::string& path, std::string* error, Playback playback) 
     }
     std::string text(bytes.begin(), bytes.end());
     std::vector<Event> events;
-    if (!script::ParseScript(text, path, &events, error)) {
+    std::string warning;
+    if (!script::ParseScript(text, path, &events, error, &warning)) {
         return false;
+    }
+    if (!warning.empty()) {
+        fprintf(stderr, "velmora: %s\n", warning.c_str());
+        fflush(stderr);
     }
     UseScript(events, path, playback);
     return true;
