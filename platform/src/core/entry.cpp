@@ -3,6 +3,8 @@
 
 namespace vplat::entry {
 
+void (*g_answer)(Name name, int64_t result) = nullptr;
+
 const char* NameText(Name name) {
     static const char* const kNames[] = {
 #define VELMORA_CALL(name) #name,

@@ -40,13 +40,14 @@ inline bool Faulted(Name name, const void* object, int64_t* result) {
     return g_faultsSet && FaultedByRule(name, object, result);
 }
 
-// ---- backend/driver.cpp ----
-// Every answer, faulted or not, goes to the back end in force, which may
-// find a run that keeps getting the same answer and can never go on: to its
-// own function, looked up when the back end changes.
+// Every answer, faulted or not, goes to whoever listens for answers (the
+// back end in force, which may find a run that keeps getting the same answer
+// and can never go on); null while nobody does.
 extern void (*g_answer)(Name name, int64_t result);
 inline void Answered(Name name, int64_t result) {
-    g_answer(name, result);
+    if (g_answer != nullptr) {
+        g_answer(name, result);
+    }
 }
 
 // For calls whose arguments the journal does not show.

@@ -8,7 +8,8 @@
 namespace vplat::player {
 namespace {
 
-bool Replaying() {
+// A recording plays the game (shown or timed): the player's input does not.
+bool RecordingPlays() {
     return NowPlaying() != Playing::Live;
 }
 
@@ -19,7 +20,7 @@ void Close() {
 }  // namespace
 
 void GiveKey(int virtualKey, bool down) {
-    if (Replaying()) {
+    if (RecordingPlays()) {
         if (virtualKey == VK_ESCAPE && down) {
             Close();
         }
@@ -34,7 +35,7 @@ void GiveKey(int virtualKey, bool down) {
 }
 
 void GiveActivation(bool active) {
-    if (Replaying()) {
+    if (RecordingPlays()) {
         return;
     }
     RecordEvent(active ? script::Action::Restore : script::Action::Minimize);
@@ -46,14 +47,14 @@ void GiveActivation(bool active) {
 }
 
 void GiveClose() {
-    if (!Replaying()) {
+    if (!RecordingPlays()) {
         RecordEvent(script::Action::Close);
     }
     Close();
 }
 
 void NoteScreenshot() {
-    if (!Replaying()) {
+    if (!RecordingPlays()) {
         RecordEvent(script::Action::Capture);
     }
 }

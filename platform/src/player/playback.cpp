@@ -5,7 +5,6 @@
 #include <time.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "backend/driver.h"
 #include "backend/headless/runner.h"
@@ -74,8 +73,6 @@ bool LoadRecording(Run& run, std::string* error) {
     }
     if (run.playing == Playing::Timedemo) {
         backend::PlayOnPolls(TimedPoll);
-        // The GPU renderer's vertical sync would pace it too.
-        setenv("SDL_RENDER_VSYNC", "0", 1);
     } else if (!run.headless) {
         backend::PlayOnPolls(headless::PlayScript);
     }

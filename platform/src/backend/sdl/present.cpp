@@ -6,6 +6,7 @@
 
 #include "backend/driver.h"
 #include "backend/sdl/state.h"
+#include "player/playback.h"
 #include "present/viewport.h"
 
 namespace vplat::sdl {
@@ -43,7 +44,9 @@ SDL_Rect Letterbox(SDL_Renderer* renderer) {
 }  // namespace
 
 SDL_Renderer* OpenRenderer(SDL_Window* window) {
-    SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
+    // A timed demo runs as fast as it can: vertical sync would pace it.
+    Uint32 flags = player::Paced() ? SDL_RENDERER_PRESENTVSYNC : 0;
+    SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, flags);
     if (renderer == nullptr) {
         renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
     }

@@ -1,5 +1,5 @@
 // Runs a fuzz target over saved inputs (files, or folders of them) without
-// libFuzzer, so that every build replays the corpus as a regression test. A
+// libFuzzer, so that every build runs the corpus as a regression test. A
 // broken promise aborts, which fails the test with the input's name printed.
 #include <algorithm>
 #include <cstdint>
@@ -13,18 +13,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 namespace {
 
-void Replay(const std::filesystem::path& file) {
+void RunInput(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                std::istreambuf_iterator<char>());
-    fprintf(stderr, "replaying %s\n", file.filename().c_str());
+    fprintf(stderr, "running %s\n", file.filename().c_str());
     LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    int replayed = 0;
+    int run = 0;
     for (int i = 1; i < argc; ++i) {
         std::filesystem::path given(argv[i]);
         std::vector<std::filesystem::path> files;
@@ -39,11 +39,11 @@ int main(int argc, char** argv) {
         }
         std::sort(files.begin(), files.end());
         for (const auto& file : files) {
-            Replay(file);
-            ++replayed;
+            RunInput(file);
+            ++run;
         }
     }
-    printf("%d inputs replayed, none broke a promise\n", replayed);
+    printf("%d inputs run, none broke a promise\n", run);
     // A corpus that is not there is a mistake in the test, not a pass.
-    return replayed > 0 ? 0 : 1;
+    return run > 0 ? 0 : 1;
 }
