@@ -50,6 +50,36 @@ TEST_F(DisplayTest, SurfacesAndPalettesKeepTheObjectAlive) {
     EXPECT_EQ(0u, image->Release());  // the last holder: the object ends with it
 }
 
+// Each object answers for IUnknown (and the DirectDraw object for its own
+// interface) with itself and one more reference; anything else is refused
+// with a null answer.
+TEST_F(DisplayTest, QueryInterfaceAnswersForIUnknownWithItself) {
+    const GUID unknown = {0, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+    GUID other = IID_IDirectDraw7;
+    other.Data1 ^= 1;
+    IDirectDrawPalette* palette = nullptr;
+    PALETTEENTRY entries[256] = {};
+    ASSERT_EQ(DD_OK, dd->CreatePalette(DDPCAPS_8BIT, entries, &palette, nullptr));
+    IUnknown* objects[] = {dd, primary, palette};
+    for (IUnknown* object : objects) {
+        ULONG oneMore = object->AddRef();
+        object->Release();
+        void* out = nullptr;
+        EXPECT_EQ(DD_OK, object->QueryInterface(unknown, &out));
+        EXPECT_EQ(static_cast<void*>(object), out);
+        EXPECT_EQ(E_NOINTERFACE, object->QueryInterface(other, &out));
+        EXPECT_EQ(nullptr, out);
+        EXPECT_EQ(DDERR_INVALIDPARAMS, object->QueryInterface(unknown, nullptr));
+        EXPECT_EQ(oneMore - 1, object->Release()) << "one reference more after the answer";
+    }
+    void* out = nullptr;
+    EXPECT_EQ(DD_OK, dd->QueryInterface(IID_IDirectDraw7, &out));
+    EXPECT_EQ(static_cast<void*>(dd), out);
+    EXPECT_EQ(E_NOINTERFACE, primary->QueryInterface(IID_IDirectDraw7, &out));
+    dd->Release();
+    palette->Release();
+}
+
 TEST(DirectDrawCreate, RefusesOtherInterfacesAndNullOut) {
     GUID other = IID_IDirectDraw7;
     other.Data1 ^= 1;

@@ -10,8 +10,6 @@ const GUID IID_IDirectDraw7 = {
 namespace vplat::ddraw {
 namespace {
 
-const GUID kIidUnknown = {0, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-
 // The modes a display adapter of the game's time offers; the back ends scale
 // whatever they get to the player's screen.
 bool ModeSupported(DWORD width, DWORD height, DWORD bitsPerPixel) {
@@ -91,31 +89,6 @@ std::string RectText(const RECT* rect) {
         return "null";
     }
     return internal::Format("%d,%d,%d,%d", rect->left, rect->top, rect->right, rect->bottom);
-}
-
-HRESULT DirectDraw::QueryInterface(REFIID riid, void** object) {
-    auto args = [&] { return internal::Format("object=%p", static_cast<void*>(object)); };
-    return entry::RunOn(entry::Name::QueryInterface, this, args, [&]() -> HRESULT {
-        if (object == nullptr) {
-            return DDERR_INVALIDPARAMS;
-        }
-        if (memcmp(&riid, &IID_IDirectDraw7, sizeof(GUID)) != 0 &&
-            memcmp(&riid, &kIidUnknown, sizeof(GUID)) != 0) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        ++refs;
-        *object = static_cast<IDirectDraw7*>(this);
-        return DD_OK;
-    });
-}
-
-ULONG DirectDraw::AddRef() {
-    return entry::RunOn(entry::Name::AddRef, this, entry::NoArgs, [&] { return ++refs; });
-}
-
-ULONG DirectDraw::Release() {
-    return entry::RunOn(entry::Name::Release, this, entry::NoArgs, [&] { return DropRef(); });
 }
 
 ULONG DirectDraw::DropRef() {
@@ -207,7 +180,7 @@ HRESULT WINAPI DirectDrawCreateEx(GUID* driverGuid, LPVOID* directDraw, REFIID i
             return DDERR_INVALIDPARAMS;
         }
         *directDraw = nullptr;
-        if (memcmp(&iid, &IID_IDirectDraw7, sizeof(GUID)) != 0) {
+        if (!vplat::ddraw::SameGuid(iid, IID_IDirectDraw7)) {
             return DDERR_INVALIDPARAMS;
         }
         if (outer != nullptr) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/entry.h"
+#include "ddraw/com_object.h"
 #include "ddraw/surface_memory.h"
 #include "internal.h"
 
@@ -19,10 +20,8 @@ constexpr HRESULT kNoAggregation = static_cast<HRESULT>(0x80040110);
 struct DirectDraw;
 struct Surface;
 
-struct Palette final : IDirectDrawPalette {
-    HRESULT QueryInterface(REFIID riid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
+struct Palette final : ComObject<Palette, IDirectDrawPalette> {
+    static constexpr const GUID* kOwnInterface = nullptr;
     HRESULT GetEntries(DWORD flags, DWORD base, DWORD count, LPPALETTEENTRY entries) override;
     HRESULT SetEntries(DWORD flags, DWORD start, DWORD count, LPPALETTEENTRY entries) override;
 
@@ -30,16 +29,13 @@ struct Palette final : IDirectDrawPalette {
     // and stay out of the journal.
     ULONG DropRef();
 
-    ULONG refs = 1;
     DirectDraw* owner = nullptr;
     DWORD caps = 0;
     PALETTEENTRY entries[256] = {};
 };
 
-struct Surface final : IDirectDrawSurface7 {
-    HRESULT QueryInterface(REFIID riid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
+struct Surface final : ComObject<Surface, IDirectDrawSurface7> {
+    static constexpr const GUID* kOwnInterface = nullptr;
     HRESULT Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT sourceRect, DWORD flags,
                 LPDDBLTFX fx) override;
     HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface7* source, LPRECT sourceRect,
@@ -60,7 +56,6 @@ struct Surface final : IDirectDrawSurface7 {
 
     ULONG DropRef();
 
-    ULONG refs = 1;
     DirectDraw* owner = nullptr;
     // The flipping chain this surface belongs to, front buffer first; empty
     // for a surface of its own. Only the front buffer owns the others.
@@ -87,10 +82,8 @@ struct Surface final : IDirectDrawSurface7 {
     bool Busy() const { return locked || dc != nullptr; }
 };
 
-struct DirectDraw final : IDirectDraw7 {
-    HRESULT QueryInterface(REFIID riid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
+struct DirectDraw final : ComObject<DirectDraw, IDirectDraw7> {
+    static constexpr const GUID* kOwnInterface = &IID_IDirectDraw7;
     HRESULT CreatePalette(DWORD flags, LPPALETTEENTRY entries, LPDIRECTDRAWPALETTE* palette,
                           IUnknown* outer) override;
     HRESULT CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* surface,
@@ -102,7 +95,6 @@ struct DirectDraw final : IDirectDraw7 {
 
     ULONG DropRef();
 
-    ULONG refs = 1;
     HWND window = nullptr;
     DWORD cooperativeLevel = 0;
     // The desktop's mode until the game sets one.

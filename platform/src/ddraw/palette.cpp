@@ -82,23 +82,6 @@ HRESULT DirectDraw::CreatePalette(DWORD flags, LPPALETTEENTRY entries, LPDIRECTD
     });
 }
 
-HRESULT Palette::QueryInterface(REFIID, void** object) {
-    return entry::RunOn(entry::Name::QueryInterface, this, entry::NoArgs, [&]() -> HRESULT {
-        if (object != nullptr) {
-            *object = nullptr;
-        }
-        return E_NOINTERFACE;
-    });
-}
-
-ULONG Palette::AddRef() {
-    return entry::RunOn(entry::Name::AddRef, this, entry::NoArgs, [&] { return ++refs; });
-}
-
-ULONG Palette::Release() {
-    return entry::RunOn(entry::Name::Release, this, entry::NoArgs, [&] { return DropRef(); });
-}
-
 ULONG Palette::DropRef() {
     if (--refs > 0) {
         return refs;

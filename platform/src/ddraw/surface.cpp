@@ -5,8 +5,6 @@
 namespace vplat::ddraw {
 namespace {
 
-const GUID kIidUnknown = {0, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-
 bool MatchesMode(const Surface& surface) {
     const DirectDraw& owner = *surface.owner;
     return surface.width == owner.modeWidth && surface.height == owner.modeHeight &&
@@ -21,29 +19,6 @@ void RestoreOne(Surface* surface) {
 }
 
 }  // namespace
-
-HRESULT Surface::QueryInterface(REFIID riid, void** object) {
-    return entry::RunOn(entry::Name::QueryInterface, this, entry::NoArgs, [&]() -> HRESULT {
-        if (object == nullptr) {
-            return DDERR_INVALIDPARAMS;
-        }
-        if (memcmp(&riid, &kIidUnknown, sizeof(GUID)) != 0) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        ++refs;
-        *object = static_cast<IDirectDrawSurface7*>(this);
-        return DD_OK;
-    });
-}
-
-ULONG Surface::AddRef() {
-    return entry::RunOn(entry::Name::AddRef, this, entry::NoArgs, [&] { return ++refs; });
-}
-
-ULONG Surface::Release() {
-    return entry::RunOn(entry::Name::Release, this, entry::NoArgs, [&] { return DropRef(); });
-}
 
 ULONG Surface::DropRef() {
     if (refs == 0) {
