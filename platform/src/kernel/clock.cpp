@@ -20,10 +20,7 @@ uint32_t g_virtualNow = 0;
 vplat::kernel::ClockTap g_tap = nullptr;
 
 uint32_t MonotonicMilliseconds() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000u + now.tv_nsec / 1000000;
-    return static_cast<uint32_t>(ms);
+    return static_cast<uint32_t>(static_cast<uint64_t>(kernel::Seconds() * 1000.0));
 }
 
 void SleepReally(DWORD milliseconds) {
@@ -55,6 +52,12 @@ void UseRealClock() {
 }
 
 namespace kernel {
+
+double Seconds(clockid_t clock) {
+    timespec now{};
+    clock_gettime(clock, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
 
 bool VirtualClockInUse() {
     return g_virtualClock;

@@ -1,6 +1,8 @@
 // What the kernel services tell the rest of the platform, beyond internal.h.
 #pragma once
 
+#include <time.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,6 +17,10 @@ HMODULE ModuleHandle();
 bool VirtualClockInUse();
 // The clock's reading, without a journal record (for message times).
 DWORD Now();
+// A clock of the system in seconds: the monotonic one unless another is
+// named (the process's processor time, say). The one way the platform reads
+// the time, wherever the game's own clock is not what is wanted.
+double Seconds(clockid_t clock = CLOCK_MONOTONIC);
 
 // Every clock reading the game takes (GetTickCount) passes through the tap
 // in force, which answers it: a recording writes it down, a replay answers

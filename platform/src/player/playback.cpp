@@ -31,20 +31,14 @@ Run& TheRun() {
     return run;
 }
 
-double Seconds(clockid_t clock) {
-    timespec now{};
-    clock_gettime(clock, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
 // On every poll of a timed demo: the measure starts with the first frame, so
 // that opening the window and loading the images are not counted.
 void TimedPoll(bool queueEmpty) {
     Run& run = TheRun();
     if (run.firstFrame == 0 && present::FramesPresented() > 0) {
         run.firstFrame = present::FramesPresented();
-        run.wallStart = Seconds(CLOCK_MONOTONIC);
-        run.cpuStart = Seconds(CLOCK_PROCESS_CPUTIME_ID);
+        run.wallStart = kernel::Seconds();
+        run.cpuStart = kernel::Seconds(CLOCK_PROCESS_CPUTIME_ID);
     }
     if (!run.headless) {
         headless::PlayScript(queueEmpty);
@@ -52,8 +46,8 @@ void TimedPoll(bool queueEmpty) {
 }
 
 void PrintTimedemo(const Run& run) {
-    double wall = Seconds(CLOCK_MONOTONIC) - run.wallStart;
-    double cpu = Seconds(CLOCK_PROCESS_CPUTIME_ID) - run.cpuStart;
+    double wall = kernel::Seconds() - run.wallStart;
+    double cpu = kernel::Seconds(CLOCK_PROCESS_CPUTIME_ID) - run.cpuStart;
     uint64_t frames = run.firstFrame > 0 ? present::FramesPresented() - run.firstFrame : 0;
     double perFrame = frames > 0 ? cpu * 1000 / static_cast<double>(frames) : 0;
     printf("timedemo %s: %llu frames, %.3f s, %.1f frames per second, %.3f ms CPU per frame\n",

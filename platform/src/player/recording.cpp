@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "script/script.h"
+#include "kernel/kernel.h"
 #include "present/kept_frame.h"
 
 namespace vplat::player {
@@ -32,12 +33,6 @@ struct Recorder {
 Recorder& TheRecorder() {
     static Recorder recorder;
     return recorder;
-}
-
-double Seconds() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
 // Null when every held line is written, else why not.
@@ -62,7 +57,7 @@ const char* WritePending(Recorder& recorder) {
     }
     recorder.written += static_cast<off_t>(done);
     recorder.pending.clear();
-    recorder.lastWrite = Seconds();
+    recorder.lastWrite = kernel::Seconds();
     return nullptr;
 }
 
@@ -83,7 +78,7 @@ void AddLine(const script::Event& event, bool now) {
         return;
     }
     recorder.pending += script::FormatLine(static_cast<int64_t>(present::FramesPresented()), event);
-    if (now || Seconds() - recorder.lastWrite >= kLongestHoldSeconds) {
+    if (now || kernel::Seconds() - recorder.lastWrite >= kLongestHoldSeconds) {
         Write(recorder);
     }
 }

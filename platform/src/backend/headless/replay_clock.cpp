@@ -32,17 +32,11 @@ Readings& TheReadings() {
     return readings;
 }
 
-double Seconds() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
 // Holds the game back until the reading is due: the time between two
 // readings of the recording passes between them in the replay too. A replay
 // that falls behind goes on from where it is rather than rushing.
 void WaitFor(Readings& readings) {
-    double now = Seconds();
+    double now = kernel::Seconds();
     if (readings.next == 1) {
         readings.due = now;
         return;
