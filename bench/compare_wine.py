@@ -63,6 +63,15 @@ def cpu_seconds_fine(pid):
     return total / 1e9
 
 
+def quiet_cpu(pids, seconds):
+    """CPU seconds of each process (cpu_seconds_fine) over `seconds` in which
+    nothing else is asked of the X server: no screenshot, which would be
+    counted to it."""
+    before = [cpu_seconds_fine(p) for p in pids]
+    time.sleep(seconds)
+    return [cpu_seconds_fine(p) - b for p, b in zip(pids, before)]
+
+
 def processes_of_prefix(prefix):
     """(pid, command line) of every process that runs in this Wine prefix."""
     found = []

@@ -24,14 +24,7 @@ from velmora_test import Failure
 from velmora_test.xserver import XServer
 
 FINE = compare_wine.cpu_seconds_fine
-
-
-def quiet_cpu(pids, seconds):
-    """CPU seconds of each process over `seconds` in which nothing else is
-    asked of the X server."""
-    before = [FINE(p) for p in pids]
-    time.sleep(seconds)
-    return [FINE(p) - b for p, b in zip(pids, before)]
+quiet_cpu = compare_wine.quiet_cpu
 
 
 def run_game(binary, workdir, name):
