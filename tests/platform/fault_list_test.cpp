@@ -1,6 +1,6 @@
 // The fault list of a headless run: what it takes, what it refuses (naming
 // the item), and that the calls it may name are exactly those the platform
-// lets a fault answer, as README.md lists them.
+// lets a fault answer, as docs/headless.md lists them.
 #include <gtest/gtest.h>
 #include <velmora_platform.h>
 #include <windows.h>
@@ -139,23 +139,23 @@ TEST(FaultList, EveryFaultableNameIsOneACallEntersUnder) {
     EXPECT_GT(used.size(), 60u) << "the sources were not found under " << VELMORA_SOURCE_DIR;
 }
 
-// README.md names every call VELMORA_FAULTS may name, and no other.
-TEST(FaultList, TheReadmeListsExactlyTheFaultableCalls) {
-    std::string readme = ReadSource("README.md");
-    size_t start = readme.find("Call exactly one of these names:");
-    size_t end = readme.find("Anything else", start);
-    ASSERT_NE(start, std::string::npos) << "README.md no longer introduces the list of names";
-    ASSERT_NE(end, std::string::npos) << "README.md's list of names has no end";
-    std::set<std::string> inReadme =
-        Matches(readme.substr(start, end - start), std::regex("`([A-Za-z_0-9]+)`"));
+// docs/headless.md names every call VELMORA_FAULTS may name, and no other.
+TEST(FaultList, TheDocsListExactlyTheFaultableCalls) {
+    std::string docs = ReadSource("docs/headless.md");
+    size_t start = docs.find("Call exactly one of these names:");
+    size_t end = docs.find("Anything else", start);
+    ASSERT_NE(start, std::string::npos) << "docs/headless.md no longer introduces the list of names";
+    ASSERT_NE(end, std::string::npos) << "docs/headless.md's list of names has no end";
+    std::set<std::string> inDocs =
+        Matches(docs.substr(start, end - start), std::regex("`([A-Za-z_0-9]+)`"));
     const std::vector<std::string>& listed = vplat::faults::FaultableCalls();
     std::set<std::string> inList(listed.begin(), listed.end());
     for (const std::string& name : inList) {
-        EXPECT_EQ(inReadme.count(name), 1u) << name << " can be faulted but README.md omits it";
+        EXPECT_EQ(inDocs.count(name), 1u) << name << " can be faulted but docs/headless.md omits it";
     }
-    for (const std::string& name : inReadme) {
+    for (const std::string& name : inDocs) {
         EXPECT_EQ(inList.count(name), 1u)
-            << "README.md lists " << name << ", which cannot be faulted";
+            << "docs/headless.md lists " << name << ", which cannot be faulted";
     }
 }
 
