@@ -1,7 +1,8 @@
 # What `cmake --install` puts where, as a Linux program is laid out: the
 # binary, its manual page, its desktop entry, its icons in the hicolor sizes
 # (named after the application id, as the desktop entry and the AppStream
-# metadata name them), its AppStream metadata and its copyright notes.
+# metadata name them), its AppStream metadata, its copyright notes and the
+# README and release notes a player reads.
 # GNUInstallDirs: a distribution chooses the folders, for instance
 # -DCMAKE_INSTALL_BINDIR=games for Debian's games.
 include(GNUInstallDirs)
@@ -60,8 +61,13 @@ add_custom_command(OUTPUT ${dist_out}/NEWS.md.gz
     COMMAND ${VELMORA_GZIP} -9nc ${PROJECT_SOURCE_DIR}/NEWS.md > ${dist_out}/NEWS.md.gz
     DEPENDS ${PROJECT_SOURCE_DIR}/NEWS.md
     COMMENT "Compressing the release notes")
+add_custom_command(OUTPUT ${dist_out}/README.md.gz
+    COMMAND ${VELMORA_GZIP} -9nc ${PROJECT_SOURCE_DIR}/README.md > ${dist_out}/README.md.gz
+    DEPENDS ${PROJECT_SOURCE_DIR}/README.md
+    COMMENT "Compressing the README")
 add_custom_target(velmora_dist_files ALL
-    DEPENDS ${dist_out}/velmora.6.gz ${dist_out}/changelog.gz ${dist_out}/NEWS.md.gz)
+    DEPENDS ${dist_out}/velmora.6.gz ${dist_out}/changelog.gz ${dist_out}/NEWS.md.gz
+            ${dist_out}/README.md.gz)
 
 install(TARGETS velmora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # A stripped install (`cmake --install --strip`, CPack's packages) also drops
@@ -82,4 +88,5 @@ foreach(size 16 24 32 48 64 128 256)
             RENAME ${VELMORA_APP_ID}.png)
 endforeach()
 install(FILES ${dist_linux}/copyright ${dist_out}/changelog.gz ${dist_out}/NEWS.md.gz
+              ${dist_out}/README.md.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -5,6 +5,7 @@ Environment: VELMORA_BIN (the native build, whose frames the packaged game
 must show), VELMORA_VERSION, VELMORA_PACKAGES (dist/out), VELMORA_SOURCE_DIR.
 Without the packages of this version the suite is skipped (status 77)."""
 
+import gzip
 import os
 import re
 import subprocess
@@ -50,10 +51,21 @@ class DebianPackage(unittest.TestCase):
         wanted = {"/usr/games/velmora", "/usr/share/man/man6/velmora.6.gz",
                   "/usr/share/applications/%s.desktop" % APP_ID,
                   "/usr/share/metainfo/%s.metainfo.xml" % APP_ID,
-                  "/usr/share/doc/velmora/copyright", "/usr/share/doc/velmora/changelog.gz"}
+                  "/usr/share/doc/velmora/copyright", "/usr/share/doc/velmora/changelog.gz",
+                  "/usr/share/doc/velmora/README.md.gz", "/usr/share/doc/velmora/NEWS.md.gz"}
         wanted |= {"/usr/share/icons/hicolor/%dx%d/apps/%s.png" % (size, size, APP_ID)
                    for size in (16, 24, 32, 48, 64, 128, 256)}
         self.assertEqual(sorted(wanted - paths), [], "files missing from the package")
+
+    def test_manual_points_at_what_the_package_ships(self):
+        with tempfile.TemporaryDirectory() as root:
+            subprocess.run(["dpkg-deb", "-x", DEB, root], check=True, timeout=120)
+            with gzip.open(os.path.join(root, "usr/share/man/man6/velmora.6.gz"), "rt") as page:
+                see_also = page.read().split(".SH SEE ALSO", 1)[1]
+            named = re.findall(r"^\.I (/\S+)$", see_also, flags=re.M)
+            self.assertTrue(named, "the manual's SEE ALSO names no installed file")
+            missing = [path for path in named if not os.path.isfile(root + path)]
+        self.assertEqual(missing, [], "files the manual's SEE ALSO names, not in the package")
 
     def test_lintian(self):
         found = run("lintian", "--info", "--display-info", DEB)
@@ -99,16 +111,21 @@ def version_strings(exe):
 
 
 class WindowsZip(unittest.TestCase):
-    def test_zip_holds_the_program_readme_and_licence(self):
-        with zipfile.ZipFile(ZIP) as archive, tempfile.TemporaryDirectory() as folder:
+    def test_zip_holds_the_program_readme_and_licence_in_one_folder(self):
+        top = "velmora-%s" % VERSION
+        with zipfile.ZipFile(ZIP) as archive, tempfile.TemporaryDirectory() as scratch:
             self.assertEqual(sorted(archive.namelist()),
-                             ["LICENSE", "README.txt", "velmora.exe"])
-            archive.extractall(folder)
+                             [top + "/LICENSE", top + "/README.txt", top + "/velmora.exe"])
+            archive.extractall(scratch)
+            folder = os.path.join(scratch, top)
             with open(os.path.join(folder, "LICENSE"), "rb") as got, \
                     open(os.path.join(SOURCE, "LICENSE"), "rb") as licence:
                 self.assertEqual(got.read(), licence.read().replace(b"\n", b"\r\n"))
             with open(os.path.join(folder, "README.txt"), "rb") as readme:
-                self.assertIn(b"Velmora " + VERSION.encode(), readme.read())
+                title, underline = readme.read().split(b"\r\n")[:2]
+            self.assertEqual((title, underline),
+                             (b"Velmora " + VERSION.encode(), b"=" * len(title)),
+                             "README.txt's title and its underline")
             strings = version_strings(os.path.join(folder, "velmora.exe"))
         self.assertEqual(strings, {"FileVersion": VERSION, "ProductVersion": VERSION,
                                    "ProductName": "Velmora",
