@@ -3,11 +3,18 @@
 # makensis (`cmake --build --preset windows --target velmora_windows_packages`;
 # scripts/package.sh does it). Both are named after the project's version.
 set(win_dist ${PROJECT_BINARY_DIR}/dist)
-set(stage ${win_dist}/velmora-${PROJECT_VERSION}-windows)
+# The zip unpacks into one folder, velmora-VERSION/, never loose files among
+# the player's own.
+set(folder velmora-${PROJECT_VERSION})
+set(stage_root ${win_dist}/velmora-${PROJECT_VERSION}-windows)
+set(stage ${stage_root}/${folder})
 set(zip ${win_dist}/velmora-${PROJECT_VERSION}-windows.zip)
 set(installer ${win_dist}/velmora-${PROJECT_VERSION}-setup.exe)
 
-# Windows' Notepad wants CRLF line ends.
+# Windows' Notepad wants CRLF line ends. The title's underline is as long as
+# the title.
+string(LENGTH "Velmora ${PROJECT_VERSION}" title_length)
+string(REPEAT "=" ${title_length} VELMORA_TITLE_UNDERLINE)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/README.txt.in ${stage}/README.txt @ONLY NEWLINE_STYLE CRLF)
 configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${stage}/LICENSE @ONLY NEWLINE_STYLE CRLF)
 
@@ -16,8 +23,8 @@ set(windows_packages ${zip})
 add_custom_command(OUTPUT ${zip}
     COMMAND ${CMAKE_STRIP} -o ${stage}/velmora.exe $<TARGET_FILE:velmora>
     COMMAND ${CMAKE_COMMAND} -E rm -f ${zip}
-    COMMAND ${CMAKE_COMMAND} -E chdir ${stage} ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip
-            velmora.exe README.txt LICENSE
+    COMMAND ${CMAKE_COMMAND} -E chdir ${stage_root} ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip
+            ${folder}/velmora.exe ${folder}/README.txt ${folder}/LICENSE
     DEPENDS velmora ${stage}/README.txt ${stage}/LICENSE
     COMMENT "Packing ${zip}"
     VERBATIM)
