@@ -8,6 +8,7 @@ import unittest
 import player_host
 from player_host import Game
 from velmora_test import desktop, images
+from velmora_test.frames import FPS_BOX
 from velmora_test.processes import start, stop_process
 from velmora_test.waiting import wait_until
 from velmora_test.xserver import XServer
@@ -180,6 +181,38 @@ class SecondScreenshotKey(DesktopTest):
         shot = images.load(os.path.join(folder, names[0]), (640, 480))
         count, first = player_host.picture_differences(shot, (0, 0, 640, 480), reference())
         self.assertEqual(0, count, "%s differs from the headless title at %s" % (names[0], first))
+        self.assertEqual(0, game.quit(), game.stderr())
+
+
+class ScreenshotNotice(DesktopTest):
+    def test_notice_on_the_window_never_in_the_png(self):
+        place = (364, 164, 640, 480)
+        game = self.start("--window")
+        self.assertPictureWhole(game, place, "before the screenshot")
+        game.key("F9")
+        x, y, width, height = place
+
+        def over_picture():
+            shown = game.screen().crop((x, y, x + width, y + height))
+            return images.differences(shown, reference(), ignore=(FPS_BOX,))
+        def notice_shown():
+            found = over_picture()
+            return found if len(found) > 1000 else None
+        drawn = wait_until(notice_shown, 5)
+        self.assertTrue(drawn, "no notice over the picture after F9: %d pixels differ from the "
+                        "title" % len(over_picture()))
+        box = images.bounding_box(drawn)
+        self.assertTrue(box[0] < 40 and box[1] > 400 and box[3] <= 480,
+                        "the notice is at %s, expected in the picture's bottom-left" % (box,))
+        folder = game.env["VELMORA_SCREENSHOT_DIR"]
+        name = os.listdir(folder)[0]
+        shot = images.load(os.path.join(folder, name), (640, 480))
+        diffs = images.differences(shot, reference(), ignore=(FPS_BOX,))
+        self.assertEqual(diffs, [], "%s is not the title frame:\n%s" %
+                         (name, images.describe(diffs, "png", "title")))
+        self.assertIn("velmora: screenshot %s" % os.path.join(folder, name), game.stderr())
+        # Gone after about two seconds, the frame under it sent again.
+        self.assertPictureWhole(game, place, "after the notice")
         self.assertEqual(0, game.quit(), game.stderr())
 
 

@@ -144,14 +144,16 @@ TEST(FaultList, TheDocsListExactlyTheFaultableCalls) {
     std::string docs = ReadSource("docs/headless.md");
     size_t start = docs.find("Call exactly one of these names:");
     size_t end = docs.find("Anything else", start);
-    ASSERT_NE(start, std::string::npos) << "docs/headless.md no longer introduces the list of names";
+    ASSERT_NE(start, std::string::npos)
+        << "docs/headless.md no longer introduces the list of names";
     ASSERT_NE(end, std::string::npos) << "docs/headless.md's list of names has no end";
     std::set<std::string> inDocs =
         Matches(docs.substr(start, end - start), std::regex("`([A-Za-z_0-9]+)`"));
     const std::vector<std::string>& listed = vplat::faults::FaultableCalls();
     std::set<std::string> inList(listed.begin(), listed.end());
     for (const std::string& name : inList) {
-        EXPECT_EQ(inDocs.count(name), 1u) << name << " can be faulted but docs/headless.md omits it";
+        EXPECT_EQ(inDocs.count(name), 1u)
+            << name << " can be faulted but docs/headless.md omits it";
     }
     for (const std::string& name : inDocs) {
         EXPECT_EQ(inList.count(name), 1u)

@@ -71,6 +71,7 @@ void PresentThroughRenderer(Screen& screen, const uint8_t* pixels, int width, in
     SDL_RenderClear(screen.renderer);
     SDL_Rect shown = Letterbox(screen.renderer);
     SDL_RenderCopy(screen.renderer, screen.texture, nullptr, &shown);
+    DrawNoticeThroughRenderer(screen, shown);
     SDL_RenderPresent(screen.renderer);
 }
 

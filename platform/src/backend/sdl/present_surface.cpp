@@ -73,7 +73,8 @@ bool PresentToSurface(Screen& screen, const uint8_t* pixels, int width, int heig
     }
     screen.repaintAll = screen.repaintAll || fresh;
     bool whole = SurfaceChanged(screen, surface);
-    if (whole) {
+    if (whole || NoticeChangedOnSurface()) {
+        // A notice came or went: the frame under it is sent again.
         present::ForgetKeptFrame(screen.kept);
     }
     // Rebuilt only when the output or the frame's size changed: a map for
@@ -103,11 +104,12 @@ bool PresentToSurface(Screen& screen, const uint8_t* pixels, int width, int heig
         SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
     }
     DrawChanges(screen, surface, pixels, pitch);
-    if (SDL_MUSTLOCK(surface)) {
-        SDL_UnlockSurface(surface);
-    }
     if (whole) {
         screen.sent.assign(1, SDL_Rect{0, 0, surface->w, surface->h});
+    }
+    DrawNoticeOnSurface(screen, surface);
+    if (SDL_MUSTLOCK(surface)) {
+        SDL_UnlockSurface(surface);
     }
     if (screen.sent.empty()) {
         return true;

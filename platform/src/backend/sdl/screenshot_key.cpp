@@ -1,5 +1,6 @@
 // Print Screen asks; the frame presented next is the one written, taken from
-// the kept-frame copy, which SDL runs make only for this.
+// the kept-frame copy, which SDL runs make only for this. The window says so
+// for a moment, over the picture only.
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -8,6 +9,7 @@
 #include "player/playback.h"
 #include "player/screenshot.h"
 #include "backend/sdl/input.h"
+#include "backend/sdl/state.h"
 
 namespace vplat::sdl {
 namespace {
@@ -34,6 +36,7 @@ void SaveScreenshot(const Frame& frame) {
         fprintf(stderr, "velmora: no screenshot: %s\n", error.c_str());
     } else {
         fprintf(stderr, "velmora: screenshot %s\n", path.c_str());
+        ShowNotice("Screenshot saved: " + path.substr(path.find_last_of('/') + 1));
     }
     fflush(stderr);
 }

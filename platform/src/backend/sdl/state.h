@@ -91,6 +91,15 @@ void WatchTextInput();
 void WatchQueue();
 void KeepTextInputOff();
 void ResetIdle();
+// A notice over the picture for about two seconds ("Screenshot saved: ...").
+void ShowNotice(const std::string& text);
+// The surface path's window shows another notice (or none) than it should:
+// the frame under it is to be sent again.
+bool NoticeChangedOnSurface();
+// After the frame's changes are drawn (screen.sent): the notice over them.
+void DrawNoticeOnSurface(Screen& screen, SDL_Surface* surface);
+// After the frame's copy to `picture`, before the renderer presents.
+void DrawNoticeThroughRenderer(Screen& screen, const SDL_Rect& picture);
 // The game's icon on the window, where the window system shows one.
 void SetWindowIcon(SDL_Window* window);
 
