@@ -61,6 +61,13 @@ class BadRecordings(unittest.TestCase):
                                           text=True, timeout=HANG)
                     self.assertEqual(2, done.returncode, done.stderr)
                     self.assertEqual("velmora: %s:%s\n" % (path, where), done.stderr)
+        # One that cannot be read at all is called what it is: a recording.
+        for option in ("--replay", "--timedemo"):
+            with self.subTest("a folder", option=option):
+                done = subprocess.run([BINARY, option, folder], env=env, capture_output=True,
+                                      text=True, timeout=HANG)
+                self.assertEqual((2, "velmora: %s: cannot read the recording (is a directory)\n"
+                                  % folder), (done.returncode, done.stderr))
 
 
 class EndsMidFrame(unittest.TestCase):

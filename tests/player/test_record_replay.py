@@ -77,6 +77,13 @@ class RecordReplay(unittest.TestCase):
             self.assertIn(needed, text, "the recording has no '%s'" % needed)
         live = self.screenshots(game)
         self.assertEqual(5, len(live), game.stderr())
+        # Said at the start, and at the end what the file holds.
+        frames = int(re.findall(r"^(\d+) ", text, re.M)[-1])
+        readings = [int(n) for n in re.findall(r"^\d+ tick (\d+)$", text, re.M)]
+        said = re.findall(r"^velmora: recording .*$", game.stderr(), re.M)
+        self.assertEqual(said, ["velmora: recording to %s" % recording,
+                                "velmora: recording %s saved: %d frames, %.1f seconds"
+                                % (recording, frames, (readings[-1] - readings[0]) / 1000)])
 
         replay = headless.run(BINARY, [], {"VELMORA_SCRIPT": recording}, 120,
                               folder=os.path.join(folder, "replay"))
@@ -95,7 +102,6 @@ class RecordReplay(unittest.TestCase):
         # In the window: at the recorded pace to the end, status 0; Escape
         # ends it at once.
         # A replay shows a pause of more than a second (the minimised game) as one.
-        readings = [int(n) for n in re.findall(r"^\d+ tick (\d+)$", text, re.M)]
         recorded = sum(min(b - a, 1000) for a, b in zip(readings, readings[1:])) / 1000
         began = time.monotonic()
         watched = self.start("--window", "--replay", recording)

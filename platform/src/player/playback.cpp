@@ -19,7 +19,7 @@ namespace {
 struct Run {
     Playing playing = Playing::Live;
     bool headless = false;
-    std::string file;
+    std::string file;  // the recording played, or the one being written
     // The timed demo's start: the first frame, on both clocks.
     uint64_t firstFrame = 0;
     double wallStart = 0;
@@ -62,6 +62,7 @@ bool LoadRecording(Run& run, std::string* error) {
     // window it is watched, and a timed demo only counts.
     playback.captures = run.headless && run.playing == Playing::Replay;
     playback.paced = !run.headless && run.playing == Playing::Replay;
+    playback.what = "recording";
     if (!headless::LoadScript(run.file, error, playback)) {
         return false;
     }
@@ -88,6 +89,9 @@ bool StartPlaying(const Options& options, bool headless, std::string* error) {
             return false;
         }
         kernel::SetClockTap(RecordReading);
+        run.file = options.record;
+        fprintf(stderr, "velmora: recording to %s\n", run.file.c_str());
+        fflush(stderr);
         return true;
     }
     run.file = !options.replay.empty() ? options.replay : options.timedemo;
@@ -99,7 +103,14 @@ bool StartPlaying(const Options& options, bool headless, std::string* error) {
 }
 
 void StopPlaying() {
-    StopRecording();
+    if (TheRun().playing == Playing::Live && !TheRun().file.empty()) {
+        StopRecording();
+        RecordingLength saved = RecordingSaved();
+        fprintf(stderr, "velmora: recording %s saved: %llu frames, %.1f seconds\n",
+                TheRun().file.c_str(), static_cast<unsigned long long>(saved.frames),
+                saved.milliseconds / 1000.0);
+        fflush(stderr);
+    }
     if (TheRun().playing == Playing::Timedemo) {
         PrintTimedemo(TheRun());
     }

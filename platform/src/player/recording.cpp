@@ -28,6 +28,10 @@ struct Recorder {
     std::string pending;  // whole lines not yet written
     off_t written = 0;    // bytes of the file, whole lines all
     double lastWrite = 0;
+    bool read = false;  // a clock reading was recorded
+    DWORD firstReading = 0;
+    RecordingLength pendingUpTo;  // where the held lines reach
+    RecordingLength saved;        // where the written lines reach
 };
 
 Recorder& TheRecorder() {
@@ -57,6 +61,7 @@ const char* WritePending(Recorder& recorder) {
     }
     recorder.written += static_cast<off_t>(done);
     recorder.pending.clear();
+    recorder.saved = recorder.pendingUpTo;
     recorder.lastWrite = kernel::Seconds();
     return nullptr;
 }
@@ -78,6 +83,7 @@ void AddLine(const script::Event& event, bool now) {
         return;
     }
     recorder.pending += script::FormatLine(static_cast<int64_t>(present::FramesPresented()), event);
+    recorder.pendingUpTo.frames = present::FramesPresented();
     if (now || kernel::Seconds() - recorder.lastWrite >= kLongestHoldSeconds) {
         Write(recorder);
     }
@@ -141,6 +147,12 @@ void RecordEvent(script::Action action, int key) {
 }
 
 DWORD RecordReading(DWORD reading) {
+    Recorder& recorder = TheRecorder();
+    if (!recorder.read) {
+        recorder.read = true;
+        recorder.firstReading = reading;
+    }
+    recorder.pendingUpTo.milliseconds = reading - recorder.firstReading;
     script::Event event;
     event.action = script::Action::Tick;
     event.reading = reading;
@@ -158,6 +170,10 @@ void StopRecording() {
         close(recorder.fd);
         recorder.fd = -1;
     }
+}
+
+RecordingLength RecordingSaved() {
+    return TheRecorder().saved;
 }
 
 }  // namespace vplat::player

@@ -3,6 +3,7 @@
 // the script format a headless run plays back.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include <windows.h>
@@ -22,5 +23,12 @@ void RecordEvent(script::Action action, int key = 0);
 DWORD RecordReading(DWORD reading);
 // Writes what is still held back and closes the file.
 void StopRecording();
+// What the file holds so far: frames, and the milliseconds from the first
+// clock reading to the last.
+struct RecordingLength {
+    uint64_t frames = 0;
+    DWORD milliseconds = 0;
+};
+RecordingLength RecordingSaved();
 
 }  // namespace vplat::player

@@ -216,7 +216,7 @@ bool LoadScript(const std::string& path, std::string* error, Playback playback) 
     std::vector<uint8_t> bytes;
     std::string why;
     if (!kernel::ReadRegularFile(path.c_str(), kMaxScriptBytes, &bytes, &why)) {
-        *error = path + ": cannot read the script (" + why + ")";
+        *error = path + ": cannot read the " + playback.what + " (" + why + ")";
         return false;
     }
     std::string text(bytes.begin(), bytes.end());

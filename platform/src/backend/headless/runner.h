@@ -15,6 +15,7 @@ namespace vplat::headless {
 struct Playback {
     bool captures = true;
     bool paced = false;
+    const char* what = "script";  // what messages call the file
 };
 // Runs `events` from now on (from the message polls), as a loaded script.
 void UseScript(const std::vector<script::Event>& events, const std::string& fileName,
