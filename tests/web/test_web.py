@@ -300,6 +300,8 @@ class WebPage(unittest.TestCase):
         self.wait_for_frames(2, "the title")
         self.assertEqual(self.browser.evaluate("document.querySelector('h1').textContent"),
                          "Velmora")
+        about = self.browser.evaluate("document.getElementById('about').innerText")
+        self.assertIn("game", about, "the line under the name does not say what Velmora is")
         keys = self.browser.evaluate("document.getElementById('keys').innerText")
         for word in ("Space", "arrows", "S", "Esc", "F11", "Alt+Enter"):
             self.assertIn(word, keys, "the keys line does not name %s" % word)
@@ -408,6 +410,31 @@ class WebPage(unittest.TestCase):
         # The other controls are found by their keys' names too (centre() fails if not).
         for label in ("Left", "Up", "S", "Escape"):
             self.touch_button(label)
+
+    def turn_invited(self):
+        return self.browser.evaluate("!document.getElementById('turn').hidden")
+
+    def test_phone_controls_fit_a_finger_and_upright_invites_turning(self):
+        self.reopen(844, 390, mobile=True, touch=True)
+        self.shot("phone-landscape-controls")
+        small = json.loads(self.browser.evaluate("""JSON.stringify(
+            [...document.querySelectorAll('button, label')]
+              .filter((e) => e.getClientRects().length > 0)
+              .map((e) => [e.getAttribute('aria-label') || e.textContent.trim(),
+                           e.getBoundingClientRect().width, e.getBoundingClientRect().height])
+              .filter(([, width, height]) => width < 44 || height < 44))"""))
+        self.assertEqual(small, [], "controls (name, width, height) smaller than 44 x 44 CSS px "
+                         "on a phone on its side")
+        self.assertFalse(self.turn_invited(), "on its side, the page still asks to turn it")
+        # Upright, a phone draws the 8-pixel ball smaller than 8 CSS px; a
+        # tablet does not.
+        for width, height, invited in ((390, 844, True), (800, 1280, False)):
+            self.reopen(width, height, mobile=True, touch=True)
+            self.shot("upright-%dx%d" % (width, height))
+            ball = 8 * self.canvas_box()[2] / 640
+            self.assertEqual(self.turn_invited(), invited,
+                             "upright at %dx%d, the ball drawn %.1f CSS px: invited to turn: %s"
+                             % (width, height, ball, self.turn_invited()))
 
     def pad(self, button=None, pressed=True, axes=(0, 0)):
         """The gamepad faked in the page: one button pressed or let go, the left stick."""

@@ -12,6 +12,8 @@
   const messagePanel = document.getElementById("message");
   const stage = document.getElementById("stage");
   const hint = document.getElementById("hint");
+  const turn = document.getElementById("turn");
+  let touchShown = false;  // the touch controls are shown: a phone or tablet
 
   const KEY_DOWN = 1, KEY_UP = 2, HIDDEN = 3, SHOWN = 4;
   // The game's picture size, as the game set its display mode.
@@ -177,6 +179,10 @@
     canvas.style.left = Math.floor((width - shownWidth) / 2) / ratio + "px";
     canvas.style.top = Math.floor((height - shownHeight) / 2) / ratio + "px";
     state.scale = scale;
+    // The ball is 8 of the picture's pixels: upright on a phone, smaller
+    // than 8 CSS pixels, it is hard to follow, and on its side it is larger.
+    const ball = 8 * shownWidth / ratio / picture.width;
+    turn.hidden = !(touchShown && window.innerHeight > window.innerWidth && ball < 8);
   }
   new ResizeObserver(layout).observe(stage);
 
@@ -211,6 +217,8 @@
 
   function showTouch() {
     if (touchPanel.hidden) {
+      touchShown = true;
+      document.body.classList.add("touch");
       touchPanel.hidden = false;
       document.getElementById("keys-touch").hidden = false;
       document.getElementById("keys-keyboard").hidden = true;
