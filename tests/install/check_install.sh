@@ -2,7 +2,8 @@
 # Installs the build into a scratch prefix and checks the layout a Linux
 # desktop expects: the binary, its manual page, the desktop entry, icons of
 # every hicolor size at their size named after the application id, the
-# AppStream metadata, the copyright notes; both files pass their validators.
+# AppStream metadata, the copyright notes and the README; both files pass their
+# validators.
 # Usage: check_install.sh BUILD_DIR SCRATCH_DIR
 set -eu
 build=$1
@@ -25,6 +26,9 @@ metainfo="$prefix/share/metainfo/org.velmora.Velmora.metainfo.xml"
 [ -f "$metainfo" ] || fail "no metainfo at share/metainfo/org.velmora.Velmora.metainfo.xml"
 [ -f "$prefix/share/man/man6/velmora.6.gz" ] || fail "no manual page at share/man/man6/velmora.6.gz"
 [ -f "$prefix/share/doc/velmora/copyright" ] || fail "no copyright notes at share/doc/velmora/copyright"
+[ -f "$prefix/share/doc/velmora/README.md.gz" ] || fail "no README at share/doc/velmora/README.md.gz"
+zcat "$prefix/share/doc/velmora/README.md.gz" 2>/dev/null | grep -q '^# Velmora' ||
+    fail "share/doc/velmora/README.md.gz is not the README"
 grep -qx 'Icon=org.velmora.Velmora' "$desktop" || fail "the desktop entry's icon is not the application id"
 for size in 16 24 32 48 64 128 256; do
     icon="$prefix/share/icons/hicolor/${size}x${size}/apps/org.velmora.Velmora.png"
