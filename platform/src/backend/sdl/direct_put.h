@@ -1,5 +1,5 @@
 // The window's pixels drawn where they are sent from without waiting for
-// the window system (present_x11.cpp). Kept apart from state.h: the X11
+// the window system (present_x11.cpp, present_wayland.cpp). Kept apart from state.h: the X11
 // headers it needs define names that clash with the Win32 ones.
 #pragma once
 
@@ -24,6 +24,12 @@ const char* X11GivenUpUnsaid();
 void X11Send(const SDL_Rect* rects, int count);
 // The window is going: what was set up for it is let go.
 void ForgetX11Canvas();
+// The same on Wayland, in buffers the compositor reads (wl_shm): null where
+// the window is not a Wayland one or has no shared memory. Each frame's
+// rectangles are sent once drawn; nothing waits for the compositor.
+SDL_Surface* WaylandCanvas(SDL_Window* window, bool* fresh);
+void WaylandSend(const SDL_Rect* rects, int count);
+void ForgetWaylandCanvas();
 // False when a pump of SDL's events would find nothing new (pump_x11.cpp).
 bool PumpWanted(SDL_Window* window);
 void ForgetPumpConnection();

@@ -64,9 +64,13 @@ void Minimise(Screen& screen) {
     }
 }
 
+// Back from minimised: the whole frame goes out again, since not every
+// window system says so when what the window showed was dropped meanwhile
+// (Wayland gives the focus back, and nothing more).
 void Restore(Screen& screen) {
     if (screen.minimised) {
         screen.minimised = false;
+        screen.repaintAll = true;
         player::GiveActivation(true);
     }
 }
@@ -83,7 +87,7 @@ void WindowEvent(Screen& screen, const SDL_WindowEvent& event) {
             }
             break;
         case SDL_WINDOWEVENT_RESTORED:
-            screen.repaintAll = true;
+            screen.repaintAll = true;  // restored from maximised too
             Restore(screen);
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:

@@ -83,9 +83,13 @@ void Present(const uint8_t* pixels, int width, int height, int pitch, const PALE
     PaceBeforePresent();
     if (screen.path == PresentPath::Surface &&
         !PresentToSurface(screen, pixels, width, height, pitch, palette)) {
-        // A window surface this path cannot draw on: the renderer takes over.
-        SDL_Log("velmora: the window surface cannot be drawn on (%s); using a renderer",
-                SDL_GetError());
+        // A window surface this path cannot draw on: the renderer takes over,
+        // said among the set-up lines, with SDL's reason where it gave one.
+        std::string reason = SDL_GetError();
+        internal::DebugNote(internal::Format("velmora: the window surface cannot be drawn on%s; "
+                                             "using a renderer\n",
+                                             reason.empty() ? "" : (" (" + reason + ")").c_str())
+                                .c_str());
         screen.path = PresentPath::Gpu;
         screen.renderer = OpenRenderer(screen.window);
     }

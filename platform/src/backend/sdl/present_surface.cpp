@@ -1,8 +1,8 @@
 // The surface path: each frame compared with the one the window shows, and
 // only what changed converted through the palette, scaled, and sent to the
-// window (on X11 by present_x11.cpp, without waiting for the server;
-// elsewhere through SDL's window surface). A frame that changed nothing
-// sends nothing.
+// window (on X11 by present_x11.cpp, without waiting for the server; on
+// Wayland by present_wayland.cpp; elsewhere through SDL's window surface). A frame that changed
+// nothing sends nothing.
 #include <cstring>
 
 #include "backend/sdl/direct_put.h"
@@ -66,6 +66,11 @@ bool PresentToSurface(Screen& screen, const uint8_t* pixels, int width, int heig
     bool direct = surface != nullptr;
     SayIfGivenUp();
     if (!direct) {
+        surface = WaylandCanvas(screen.window, &fresh);
+    }
+    bool wayland = !direct && surface != nullptr;
+    if (!direct && !wayland) {
+        SDL_ClearError();  // so that a reason given is this call's
         surface = SDL_GetWindowSurface(screen.window);
     }
     if (surface == nullptr || surface->format->BytesPerPixel != 4) {
@@ -117,6 +122,8 @@ bool PresentToSurface(Screen& screen, const uint8_t* pixels, int width, int heig
     int count = static_cast<int>(screen.sent.size());
     if (direct) {
         X11Send(screen.sent.data(), count);
+    } else if (wayland) {
+        WaylandSend(screen.sent.data(), count);
     } else {
         SDL_UpdateWindowSurfaceRects(screen.window, screen.sent.data(), count);
     }

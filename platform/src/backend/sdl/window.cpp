@@ -142,6 +142,7 @@ void ReleaseDisplay() {
     }
     if (screen.window != nullptr) {
         ForgetX11Canvas();
+        ForgetWaylandCanvas();
         ForgetPumpConnection();
         SDL_DestroyWindow(screen.window);
     }
