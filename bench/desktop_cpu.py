@@ -26,17 +26,10 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 
 from velmora_test import desktop  # noqa: E402
 from velmora_test.frames import TITLE  # noqa: E402
-from velmora_test.processes import start, stop_process  # noqa: E402
+from velmora_test.processes import cpu_seconds, start, stop_process  # noqa: E402
 from velmora_test.waiting import wait_until  # noqa: E402
 from velmora_test.xserver import XServer  # noqa: E402
 
-TICKS = os.sysconf("SC_CLK_TCK")
-
-
-def cpu_seconds(pid):
-    with open("/proc/%d/stat" % pid) as handle:
-        fields = handle.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / TICKS
 
 
 def voluntary_switches(pid):

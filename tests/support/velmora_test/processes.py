@@ -36,3 +36,11 @@ def stop_process(process):
             return
         except subprocess.TimeoutExpired:
             continue
+
+
+def cpu_seconds(pid):
+    """User and system time of a process so far, in seconds (whole ticks of
+    /proc/PID/stat)."""
+    with open("/proc/%d/stat" % pid) as handle:
+        fields = handle.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")

@@ -64,6 +64,11 @@ bool Same(const player::Rect& a, const player::Rect& b) {
     return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h;
 }
 
+bool OnWayland() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && strcmp(driver, "wayland") == 0;
+}
+
 int DisplayOf(SDL_Window* window) {
     int index = window != nullptr ? SDL_GetWindowDisplayIndex(window) : 0;
     return index < 0 ? 0 : index;
@@ -215,8 +220,10 @@ void ToggleFullscreen() {
         TakeCandidate(screen.window);
         tracking.pending = false;
         SDL_Rect desktop;
-        if (SDL_GetDisplayBounds(display, &desktop) == 0) {
-            // Where no window manager places full-screen windows, this does.
+        // Where no window manager places full-screen windows, this does. A
+        // Wayland compositor always does, and a size asked for on the way
+        // would stay the window's less its decoration.
+        if (!OnWayland() && SDL_GetDisplayBounds(display, &desktop) == 0) {
             SDL_SetWindowPosition(screen.window, desktop.x, desktop.y);
             SDL_SetWindowSize(screen.window, desktop.w, desktop.h);
         }
