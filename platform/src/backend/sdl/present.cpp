@@ -86,10 +86,12 @@ void Present(const uint8_t* pixels, int width, int height, int pitch, const PALE
         // A window surface this path cannot draw on: the renderer takes over,
         // said among the set-up lines, with SDL's reason where it gave one.
         std::string reason = SDL_GetError();
-        internal::DebugNote(internal::Format("velmora: the window surface cannot be drawn on%s; "
-                                             "using a renderer\n",
-                                             reason.empty() ? "" : (" (" + reason + ")").c_str())
-                                .c_str());
+        if (!reason.empty()) {
+            reason = " (" + reason + ")";
+        }
+        internal::DebugNote(
+            ("velmora: the window surface cannot be drawn on" + reason + "; using a renderer\n")
+                .c_str());
         screen.path = PresentPath::Gpu;
         screen.renderer = OpenRenderer(screen.window);
     }

@@ -211,7 +211,7 @@ SDL_Surface* WaylandCanvas(SDL_Window* window, bool* fresh) {
     wl_display_dispatch_queue_pending(target.display, target.queue);
     int width = 0;
     int height = 0;
-    SDL_GetWindowSizeInPixels(window, &width, &height);
+    SDL_GetWindowSize(window, &width, &height);
     if (target.canvas != nullptr && target.canvas->w == width && target.canvas->h == height) {
         SendUnsent(target);
         return target.canvas;
