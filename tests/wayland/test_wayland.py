@@ -82,10 +82,6 @@ class WaylandGame:
         with open(self.stderr_path) as handle:
             return handle.read()
 
-    def mapped_files(self):
-        with open("/proc/%d/maps" % self.process.pid) as handle:
-            return handle.read()
-
     def quit(self, timeout=20):
         self.weston.press("Escape")
         try:
