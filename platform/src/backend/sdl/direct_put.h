@@ -1,6 +1,7 @@
 // The window's pixels drawn where they are sent from without waiting for
-// the window system (present_x11.cpp, present_wayland.cpp). Kept apart from state.h: the X11
-// headers it needs define names that clash with the Win32 ones.
+// the window system (present_x11.cpp, present_wayland.cpp). Kept apart from
+// state.h: the X11 headers it needs define names that clash with the Win32
+// ones.
 #pragma once
 
 #include <SDL.h>

@@ -1,8 +1,8 @@
 // The surface path: each frame compared with the one the window shows, and
 // only what changed converted through the palette, scaled, and sent to the
 // window (on X11 by present_x11.cpp, without waiting for the server; on
-// Wayland by present_wayland.cpp; elsewhere through SDL's window surface). A frame that changed
-// nothing sends nothing.
+// Wayland by present_wayland.cpp; elsewhere through SDL's window surface).
+// A frame that changed nothing sends nothing.
 #include <cstring>
 
 #include "backend/sdl/direct_put.h"
