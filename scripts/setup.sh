@@ -11,8 +11,8 @@ run_packages="cmake ninja-build g++ pkg-config libsdl2-dev libwayland-dev zlib1g
 test_packages="$run_packages libgtest-dev libgmock-dev libbenchmark-dev g++-mingw-w64-x86-64 wine64
   wine xvfb xauth xdotool x11-utils imagemagick python3 python3-pil fonts-motoya-l-maruberi
   fonts-mplus fonts-liberation clang libclang-rt-14-dev emscripten chromium python3-websocket
-  desktop-file-utils appstream libx11-dev libgl1-mesa-dri valgrind openbox wmctrl
-  dpkg-dev lintian nsis man-db file weston"
+  desktop-file-utils appstream libx11-dev libxext-dev libxtst-dev libgl1-mesa-dri valgrind openbox
+  wmctrl dpkg-dev lintian nsis man-db file weston"
 
 case "${1:-run}" in
     run) wanted=$run_packages ;;

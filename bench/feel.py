@@ -1,0 +1,218 @@
+"""How the game feels, measured from outside as a player's eye would: the
+delay from a key press to the picture, and the intervals between frames as
+they reach the X server. The Linux build against the Windows build on Wine,
+each on a 640 x 480 Xvfb of its own, in one run, alternating.
+
+  feel.py latency PROBE LINUX_BIN EXE PREFIX WORKDIR [PRESSES] [ROUNDS]
+  feel.py pacing PROBE LINUX_BIN EXE PREFIX WORKDIR [SECONDS]
+
+latency: ROUNDS rounds (default 5), each side PRESSES / ROUNDS presses a
+round (default 300 in all), the order of the sides turned round each round.
+The sides: the probe against its own trivial client (its own delay), the
+Linux build on the surface path and on the automatic choice, and Wine.
+
+pacing: SECONDS of play (default 60) with Right held, for the Linux build
+and Wine, first on the machine as it is and then with one core kept busy by
+a plain busy loop started and stopped here.
+
+Prints medians, p90, p99 and maxima; measures and prints, never judges.
+"""
+
+import contextlib
+import os
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "support"))
+
+from velmora_test import Failure  # noqa: E402
+from velmora_test import wine as winehost  # noqa: E402
+from velmora_test.processes import start, stop_process  # noqa: E402
+from velmora_test.waiting import wait_until  # noqa: E402
+from velmora_test.xserver import XServer  # noqa: E402
+
+SCREEN = "640x480x24"
+FRAME_MS = 1000.0 / 60
+
+
+def percentile(values, fraction):
+    """Nearest rank: the value that `fraction` of the values do not exceed."""
+    ordered = sorted(values)
+    return ordered[max(0, min(len(ordered) - 1, int(round(fraction * len(ordered))) - 1))]
+
+
+def xdotool(display, *args):
+    subprocess.run(["xdotool", *args], env=dict(os.environ, DISPLAY=display), timeout=10,
+                   check=True)
+
+
+def to_play(display):
+    xdotool(display, "keydown", "space")
+    time.sleep(0.3)
+    xdotool(display, "keyup", "space")
+    time.sleep(1.0)
+
+
+@contextlib.contextmanager
+def reference(probe):
+    xserver = XServer(SCREEN)
+    client = None
+    try:
+        client = start([probe, "reference"], env=dict(os.environ, DISPLAY=xserver.display))
+        time.sleep(0.5)
+        yield xserver.display
+    finally:
+        stop_process(client)
+        xserver.stop()
+
+
+@contextlib.contextmanager
+def linux(binary, workdir, present):
+    xserver = XServer(SCREEN)
+    game = None
+    try:
+        env = dict(os.environ, DISPLAY=xserver.display, VELMORA_PRESENT=present,
+                   XDG_CONFIG_HOME=os.path.join(workdir, "config"))
+        for var in ("VELMORA_VIDEO", "VELMORA_WINDOWED", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"):
+            env.pop(var, None)
+        game = start([binary, "--fullscreen"], env=env, stdout=subprocess.DEVNULL,
+                     stderr=subprocess.DEVNULL)
+        time.sleep(2.0)
+        if game.poll() is not None:
+            raise Failure("%s ended at start with status %d" % (binary, game.returncode))
+        to_play(xserver.display)
+        yield xserver.display
+    finally:
+        stop_process(game)
+        xserver.stop()
+
+
+@contextlib.contextmanager
+def wine(exe, prefix, workdir):
+    xserver = XServer(SCREEN)
+    game = None
+    try:
+        game = winehost.WineGame(exe, prefix, xserver.display, workdir)
+        ready = wait_until(lambda: len(game.debug_lines()) >= 11 or game.exited(), 60)
+        if not ready or game.exited():
+            raise Failure("the Windows build did not start under Wine: %s" % game.debug_lines())
+        time.sleep(1.0)
+        to_play(xserver.display)
+        yield xserver.display
+    finally:
+        if game is not None:
+            game.stop()
+        winehost.stop_wineserver(prefix)
+        xserver.stop()
+
+
+def probe_run(probe, display, mode, amount, timeout):
+    out = subprocess.run([probe, mode, str(amount)], env=dict(os.environ, DISPLAY=display),
+                         capture_output=True, text=True, timeout=timeout, check=True).stdout
+    return out.split()
+
+
+def sides(args):
+    probe, binary, exe, prefix, workdir = args
+    return [("probe", lambda: reference(probe)),
+            ("linux-surface", lambda: linux(binary, workdir, "surface")),
+            ("linux-auto", lambda: linux(binary, workdir, "auto")),
+            ("wine", lambda: wine(exe, prefix, workdir))]
+
+
+def line(name, values, floor=None):
+    stats = [percentile(values, 0.5), percentile(values, 0.9), percentile(values, 0.99),
+             max(values)]
+    text = "%-14s %4d  %7.2f %7.2f %7.2f %7.2f   %5.2f %5.2f %5.2f %5.2f" % (
+        (name, len(values)) + tuple(stats) + tuple(v / FRAME_MS for v in stats))
+    if floor is not None:
+        text += "   %+6.2f %+6.2f" % (stats[0] - floor[0], stats[1] - floor[1])
+    return text
+
+
+def latency(args, presses, rounds):
+    order = sides(args)
+    delays = {name: [] for name, _ in order}
+    medians = {name: [] for name, _ in order}
+    missed = {name: 0 for name, _ in order}
+    for r in range(rounds):
+        turned = order[r % len(order):] + order[:r % len(order)]
+        for name, side in turned:
+            with side() as display:
+                words = probe_run(args[0], display, "keys", presses // rounds, 600)
+            found = [float(w) for w in words if w != "missed"]
+            missed[name] += len(words) - len(found)
+            delays[name] += found
+            medians[name].append(percentile(found, 0.5))
+            print("round %d %-14s %3d presses, median %6.2f ms, %d missed" %
+                  (r + 1, name, len(found), medians[name][-1], len(words) - len(found)),
+                  flush=True)
+    print()
+    print("key to picture, ms and frames of 1/60 s; last columns: median and p90 above the probe's")
+    print("%-14s %4s  %7s %7s %7s %7s   %5s %5s %5s %5s" %
+          ("side", "n", "median", "p90", "p99", "max", "med", "p90", "p99", "max"))
+    floor = (percentile(delays["probe"], 0.5), percentile(delays["probe"], 0.9))
+    for name, _ in order:
+        print(line(name, delays[name], None if name == "probe" else floor))
+    for name, _ in order:
+        print("%-14s round medians %.2f - %.2f ms, %d missed" %
+              (name, min(medians[name]), max(medians[name]), missed[name]))
+
+
+def intervals_line(name, times):
+    times = [t for t in times if t >= 500]  # the first half second: the press taking hold
+    gaps = [b - a for a, b in zip(times, times[1:])]
+    if not gaps:
+        return "%-20s no frames seen" % name
+    return "%-20s %6d  %6.2f %6.2f %6.2f %7.2f   %4d" % (
+        name, len(gaps), sum(gaps) / len(gaps), percentile(gaps, 0.5), percentile(gaps, 0.99),
+        max(gaps), sum(1 for g in gaps if g > 25))
+
+
+def pacing(args, seconds):
+    probe, binary, exe, prefix, workdir = args
+    runs = [("linux", lambda: linux(binary, workdir, "auto")),
+            ("wine", lambda: wine(exe, prefix, workdir))]
+    print("frame intervals as the X server got them, ms (Right held, %g s each)" % seconds)
+    print("%-20s %6s  %6s %6s %6s %7s   %4s" %
+          ("side", "count", "mean", "p50", "p99", "max", ">25"))
+    for load in ("as it is", "one core busy"):
+        for name, side in runs:
+            busy = None
+            try:
+                with side() as display:
+                    if load != "as it is":
+                        busy = start([sys.executable, "-c", "while True: pass"])
+                    words = probe_run(probe, display, "frames", seconds, seconds + 120)
+            finally:
+                stop_process(busy)
+            print(intervals_line("%s, %s" % (name, load), [float(w) for w in words]), flush=True)
+
+
+def main(argv):
+    if len(argv) < 6 or argv[0] not in ("latency", "pacing"):
+        print(__doc__, file=sys.stderr)
+        return 2
+    args = tuple(os.path.abspath(a) for a in argv[1:6])
+    os.makedirs(args[4], exist_ok=True)
+    if not os.path.isfile(os.path.join(args[3], "user.reg")):
+        print("making the Wine prefix (once)", flush=True)
+        winehost.create_prefix(args[3])
+    try:
+        if argv[0] == "latency":
+            latency(args, int(argv[6]) if len(argv) > 6 else 300,
+                    int(argv[7]) if len(argv) > 7 else 5)
+        else:
+            pacing(args, float(argv[6]) if len(argv) > 6 else 60.0)
+    except (Failure, subprocess.SubprocessError, OSError, ValueError) as failure:
+        print("FAILED: %s" % failure, file=sys.stderr)
+        return 1
+    finally:
+        winehost.no_more_alarms()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

@@ -1,0 +1,18 @@
+#!/bin/sh
+# Key to picture, as a player's eye sees it: on a 640 x 480 Xvfb of its own
+# for each side, keys pressed with XTest at random moments and the screen
+# read back through shared memory until the ball has moved. The probe's own
+# delay (against a client that repaints at once), the Linux build on the
+# surface path and on the automatic choice, and the Windows build under Wine,
+# in rounds that alternate. Prints median, p90, p99 and max in ms and frames.
+# Builds what it runs; needs what `scripts/setup.sh test` installs.
+#
+#   scripts/bench-latency.sh [PRESSES] [ROUNDS]     (default 300 presses a side, 5 rounds)
+set -eu
+cd "$(dirname "$0")/.."
+cmake --preset linux >/dev/null
+cmake --build --preset linux --target velmora latency_probe -j 2 >/dev/null
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target velmora -j 2 >/dev/null
+exec /usr/bin/python3 -B bench/feel.py latency build/linux/bench/latency_probe build/linux/velmora \
+    build/windows/velmora.exe build/feel/prefix build/feel/work "${1:-300}" "${2:-5}"
