@@ -8,7 +8,9 @@ each on a 640 x 480 Xvfb of its own, in one run, alternating.
 
 latency: ROUNDS rounds (default 5), each side PRESSES / ROUNDS presses a
 round (default 300 in all), the order of the sides turned round each round.
-The sides: the probe against its own trivial client (its own delay), the
+The sides: the probe against its own trivial client (its own delay), against
+a client that runs the game's frame order at 60 Hz and nothing else (the
+floor under a paced game that draws a frame before it reads the keys), the
 Linux build on the surface path and on the automatic choice, and Wine.
 
 pacing: SECONDS of play (default 60) with Right held, for the Linux build
@@ -56,11 +58,11 @@ def to_play(display):
 
 
 @contextlib.contextmanager
-def reference(probe):
+def reference(probe, *how):
     xserver = XServer(SCREEN)
     client = None
     try:
-        client = start([probe, "reference"], env=dict(os.environ, DISPLAY=xserver.display))
+        client = start([probe, "reference", *how], env=dict(os.environ, DISPLAY=xserver.display))
         time.sleep(0.5)
         yield xserver.display
     finally:
@@ -117,17 +119,22 @@ def probe_run(probe, display, mode, amount, timeout):
 def sides(args):
     probe, binary, exe, prefix, workdir = args
     return [("probe", lambda: reference(probe)),
+            ("floor-60hz", lambda: reference(probe, "paced")),
             ("linux-surface", lambda: linux(binary, workdir, "surface")),
             ("linux-auto", lambda: linux(binary, workdir, "auto")),
             ("wine", lambda: wine(exe, prefix, workdir))]
 
 
-def line(name, values, floor=None):
+def median_p90(values):
+    return percentile(values, 0.5), percentile(values, 0.9)
+
+
+def line(name, values, floors):
     stats = [percentile(values, 0.5), percentile(values, 0.9), percentile(values, 0.99),
              max(values)]
     text = "%-14s %4d  %7.2f %7.2f %7.2f %7.2f   %5.2f %5.2f %5.2f %5.2f" % (
         (name, len(values)) + tuple(stats) + tuple(v / FRAME_MS for v in stats))
-    if floor is not None:
+    for floor in floors:
         text += "   %+6.2f %+6.2f" % (stats[0] - floor[0], stats[1] - floor[1])
     return text
 
@@ -150,25 +157,32 @@ def latency(args, presses, rounds):
                   (r + 1, name, len(found), medians[name][-1], len(words) - len(found)),
                   flush=True)
     print()
-    print("key to picture, ms and frames of 1/60 s; last columns: median and p90 above the probe's")
-    print("%-14s %4s  %7s %7s %7s %7s   %5s %5s %5s %5s" %
-          ("side", "n", "median", "p90", "p99", "max", "med", "p90", "p99", "max"))
-    floor = (percentile(delays["probe"], 0.5), percentile(delays["probe"], 0.9))
+    print("key to picture, in ms, then in frames of 1/60 s, then the median and p90 in ms above")
+    print("the probe's own and above the 60 Hz floor's (the game's frame order, no work)")
+    print("%-14s %4s  %7s %7s %7s %7s   %5s %5s %5s %5s   %13s   %13s" %
+          ("side", "n", "median", "p90", "p99", "max", "med", "p90", "p99", "max", "above probe",
+           "above floor"))
+    floors = [median_p90(delays["probe"]), median_p90(delays["floor-60hz"])]
     for name, _ in order:
-        print(line(name, delays[name], None if name == "probe" else floor))
+        print(line(name, delays[name], floors))
     for name, _ in order:
         print("%-14s round medians %.2f - %.2f ms, %d missed" %
               (name, min(medians[name]), max(medians[name]), missed[name]))
 
 
-def intervals_line(name, times):
-    times = [t for t in times if t >= 500]  # the first half second: the press taking hold
-    gaps = [b - a for a, b in zip(times, times[1:])]
+def intervals_line(name, seen):
+    """seen: (time a change was seen, time since the read before it), ms."""
+    seen = [(t, span) for t, span in seen if t >= 500]  # the press taking hold
+    gaps = [(b[0] - a[0], max(a[1], b[1])) for a, b in zip(seen, seen[1:])]
     if not gaps:
         return "%-20s no frames seen" % name
-    return "%-20s %6d  %6.2f %6.2f %6.2f %7.2f   %4d" % (
-        name, len(gaps), sum(gaps) / len(gaps), percentile(gaps, 0.5), percentile(gaps, 0.99),
-        max(gaps), sum(1 for g in gaps if g > 25))
+    times = [g for g, _ in gaps]
+    long_ones = [(g, span) for g, span in gaps if g > 25]
+    spans = [span for _, span in seen]
+    return "%-20s %6d  %6.2f %6.2f %6.2f %7.2f   %4d %4d   %6.2f %7.2f" % (
+        name, len(times), sum(times) / len(times), percentile(times, 0.5),
+        percentile(times, 0.99), max(times), len(long_ones),
+        sum(1 for _, span in long_ones if span > 5), percentile(spans, 0.99), max(spans))
 
 
 def pacing(args, seconds):
@@ -176,8 +190,10 @@ def pacing(args, seconds):
     runs = [("linux", lambda: linux(binary, workdir, "auto")),
             ("wine", lambda: wine(exe, prefix, workdir))]
     print("frame intervals as the X server got them, ms (Right held, %g s each)" % seconds)
-    print("%-20s %6s  %6s %6s %6s %7s   %4s" %
-          ("side", "count", "mean", "p50", "p99", "max", ">25"))
+    print("(>25: intervals over 25 ms; late: of those, the ones the probe itself read over 5 ms")
+    print("apart; read p99/max: the probe's own time between reads around a change)")
+    print("%-20s %6s  %6s %6s %6s %7s   %4s %4s   %6s %7s" %
+          ("side", "count", "mean", "p50", "p99", "max", ">25", "late", "read99", "readmax"))
     for load in ("as it is", "one core busy"):
         for name, side in runs:
             busy = None
@@ -188,7 +204,8 @@ def pacing(args, seconds):
                     words = probe_run(probe, display, "frames", seconds, seconds + 120)
             finally:
                 stop_process(busy)
-            print(intervals_line("%s, %s" % (name, load), [float(w) for w in words]), flush=True)
+            seen = [(float(t), float(span)) for t, span in zip(words[::2], words[1::2])]
+            print(intervals_line("%s, %s" % (name, load), seen), flush=True)
 
 
 def main(argv):
