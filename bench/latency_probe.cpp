@@ -21,11 +21,6 @@
 #include <X11/extensions/XShm.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-#include <linux/sched/types.h>
-#include <linux/sched.h>
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 #include <time.h>
@@ -62,18 +57,6 @@ void SleepFor(double seconds) {
     span.tv_sec = static_cast<time_t>(seconds);
     span.tv_nsec = static_cast<long>((seconds - static_cast<double>(span.tv_sec)) * 1e9);
     nanosleep(&span, nullptr);
-}
-
-// Asks the scheduler for short turns on the processor (a Linux 6.12 and
-// later fair-class slice; older kernels ignore it): woken from a sleep, the
-// probe then runs at once instead of after a busy neighbour's turn.
-void AskShortSlice() {
-    sched_attr attr{};
-    attr.size = sizeof attr;
-    attr.sched_policy = SCHED_NORMAL;
-    attr.sched_nice = getpriority(PRIO_PROCESS, 0);
-    attr.sched_runtime = 100 * 1000;  // ns, the least the kernel takes
-    syscall(SYS_sched_setattr, 0, &attr, 0);
 }
 
 struct Probe {
@@ -273,7 +256,6 @@ int Paced(Client& c) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    AskShortSlice();
     if (argc >= 2 && strcmp(argv[1], "reference") == 0) {
         Display* display = XOpenDisplay(nullptr);
         if (display == nullptr) {
