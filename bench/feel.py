@@ -150,6 +150,8 @@ def latency(args, presses, rounds):
             with side() as display:
                 words = probe_run(args[0], display, "keys", presses // rounds, 600)
             found = [float(w) for w in words if w != "missed"]
+            if not found:
+                raise Failure("no press moved the picture on %s" % name)
             missed[name] += len(words) - len(found)
             delays[name] += found
             medians[name].append(percentile(found, 0.5))
