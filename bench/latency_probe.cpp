@@ -79,9 +79,19 @@ bool OpenProbe(Probe& s) {
     s.image = XShmCreateImage(s.display, DefaultVisual(s.display, screen),
                               DefaultDepth(s.display, screen), ZPixmap, nullptr, &s.segment, width,
                               height);
+    if (s.image == nullptr) {
+        return false;
+    }
     size_t bytes = static_cast<size_t>(s.image->bytes_per_line) * height;
     s.segment.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    if (s.segment.shmid < 0) {
+        return false;
+    }
     s.segment.shmaddr = s.image->data = static_cast<char*>(shmat(s.segment.shmid, nullptr, 0));
+    if (s.segment.shmaddr == reinterpret_cast<char*>(-1)) {
+        shmctl(s.segment.shmid, IPC_RMID, nullptr);
+        return false;
+    }
     s.segment.readOnly = False;
     XShmAttach(s.display, &s.segment);
     XSync(s.display, False);
