@@ -6,6 +6,8 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+
 #include "backend/sdl/state.h"
 
 namespace {
@@ -31,15 +33,24 @@ constexpr double kPeriod = 1.0 / 60;
 
 TEST(SdlPacing, TheGameSleepAfterAPacedFrameLastsUntilTheFrameEnds) {
     vplat::sdl::Screen& screen = PacedScreen();
-    vplat::sdl::PaceBeforePresent();  // as every present does
-    double presented = Seconds();
-    vplat::sdl::PaceAfterPresent(screen);
-    ASSERT_TRUE(vplat::sdl::SleepPaced(1)) << "a paced frame left nothing to wait out";
-    double slept = Seconds() - presented;
+    // A frame the machine held up has less of its period left, and one held
+    // up by more than two periods starts the pacing afresh with nothing to
+    // wait out: on a busy machine one frame in a few dozen is. So several
+    // frames are tried; a pacer that never waits a period out fails them all.
+    double longest = 0;
+    for (int frame = 0; frame < 10 && longest < 0.5 * kPeriod; ++frame) {
+        vplat::sdl::PaceBeforePresent();  // as every present does
+        double presented = Seconds();
+        vplat::sdl::PaceAfterPresent(screen);
+        if (vplat::sdl::SleepPaced(1)) {
+            longest = std::max(longest, Seconds() - presented);
+            ASSERT_FALSE(vplat::sdl::SleepPaced(1)) << "the same period was waited out twice";
+        }
+    }
     // The deadline runs a period ahead of the last one; at least most of a
     // period is left after a present that came straight after the last.
-    EXPECT_GE(slept, 0.5 * kPeriod) << "slept " << slept * 1000 << " ms after a paced frame";
-    EXPECT_FALSE(vplat::sdl::SleepPaced(1)) << "the same period was waited out twice";
+    EXPECT_GE(longest, 0.5 * kPeriod)
+        << "the longest sleep after ten paced frames was " << longest * 1000 << " ms";
 }
 
 TEST(SdlPacing, WithoutASleepTheNextPresentWaitsInstead) {
