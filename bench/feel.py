@@ -219,6 +219,8 @@ def main(argv):
     if not os.path.isfile(os.path.join(args[3], "user.reg")):
         print("making the Wine prefix (once)", flush=True)
         winehost.create_prefix(args[3])
+    # What else the machine is doing bears on every figure: said before and after.
+    print("load average at the start: %.2f %.2f %.2f" % os.getloadavg(), flush=True)
     try:
         if argv[0] == "latency":
             latency(args, int(argv[6]) if len(argv) > 6 else 300,
@@ -230,6 +232,7 @@ def main(argv):
         return 1
     finally:
         winehost.no_more_alarms()
+    print("load average at the end: %.2f %.2f %.2f" % os.getloadavg())
     return 0
 
 
