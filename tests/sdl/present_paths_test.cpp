@@ -100,12 +100,20 @@ SDL_Window* OpenShowing(const char* path, const Output& out, const Frame& first,
         return nullptr;
     }
     SDL_SetWindowSize(window, out.width, out.height);
-    // Long enough for the server to resize the window and SDL to hear of it.
-    for (int i = 0; i < 40; ++i) {
+    // Until the server has resized the window and SDL has heard of it.
+    Uint32 deadline = SDL_GetTicks() + 10000;
+    int width = 0;
+    int height = 0;
+    do {
         vplat::sdl::PumpEvents();
         vplat::sdl::Present(first.pixels.data(), kW, kH, kW, first.palette);
-        SDL_Delay(10);
-    }
+        SDL_GetWindowSize(window, &width, &height);
+    } while ((width != out.width || height != out.height) &&
+             !SDL_TICKS_PASSED(SDL_GetTicks(), deadline));
+    // The first frame at that size, and the server done with it.
+    vplat::sdl::PumpEvents();
+    vplat::sdl::Present(first.pixels.data(), kW, kH, kW, first.palette);
+    vplat::sdl::X11Finish();
     return window;
 }
 
@@ -117,7 +125,7 @@ std::vector<uint32_t> ShowAndRead(const char* path, const Output& out, std::stri
         return {};
     }
     vplat::sdl::Present(second.pixels.data(), secondWidth, secondHeight, kW, second.palette);
-    SDL_Delay(100);
+    vplat::sdl::X11Finish();
     std::vector<uint32_t> shown = velmora_test::ReadWindow(window, out.width, out.height, error);
     vplat::sdl::ReleaseDisplay();
     return shown;
@@ -284,7 +292,7 @@ Frame InvertedFrame() {
 void ExpectShownBySdlAfter(SDL_Window* window, const Output& out, const char* reason) {
     Frame second = SecondFrame();
     vplat::sdl::Present(second.pixels.data(), kW, kH, kW, second.palette);
-    SDL_Delay(100);
+    vplat::sdl::X11Finish();
     std::string error;
     std::vector<uint32_t> shown = velmora_test::ReadWindow(window, out.width, out.height, &error);
     vplat::sdl::ReleaseDisplay();
@@ -335,6 +343,37 @@ TEST_F(PresentPaths, AServerThatStopsAnsweringIsNotWaitedForEver) {
     if (resume.joinable()) {
         resume.join();
     }
+}
+
+// The server stops with a frame of ours sent and not yet read, while the game
+// goes on presenting: once it resumes, what our connection had queued never
+// lands over the frames after it, and the window shows the game's last frame.
+TEST_F(PresentPaths, AStalledServerShowsTheLastFrameOnceItResumes) {
+    const Output out = {640, 480, "Scale1x"};
+    std::string error;
+    Frame first = FirstFrame();
+    Frame inverted = InvertedFrame();
+    Frame second = SecondFrame();
+    SDL_Window* window = OpenShowing("surface", out, first, &error);
+    ASSERT_NE(window, nullptr) << error;
+    ASSERT_NE(vplat::sdl::X11SharedSegment(), 0UL) << "our own X11 path was not taken";
+    ASSERT_EQ(kill(server->pid(), SIGSTOP), 0) << "the X server could not be stopped";
+    std::thread resume([] {
+        SDL_Delay(300);
+        kill(server->pid(), SIGCONT);
+    });
+    // Every pixel changed: sent through shared memory, unread while stopped.
+    vplat::sdl::Present(inverted.pixels.data(), kW, kH, kW, inverted.palette);
+    for (int i = 0; i < 10; ++i) {
+        const Frame& next = i % 2 == 0 ? first : second;
+        vplat::sdl::Present(next.pixels.data(), kW, kH, kW, next.palette);
+    }
+    resume.join();
+    std::vector<uint32_t> shown = velmora_test::ReadWindow(window, out.width, out.height, &error);
+    vplat::sdl::ReleaseDisplay();
+    ASSERT_FALSE(shown.empty()) << error;
+    EXPECT_EQ(Differences(shown, Expected(second, out), out.width, "window", "last frame"), "")
+        << "after the X server was stopped for 300 ms while frames came";
 }
 
 // The segment taken away from our connection: the error it brings is ours

@@ -19,6 +19,9 @@ bool X11BeforeWrite();
 // The canvas's shared segment as the X server names it (0: none), for tests
 // that take it away under us.
 unsigned long X11SharedSegment();
+// Returns once the server has carried out all we sent on our connection,
+// for tests that read the window back.
+void X11Finish();
 // Why the canvas was given up, the first time it is asked; null otherwise.
 const char* X11GivenUpUnsaid();
 // Sends the rectangles of the canvas to the window.

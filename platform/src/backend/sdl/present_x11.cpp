@@ -6,8 +6,8 @@
 // event is awaited only before the memory is written again, a small change
 // inside the request itself, which Xlib has copied out before it returns.
 // A server that stops answering or an error on our connection (the window
-// or the segment gone under us) never ends or stops the game: this path is
-// given up for the rest of the run, and SDL's window surface used instead.
+// or the segment gone under us) never ends the game: this path is given up
+// for the rest of the run, and SDL's window surface used instead.
 #include <SDL.h>
 #include <X11/Xutil.h>
 #include <SDL_syswm.h>
@@ -106,7 +106,13 @@ Bool IsCompletion(Display* /*unused*/, XEvent* event, XPointer type) {
     return event->type == *reinterpret_cast<int*>(type) ? True : False;
 }
 
+// Before any frame goes another way, the server has carried out all we sent
+// on ours: it reads its connections in turns of its own choosing, and a put
+// of ours still waiting would land over the newer frames sent on SDL's. A
+// server that is stopped keeps us waiting here as long as it would keep
+// SDL's window surface waiting, which waits for the server on every frame.
 void GiveUp(Target& target, const char* reason) {
+    X11().sync(target.display, False);
     target.usable = false;
     target.reading = false;
     g_givenUp = true;
@@ -234,6 +240,13 @@ bool X11BeforeWrite() {
 unsigned long X11SharedSegment() {
     const Target& target = TheTarget();
     return target.image != nullptr ? target.segment.shmseg : 0;
+}
+
+void X11Finish() {
+    const Target& target = TheTarget();
+    if (target.display != nullptr && !g_givenUp) {
+        X11().sync(target.display, False);
+    }
 }
 
 const char* X11GivenUpUnsaid() {
