@@ -81,13 +81,7 @@ bool StartHeadless() {
 // changes in the game; VELMORA_WINDOWED and the command line count for this
 // run only, the later winning.
 vplat::player::Settings FileSettings() {
-    vplat::player::Settings settings;
-    std::string path = vplat::player::SettingsPath();
-    std::string error;
-    if (!path.empty() && !vplat::player::ReadSettings(path, &settings, &error)) {
-        fprintf(stderr, "velmora: settings file %s ignored: %s\n", path.c_str(), error.c_str());
-    }
-    return settings;
+    return vplat::player::LoadSettingsFile(vplat::player::SettingsPath());
 }
 
 vplat::player::Settings ChooseSettings(vplat::player::Settings settings,
@@ -108,15 +102,6 @@ vplat::player::Settings ChooseSettings(vplat::player::Settings settings,
         settings.integerScale = options.integerScale;
     }
     return settings;
-}
-
-void SaveSettings() {
-    std::string path = vplat::player::SettingsPath();
-    std::string error;
-    if (!path.empty() &&
-        !vplat::player::WriteSettings(path, vplat::player::SavedSettings(), &error)) {
-        fprintf(stderr, "velmora: settings not saved to %s: %s\n", path.c_str(), error.c_str());
-    }
 }
 
 bool StartWindowed(const vplat::backend::Driver& driver, const vplat::player::Options& options) {
@@ -211,7 +196,7 @@ int main(int argc, char** argv) {
         if (driver->stop != nullptr) {
             driver->stop();
         }
-        SaveSettings();
+        vplat::player::SaveSettingsFile();
     }
     // Whatever way the run ended, the game should have given every
     // DirectDraw object back; say so when it did not.

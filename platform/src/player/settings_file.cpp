@@ -5,29 +5,17 @@
 #include "player/settings_file.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <set>
-#include <sstream>
 
 #include "player/settings_rows.h"
 
 namespace vplat::player {
 namespace {
-
-std::string Trim(const std::string& text) {
-    size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos) {
-        return "";
-    }
-    size_t last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
-}
 
 // A line quoted in a message: short, and nothing that a terminal would act on.
 std::string Printable(const std::string& line) {
@@ -53,11 +41,11 @@ bool ReadLine(const std::string& line, std::string* section, Settings* settings,
         if (line.back() != ']') {
             return false;
         }
-        *section = Trim(line.substr(1, line.size() - 2));
+        *section = TrimSpace(line.substr(1, line.size() - 2));
         return true;
     }
     size_t equals = line.find('=');
-    std::string key = equals == std::string::npos ? "" : Trim(line.substr(0, equals));
+    std::string key = equals == std::string::npos ? "" : TrimSpace(line.substr(0, equals));
     if (key.empty()) {
         return false;
     }
@@ -67,7 +55,7 @@ bool ReadLine(const std::string& line, std::string* section, Settings* settings,
         return true;
     }
     seen->insert(row);
-    return SetSettingValue(*row, Trim(line.substr(equals + 1)), settings);
+    return SetSettingValue(*row, TrimSpace(line.substr(equals + 1)), settings);
 }
 
 // A flag that rows depend on holds when every row naming it was read.
@@ -86,17 +74,6 @@ void SettleFlags(const std::set<const SettingRow*>& seen, Settings* settings) {
     }
 }
 
-bool MakeFolders(const std::string& path) {
-    for (size_t slash = path.find('/', 1); slash != std::string::npos;
-         slash = path.find('/', slash + 1)) {
-        std::string folder = path.substr(0, slash);
-        if (mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 std::string SettingsPath() {
@@ -111,99 +88,59 @@ std::string SettingsPath() {
     return "";
 }
 
-bool ReadSettings(const std::string& path, Settings* settings, std::string* error) {
+SettingsFound ReadSettings(const std::string& path, Settings* settings, std::string* error,
+                           std::vector<std::string>* lines) {
     // Only a regular file: a pipe or a device in its place would block the
     // start or read without end.
     struct stat status;
     if (stat(path.c_str(), &status) != 0) {
         if (errno == ENOENT) {
-            return true;
+            return SettingsFound::Fine;
         }
         *error = strerror(errno);
-        return false;
+        return SettingsFound::Unreadable;
     }
     if (!S_ISREG(status.st_mode)) {
         *error = "not a regular file";
-        return false;
+        return SettingsFound::Unreadable;
     }
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         *error = strerror(errno);
-        return false;
+        return SettingsFound::Unreadable;
     }
     Settings read = *settings;
     std::set<const SettingRow*> seen;
+    std::vector<std::string> kept;
     std::string section;
     std::string line;
-    int number = 0;
     while (std::getline(file, line)) {
-        ++number;
+        kept.push_back(line);
+        size_t number = kept.size();
         if (number > 1000 || line.size() > 1000) {
             *error = "too long to be a settings file";
-            return false;
+            return SettingsFound::Damaged;
         }
-        line = Trim(line);
+        line = TrimSpace(line);
         if (!ReadLine(line, &section, &read, &seen)) {
             *error = "line " + std::to_string(number) + " is not a setting: " + Printable(line);
-            return false;
+            return SettingsFound::Damaged;
         }
     }
     if (file.bad()) {
         *error = "cannot be read";
-        return false;
+        return SettingsFound::Unreadable;
     }
     if ((read.windowWidth == 0) != (read.windowHeight == 0)) {
         *error = "width and height go together";
-        return false;
+        return SettingsFound::Damaged;
     }
     SettleFlags(seen, &read);
     *settings = read;
-    return true;
-}
-
-bool WriteSettings(const std::string& path, const Settings& settings, std::string* error) {
-    // A size is whole or none: half of one would make the file damaged.
-    Settings shown = settings;
-    if (shown.windowWidth <= 0 || shown.windowHeight <= 0) {
-        shown.windowWidth = 0;
-        shown.windowHeight = 0;
+    if (lines != nullptr) {
+        *lines = kept;
     }
-    std::ostringstream text;
-    text << "# Velmora's settings, written when the game ends.\n";
-    std::string section;
-    size_t count = 0;
-    const SettingRow* rows = SettingRows(&count);
-    for (size_t i = 0; i < count; ++i) {
-        const SettingRow& row = rows[i];
-        std::string value = SettingValueText(row, shown);
-        if (value.empty() || (row.onlyWhile != nullptr && !(shown.*row.onlyWhile))) {
-            continue;
-        }
-        if (section != row.section) {
-            section = row.section;
-            text << "[" << section << "]\n";
-        }
-        text << row.key << "=" << value << "\n";
-    }
-    std::string temporary = path + ".new";
-    if (!MakeFolders(path)) {
-        *error = std::string("cannot make its folder: ") + strerror(errno);
-        return false;
-    }
-    FILE* file = fopen(temporary.c_str(), "w");
-    if (file == nullptr) {
-        *error = strerror(errno);
-        return false;
-    }
-    std::string body = text.str();
-    bool written = fwrite(body.data(), 1, body.size(), file) == body.size();
-    written = fclose(file) == 0 && written;
-    if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
-        *error = strerror(errno);
-        unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    return SettingsFound::Fine;
 }
 
 }  // namespace vplat::player

@@ -79,4 +79,13 @@ std::string SettingValueText(const SettingRow& row, const Settings& settings) {
     return value >= row.low && value <= row.high ? std::to_string(value) : "";
 }
 
+std::string TrimSpace(const std::string& text) {
+    size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) {
+        return "";
+    }
+    size_t last = text.find_last_not_of(" \t\r");
+    return text.substr(first, last - first + 1);
+}
+
 }  // namespace vplat::player

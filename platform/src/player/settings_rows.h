@@ -38,4 +38,7 @@ bool SetSettingValue(const SettingRow& row, const std::string& text, Settings* s
 // which for these rows means "not set" (a size of 0) and is not written.
 std::string SettingValueText(const SettingRow& row, const Settings& settings);
 
+// The text without the blanks around it (spaces, tabs, a carriage return).
+std::string TrimSpace(const std::string& text);
+
 }  // namespace vplat::player
