@@ -2,6 +2,7 @@
 
 import configparser
 import os
+import signal
 import subprocess
 import unittest
 
@@ -190,6 +191,45 @@ class SettingsRemembered(PlayerTest):
         self.assertEqual(1, len(lines), again.stderr())
         self.assertIn("ignored", lines[0])
         self.assertEqual(0, again.quit())
+
+    def switch_to_window(self, home=None):
+        """A game started full screen, switched to its window with F11."""
+        game = self.start(home=home)
+        game.wait_geometry((0, 0, 1920, 1080))
+        game.key("F11")
+        self.assertEqual((320, 60, 1280, 960), game.wait_geometry((320, 60, 1280, 960)),
+                         "F11 did not leave full screen")
+        return game
+
+    def saved_window(self, game):
+        ini = configparser.ConfigParser()
+        ini.read(os.path.join(game.home, "config", "velmora", "velmora.ini"))
+        return dict(ini["window"]) if ini.has_section("window") else {}
+
+    def test_a_signal_to_end_saves_the_choices(self):
+        for sig in (signal.SIGHUP, signal.SIGQUIT, signal.SIGTERM, signal.SIGINT):
+            game = self.switch_to_window()
+            game.process.send_signal(sig)
+            try:
+                status = game.process.wait(20)
+            except subprocess.TimeoutExpired:
+                status = None
+            self.assertEqual(0, status, "%s: %s" % (sig.name, game.stderr()))
+            self.assertEqual("0", self.saved_window(game).get("fullscreen"),
+                             "%s: the switch to a window was not saved" % sig.name)
+
+    def test_the_x_server_gone_ends_the_game_with_the_choices_saved(self):
+        game = self.switch_to_window()
+        self.xvfb.stop()
+        try:
+            status = game.process.wait(20)
+        except subprocess.TimeoutExpired:
+            status = None
+        # Xlib's way: its message naming the display, and status 1.
+        self.assertEqual(1, status, game.stderr())
+        self.assertIn(self.xvfb.display, game.stderr())
+        self.assertEqual("0", self.saved_window(game).get("fullscreen"),
+                         "the switch to a window was not saved")
 
     def test_command_line_overrides_the_file(self):
         first = self.start("--window")

@@ -199,6 +199,9 @@ void PumpEvents() {
     if (PumpWanted(screen.window)) {
         SDL_PumpEvents();
     }
+    if (QuitSignalled()) {
+        player::GiveClose();
+    }
     SDL_Event event;
     if (g_queued.exchange(false)) {
         while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {

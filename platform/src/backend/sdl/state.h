@@ -100,6 +100,15 @@ bool NoticeChangedOnSurface();
 void DrawNoticeOnSurface(Screen& screen, SDL_Surface* surface);
 // After the frame's copy to `picture`, before the renderer presents.
 void DrawNoticeThroughRenderer(Screen& screen, const SDL_Rect& picture);
+// SIGHUP and SIGQUIT close the game, noted by a flag the pump reads
+// (quit_signals.cpp).
+void WatchQuitSignals();
+void ForgetQuitSignals();
+bool QuitSignalled();
+// From now on the loss of SDL's X connection (the X server went away) first
+// calls `farewell`; Xlib's handler then says so and ends the process with
+// status 1, as before (x11_errors.cpp). Nothing where X11 is not in use.
+void BeforeX11LossEnds(void (*farewell)());
 // The game's icon on the window, where the window system shows one.
 void SetWindowIcon(SDL_Window* window);
 

@@ -8,6 +8,7 @@
 #include "backend/sdl/player_window.h"
 #include "backend/sdl/direct_put.h"
 #include "backend/sdl/state.h"
+#include "player/settings_file.h"
 
 namespace vplat::sdl {
 namespace {
@@ -91,6 +92,8 @@ bool Start(std::string* error) {
     }
     WatchTextInput();
     WatchQueue();
+    WatchQuitSignals();
+    BeforeX11LossEnds(player::SaveSettingsFile);
     TheScreen().started = true;
     return true;
 }
@@ -100,6 +103,7 @@ void Stop() {
     StopGamepads();
     ForgetHeldKeys();
     if (TheScreen().started) {
+        ForgetQuitSignals();
         SDL_Quit();
         TheScreen().started = false;
     }

@@ -2,6 +2,10 @@
 
 #include "backend/sdl/x11_calls.h"
 
+#include <SDL.h>
+
+#include <cstring>
+
 namespace vplat::sdl {
 namespace {
 
@@ -11,6 +15,7 @@ struct Watch {
     XIOErrorHandler previousLost = nullptr;
     Display* ours = nullptr;
     bool noted = false;
+    void (*farewell)() = nullptr;
 };
 
 Watch& TheWatch() {
@@ -33,6 +38,9 @@ int OnLost(Display* display) {
         w.noted = true;
         return 0;
     }
+    if (w.farewell != nullptr) {
+        w.farewell();
+    }
     return w.previousLost != nullptr ? w.previousLost(display) : 0;
 }
 
@@ -40,21 +48,33 @@ int OnLost(Display* display) {
 // a handler of its own for the end: ours keeps the game on SDL's.
 void KeepRunning(Display* /*unused*/, void* /*unused*/) {}
 
+void Install(Watch& w) {
+    if (!w.installed) {
+        w.previous = X11().setErrorHandler(OnError);
+        w.previousLost = X11().setIOErrorHandler(OnLost);
+        w.installed = true;
+    }
+}
+
 }  // namespace
 
 void WatchX11Errors(Display* ours) {
     Watch& w = TheWatch();
     const X11Calls& x = X11();
-    if (!w.installed) {
-        w.previous = x.setErrorHandler(OnError);
-        w.previousLost = x.setIOErrorHandler(OnLost);
-        w.installed = true;
-    }
+    Install(w);
     if (ours != nullptr && x.setIOErrorExitHandler != nullptr) {
         x.setIOErrorExitHandler(ours, KeepRunning, nullptr);
     }
     w.ours = ours;
     w.noted = false;
+}
+
+void BeforeX11LossEnds(void (*farewell)()) {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver != nullptr && strcmp(driver, "x11") == 0 && X11().loaded) {
+        Install(TheWatch());
+        TheWatch().farewell = farewell;
+    }
 }
 
 bool X11ErrorNoted() {
