@@ -58,6 +58,17 @@ class DesktopTest(unittest.TestCase):
         wait_until(lambda: self.frame_place(game) == place, 10)
         return self.frame_place(game)
 
+    def alt_tab(self, game):
+        """Alt+Tab as a player presses it: Alt held until openbox shows its
+        list of windows. A quick chord lets Alt go before a busy openbox has
+        taken the keyboard, and it then waits for a release it never sees."""
+        self.run_tool(game, "xdotool", "keydown", "alt", "key", "Tab")
+        listed = wait_until(lambda: subprocess.run(
+            ["xdotool", "search", "--onlyvisible", "--class", "OPENBOX_FOCUS_CYCLE_POPUP"],
+            env=game.env, capture_output=True).stdout, 10)
+        self.run_tool(game, "xdotool", "keyup", "alt")
+        self.assertTrue(listed, "openbox showed no list of windows on Alt+Tab")
+
     def assertPictureWhole(self, game, place, what):
         def count():
             return player_host.picture_differences(game.screen(), place, reference())
@@ -80,10 +91,10 @@ class AltTabAway(DesktopTest):
             capture_output=True).stdout, 10), "xmessage did not show")
         game = self.start()
         self.assertEqual((0, 0) + SCREEN, game.wait_geometry((0, 0) + SCREEN))
-        self.run_tool(game, "xdotool", "key", "alt+Tab")
+        self.alt_tab(game)
         self.assertTrue(wait_until(lambda: desktop.iconic(self.xvfb.display, game.window), 10),
                         "after Alt+Tab the full-screen game is not minimised (so not paused)")
-        self.run_tool(game, "xdotool", "key", "alt+Tab")
+        self.alt_tab(game)
         self.assertTrue(wait_until(lambda: not desktop.iconic(self.xvfb.display, game.window),
                                    10), "a second Alt+Tab did not bring the game back")
         self.assertEqual((0, 0) + SCREEN, game.wait_geometry((0, 0) + SCREEN))
