@@ -5,7 +5,7 @@
 #include <errno.h>
 #include <time.h>
 
-#include "backend/sdl/clock.h"
+#include "kernel/kernel.h"
 #include "backend/sdl/state.h"
 #include "player/playback.h"
 
@@ -61,7 +61,7 @@ void PaceAfterPresent(Screen& screen) {
         return;
     }
     Pacing& pacing = ThePacing();
-    double now = SecondsNow();
+    double now = kernel::Seconds();
     if (pacing.presents % kMeasuredPresents == 0) {
         pacing.period = AskRefreshPeriod(screen.window);  // the window may have moved
     }
@@ -104,7 +104,7 @@ bool SleepPaced(DWORD milliseconds) {
     if (pacing.pending <= 0) {
         return false;
     }
-    double asked = SecondsNow() + milliseconds / 1000.0;
+    double asked = kernel::Seconds() + milliseconds / 1000.0;
     SleepUntil(asked > pacing.pending ? asked : pacing.pending);
     pacing.pending = 0;
     return true;

@@ -18,7 +18,7 @@
 
 #include <initializer_list>
 
-#include "backend/sdl/clock.h"
+#include "kernel/kernel.h"
 #include "backend/sdl/direct_put.h"
 #include "backend/sdl/x11_calls.h"
 #include "backend/sdl/x11_errors.h"
@@ -124,7 +124,7 @@ bool AwaitReading(Target& target) {
     if (!target.reading) {
         return target.usable;  // most frames: nothing large was sent
     }
-    double deadline = SecondsNow() + kLongestReading;
+    double deadline = kernel::Seconds() + kLongestReading;
     XEvent event;
     auto type = reinterpret_cast<XPointer>(&target.completion);
     while (target.reading) {
@@ -132,7 +132,7 @@ bool AwaitReading(Target& target) {
             target.reading = false;
         } else if (X11ErrorNoted()) {
             GiveUp(target, "an X error on our connection");
-        } else if (double left = deadline - SecondsNow(); left <= 0) {
+        } else if (double left = deadline - kernel::Seconds(); left <= 0) {
             GiveUp(target, "the X server did not answer");
         } else {
             pollfd connection{ConnectionNumber(target.display), POLLIN, 0};

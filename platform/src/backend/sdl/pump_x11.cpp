@@ -19,7 +19,7 @@
 #include <X11/keysym.h>
 #include <poll.h>
 
-#include "backend/sdl/clock.h"
+#include "kernel/kernel.h"
 #include "backend/sdl/direct_put.h"
 #include "backend/sdl/input.h"
 #include "backend/sdl/x11_calls.h"
@@ -121,7 +121,7 @@ void DropRepeats(Display* display) {
 
 bool PumpWanted(SDL_Window* window) {
     static double lastPump = 0;
-    double now = SecondsNow();
+    double now = kernel::Seconds();
     Display* display = DisplayOf(window);
     if (display != nullptr) {
         DropRepeats(display);
