@@ -61,13 +61,19 @@ class DesktopTest(unittest.TestCase):
     def alt_tab(self, game):
         """Alt+Tab as a player presses it: Alt held until openbox shows its
         list of windows. A quick chord lets Alt go before a busy openbox has
-        taken the keyboard, and it then waits for a release it never sees."""
-        self.run_tool(game, "xdotool", "keydown", "alt", "key", "Tab")
-        listed = wait_until(lambda: subprocess.run(
-            ["xdotool", "search", "--onlyvisible", "--class", "OPENBOX_FOCUS_CYCLE_POPUP"],
-            env=game.env, capture_output=True).stdout, 10)
-        self.run_tool(game, "xdotool", "keyup", "alt")
-        self.assertTrue(listed, "openbox showed no list of windows on Alt+Tab")
+        taken the keyboard, and it then waits for a release it never sees.
+        Now and then openbox takes no notice of the Tab at all (no list, the
+        focus stays): as a player would, the test lets Alt go and presses
+        again."""
+        for _ in range(3):
+            self.run_tool(game, "xdotool", "keydown", "alt", "key", "Tab")
+            listed = wait_until(lambda: subprocess.run(
+                ["xdotool", "search", "--onlyvisible", "--class", "OPENBOX_FOCUS_CYCLE_POPUP"],
+                env=game.env, capture_output=True).stdout, 5)
+            self.run_tool(game, "xdotool", "keyup", "alt")
+            if listed:
+                return
+        self.fail("openbox showed no list of windows on Alt+Tab, pressed three times")
 
     def assertPictureWhole(self, game, place, what):
         def count():
