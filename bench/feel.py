@@ -29,6 +29,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "support"))
 
+from compare_wine import xdotool  # noqa: E402
 from velmora_test import Failure  # noqa: E402
 from velmora_test import wine as winehost  # noqa: E402
 from velmora_test.processes import start, stop_process  # noqa: E402
@@ -43,11 +44,6 @@ def percentile(values, fraction):
     """Nearest rank: the value that `fraction` of the values do not exceed."""
     ordered = sorted(values)
     return ordered[max(0, min(len(ordered) - 1, int(round(fraction * len(ordered))) - 1))]
-
-
-def xdotool(display, *args):
-    subprocess.run(["xdotool", *args], env=dict(os.environ, DISPLAY=display), timeout=10,
-                   check=True)
 
 
 def to_play(display):
