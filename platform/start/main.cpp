@@ -19,7 +19,6 @@
 #include "player/playback.h"
 #include "player/present_choice.h"
 #include "player/settings.h"
-#include "player/settings_file.h"
 
 namespace {
 
@@ -77,8 +76,7 @@ bool StartHeadless() {
     return true;
 }
 
-// The settings file's, what a run writes back apart from the player's own
-// changes in the game; VELMORA_WINDOWED and the command line count for this
+// The settings file's; VELMORA_WINDOWED and the command line count for this
 // run only, the later winning.
 vplat::player::Settings FileSettings() {
     return vplat::player::LoadSettingsFile(vplat::player::SettingsPath());
@@ -106,7 +104,7 @@ vplat::player::Settings ChooseSettings(vplat::player::Settings settings,
 
 bool StartWindowed(const vplat::backend::Driver& driver, const vplat::player::Options& options) {
     vplat::player::Settings saved = FileSettings();
-    vplat::player::UseSettings(ChooseSettings(saved, options), saved);
+    vplat::player::UseSettings(ChooseSettings(saved, options));
     vplat::EchoDebugOutput(options.verbose);
     std::string error;
     if (driver.start != nullptr && !driver.start(&error)) {

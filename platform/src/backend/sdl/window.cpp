@@ -8,7 +8,7 @@
 #include "backend/sdl/player_window.h"
 #include "backend/sdl/direct_put.h"
 #include "backend/sdl/state.h"
-#include "player/settings_file.h"
+#include "player/settings.h"
 
 namespace vplat::sdl {
 namespace {
