@@ -136,7 +136,7 @@ TEST(SettingsFile, OnlyWhatTheRunChangedIsWritten) {
     vplat::player::ChooseWindowRect(10, 20, 1280, 960);
     vplat::player::SaveSettingsFile();
     EXPECT_EQ(
-        "\xEF\xBB\xBF# mine\r\n[Window]\r\nFullScreen = On ; windowed please\r\n"
+        "\xEF\xBB\xBF# mine\r\n[Window]\r\nFullScreen = 1 ; windowed please\r\n"
         "integer_scale=0\r\nwidth=1280\r\nheight=960\r\nmaximized=maybe\r\nx=10\r\ny=20\r\n"
         "\r\n[audio]\r\nvolume=7",
         ReadText(path));

@@ -5,12 +5,13 @@
 // values the player changed in the game.
 #include "player/settings.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <iterator>
-#include <map>
 
 #include "present/viewport.h"
 
@@ -52,7 +53,6 @@ const Key kKeys[] = {
     {"window", "maximized", Kind::Flag, &Settings::windowMaximized, nullptr, 0},
 };
 constexpr size_t kKeyCount = std::size(kKeys);
-constexpr unsigned kEveryKey = (1u << kKeyCount) - 1;
 
 // The key of the same kind beside it: width and height, x and y.
 size_t Partner(size_t key) {
@@ -189,7 +189,7 @@ std::string Text(const Document& document) {
 bool ParseFlag(const std::string& text, bool* value) {
     for (const auto& words : kFlagWords) {
         for (int truth = 0; truth < 2; ++truth) {
-            if (strcasecmp(text.c_str(), words[truth]) == 0) {
+            if (Lower(text) == words[truth]) {
                 *value = truth == 1;
                 return true;
             }
@@ -269,23 +269,6 @@ std::string ValueText(const Key& key, const Settings& settings) {
     return set && value >= -kMaxCoordinate && value <= kMaxCoordinate ? std::to_string(value) : "";
 }
 
-// A flag in the player's own words: "Off" changed is "On", "no" is "yes".
-std::string SpelledLike(const std::string& old, const std::string& value) {
-    for (const auto& words : kFlagWords) {
-        if (strcasecmp(old.c_str(), words[0]) == 0 || strcasecmp(old.c_str(), words[1]) == 0) {
-            std::string word = words[value == "1"];
-            bool capital = isupper(static_cast<unsigned char>(old[0])) != 0;
-            bool capitals =
-                capital && old.size() > 1 && isupper(static_cast<unsigned char>(old[1]));
-            for (size_t i = 0; i < word.size() && (i == 0 ? capital : capitals); ++i) {
-                word[i] = static_cast<char>(toupper(static_cast<unsigned char>(word[i])));
-            }
-            return word;
-        }
-    }
-    return value;
-}
-
 Line NewLine(const std::string& text, const std::string& end, std::string* section) {
     Line line;
     line.text = text;
@@ -300,28 +283,23 @@ void SetValue(Document* document, size_t key, const std::string& value) {
     std::vector<Line>& lines = document->lines;
     std::string section = kKeys[key].section;
     std::string end = lines.empty() || lines[0].end.empty() ? "\n" : lines[0].end;
-    size_t after = lines.size();
-    bool found = false;
+    size_t after = 0;  // none: the section is not there
     bool set = false;
     for (size_t n = 0; n < lines.size(); ++n) {
         Line& line = lines[n];
         if (line.key == static_cast<int>(key)) {
-            std::string old = line.text.substr(line.valueAt, line.valueSize);
-            line.text.replace(line.valueAt, line.valueSize, SpelledLike(old, value));
+            line.text.replace(line.valueAt, line.valueSize, value);
             set = true;
         }
-        if (line.section == section && (line.heading || line.key >= 0)) {
-            after = n + 1;
-            found = true;
-        }
+        after = line.section == section && (line.heading || line.key >= 0) ? n + 1 : after;
     }
     if (set) {
         return;
     }
-    if (after == lines.size() && after > 0 && lines.back().end.empty()) {
+    if ((after == 0 || after == lines.size()) && !lines.empty() && lines.back().end.empty()) {
         lines.back().end = end;
     }
-    if (!found) {
+    if (after == 0) {
         lines.push_back(NewLine("[" + section + "]", end, &section));
         after = lines.size();
     }
@@ -345,38 +323,13 @@ struct Session {
     Settings inForce;
     std::string path;         // empty: nothing read, nothing to write
     bool leaveAlone = false;  // the player's file that could not be read
-    Settings saved;           // the file's values with the player's choices
-    unsigned changed = 0;     // the keys the player changed, one bit each
+    Settings loaded;          // the file's values at the start
+    Settings saved;           // those with the player's choices in the game
 };
 
 Session& TheSession() {
     static Session session;
     return session;
-}
-
-// The bit of the key whose value lives there; none for what is not a key.
-unsigned KeyBit(bool Settings::*flag) {
-    unsigned bits = 0;
-    for (size_t k = 0; k < kKeyCount; ++k) {
-        bits |= kKeys[k].flag == flag ? 1u << k : 0;
-    }
-    return bits;
-}
-
-unsigned KeyBit(int Settings::*number) {
-    unsigned bits = 0;
-    for (size_t k = 0; k < kKeyCount; ++k) {
-        bits |= kKeys[k].number == number ? 1u << k : 0;
-    }
-    return bits;
-}
-
-template <typename Value>
-void Choose(Value Settings::*member, Value value) {
-    Session& session = TheSession();
-    CurrentSettings().*member = value;
-    session.saved.*member = value;
-    session.changed |= KeyBit(member);
 }
 
 void Save(const Session& session) {
@@ -385,19 +338,20 @@ void Save(const Session& session) {
     std::string error;
     Document document;
     FileRead found = ReadFileText(path, kLargestFile, &text, &error);
-    unsigned keys = session.changed;
     if (found == FileRead::Missing) {
         std::string none;
         document.lines.push_back(NewLine(kHeading, "\n", &none));
-        keys = kEveryKey;
     } else if (found == FileRead::Unreadable || !Parse(text, &document)) {
         error = error.empty() ? "it is no longer a settings file" : error;
         fprintf(stderr, "velmora: settings not saved to %s: %s\n", path.c_str(), error.c_str());
         return;
     }
+    // A new file gets every key; the player's own, only what the player
+    // changed in the game.
     for (size_t k = 0; k < kKeyCount; ++k) {
         std::string value = ValueText(kKeys[k], session.saved);
-        if ((keys & (1u << k)) != 0 && !value.empty()) {
+        bool changed = value != ValueText(kKeys[k], session.loaded);
+        if ((changed || found == FileRead::Missing) && !value.empty()) {
             SetValue(&document, k, value);
         }
     }
@@ -439,7 +393,6 @@ Settings LoadSettingsFile(const std::string& path) {
     session.path = path;
     session.leaveAlone = false;
     session.saved = Settings();
-    session.changed = 0;
     if (path.empty()) {
         fputs("velmora: settings will not be kept: neither HOME nor XDG_CONFIG_HOME is set\n",
               stderr);
@@ -464,6 +417,7 @@ Settings LoadSettingsFile(const std::string& path) {
                 error.c_str(), aside.c_str());
     }
     Say(path, ignored);
+    session.loaded = session.saved;
     return session.saved;
 }
 
@@ -484,21 +438,25 @@ Settings& CurrentSettings() {
 }
 
 void ChooseFullscreen(bool fullscreen) {
-    Choose(&Settings::fullscreen, fullscreen);
+    CurrentSettings().fullscreen = fullscreen;
+    TheSession().saved.fullscreen = fullscreen;
 }
 
 void ChooseWindowRect(int x, int y, int width, int height) {
-    Choose(&Settings::windowX, x);
-    Choose(&Settings::windowY, y);
-    Choose(&Settings::windowWidth, width);
-    Choose(&Settings::windowHeight, height);
-    Choose(&Settings::windowPlaced, true);
+    for (Settings* settings : {&CurrentSettings(), &TheSession().saved}) {
+        settings->windowX = x;
+        settings->windowY = y;
+        settings->windowWidth = width;
+        settings->windowHeight = height;
+        settings->windowPlaced = true;
+    }
     // A size the player gave the window outlasts a one-off --scale.
     CurrentSettings().scale = 0;
 }
 
 void ChooseMaximized(bool maximized) {
-    Choose(&Settings::windowMaximized, maximized);
+    CurrentSettings().windowMaximized = maximized;
+    TheSession().saved.windowMaximized = maximized;
 }
 
 void SaveSettingsFile() {

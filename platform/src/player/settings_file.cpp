@@ -59,23 +59,6 @@ bool WriteAll(int fd, const std::string& text) {
     return true;
 }
 
-std::string Temporary(const std::string& target, pid_t pid) {
-    return target + "." + std::to_string(pid) + ".tmp";
-}
-
-// A rename that fails rather than replace a file already there.
-bool MoveWithoutReplacing(const std::string& from, const std::string& to) {
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
-        return true;
-    }
-    if (errno != EINVAL && errno != ENOSYS) {
-        return false;
-    }
-    // A file system that cannot refuse in one step: a second name, which is
-    // never made over another file, then the first one gone.
-    return link(from.c_str(), to.c_str()) == 0 && unlink(from.c_str()) == 0;
-}
-
 }  // namespace
 
 std::string SettingsPath() {
@@ -133,7 +116,7 @@ bool ReplaceFileText(const std::string& path, const std::string& text, std::stri
         *error = std::string("cannot make its folder: ") + strerror(errno);
         return false;
     }
-    std::string temporary = Temporary(target, getpid());
+    std::string temporary = target + "." + std::to_string(getpid()) + ".tmp";
     int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
         *error = strerror(errno);
@@ -163,8 +146,10 @@ bool SetFileAside(const std::string& path, std::string* aside) {
     }
     for (int number = 1; number <= 1000; ++number) {
         *aside = target + ".bad" + (number > 1 ? "-" + std::to_string(number) : "");
-        if (MoveWithoutReplacing(target, *aside)) {
-            return true;
+        // A second name, which is never made over another file, then the
+        // first one gone.
+        if (link(target.c_str(), aside->c_str()) == 0) {
+            return unlink(target.c_str()) == 0;
         }
         if (errno != EEXIST) {
             return false;
