@@ -289,6 +289,7 @@ void SetValue(Document* document, size_t key, const std::string& value) {
         Line& line = lines[n];
         if (line.key == static_cast<int>(key)) {
             line.text.replace(line.valueAt, line.valueSize, value);
+            line.valueSize = value.size();
             set = true;
         }
         after = line.section == section && (line.heading || line.key >= 0) ? n + 1 : after;
@@ -312,7 +313,7 @@ void Say(const std::string& path, const std::vector<std::string>& problems) {
         fprintf(stderr, "velmora: settings file %s: %s\n", path.c_str(), problems[i].c_str());
     }
     if (problems.size() > kLinesSaid) {
-        fprintf(stderr, "velmora: settings file %s: %zu more lines ignored\n", path.c_str(),
+        fprintf(stderr, "velmora: settings file %s: %zu more ignored\n", path.c_str(),
                 problems.size() - kLinesSaid);
     }
 }
