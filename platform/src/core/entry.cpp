@@ -3,7 +3,8 @@
 
 namespace vplat::entry {
 
-void (*g_answer)(Name name, int64_t result) = nullptr;
+// A constant, so it is in place before any static initialisation calls in.
+void (*g_answer)(Name name, int64_t result) = LookUpAnswer;
 
 const char* NameText(Name name) {
     static const char* const kNames[] = {
