@@ -163,28 +163,37 @@ def run_linux(binary, workdir, name, cpu_of=cpu_seconds):
         return measure(display, [pid], workdir, name, size, cpu_of)
 
 
-def run_wine(exe, prefix, workdir, name):
-    xserver = XServer()
+@contextlib.contextmanager
+def wine_game(exe, prefix, workdir, screen="800x600x24"):
+    """The Windows build under Wine on an Xvfb of its own (`screen`), a
+    second after its display is set up: yields the X display. The game, the
+    prefix's wineserver and the X server are stopped after."""
+    xserver = XServer(screen)
     game = None
     try:
         game = winehost.WineGame(exe, prefix, xserver.display, workdir)
+        # Its eleven progress lines: the display is set up.
         ready = wait_until(lambda: len(game.debug_lines()) >= 11 or game.exited(), 60)
         if not ready or game.exited():
             raise Failure("the Windows build did not start under Wine: %s" % game.debug_lines())
         time.sleep(1.0)
-        start_play(xserver.display)
-        pids = [pid for pid, cmd in processes_of_prefix(prefix)
-                if "velmora.exe" in cmd or cmd.startswith("wineserver") or "/wineserver" in cmd]
-        if len(pids) < 2:
-            raise Failure("expected the game's process and the wineserver, found %s" %
-                          processes_of_prefix(prefix))
-        return measure(xserver.display, pids, workdir, name,
-                       (winehost.SCREEN_W, winehost.SCREEN_H))
+        yield xserver.display
     finally:
         if game is not None:
             game.stop()
         winehost.stop_wineserver(prefix)
         xserver.stop()
+
+
+def run_wine(exe, prefix, workdir, name):
+    with wine_game(exe, prefix, workdir) as display:
+        start_play(display)
+        pids = [pid for pid, cmd in processes_of_prefix(prefix)
+                if "velmora.exe" in cmd or cmd.startswith("wineserver") or "/wineserver" in cmd]
+        if len(pids) < 2:
+            raise Failure("expected the game's process and the wineserver, found %s" %
+                          processes_of_prefix(prefix))
+        return measure(display, pids, workdir, name, (winehost.SCREEN_W, winehost.SCREEN_H))
 
 
 def summary(label, values, unit, scale=1.0):

@@ -29,11 +29,10 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "support"))
 
-from compare_wine import xdotool  # noqa: E402
+from compare_wine import wine_game, xdotool  # noqa: E402
 from velmora_test import Failure  # noqa: E402
 from velmora_test import wine as winehost  # noqa: E402
 from velmora_test.processes import start, stop_process  # noqa: E402
-from velmora_test.waiting import wait_until  # noqa: E402
 from velmora_test.xserver import XServer  # noqa: E402
 
 SCREEN = "640x480x24"
@@ -89,21 +88,9 @@ def linux(binary, workdir, present):
 
 @contextlib.contextmanager
 def wine(exe, prefix, workdir):
-    xserver = XServer(SCREEN)
-    game = None
-    try:
-        game = winehost.WineGame(exe, prefix, xserver.display, workdir)
-        ready = wait_until(lambda: len(game.debug_lines()) >= 11 or game.exited(), 60)
-        if not ready or game.exited():
-            raise Failure("the Windows build did not start under Wine: %s" % game.debug_lines())
-        time.sleep(1.0)
-        to_play(xserver.display)
-        yield xserver.display
-    finally:
-        if game is not None:
-            game.stop()
-        winehost.stop_wineserver(prefix)
-        xserver.stop()
+    with wine_game(exe, prefix, workdir, SCREEN) as display:
+        to_play(display)
+        yield display
 
 
 def probe_run(probe, display, mode, amount, timeout):
