@@ -32,7 +32,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "tests", "support"))
 import fps_digits  # noqa: E402
 from velmora_test import Failure  # noqa: E402
 from velmora_test import wine as winehost  # noqa: E402
-from velmora_test.processes import stop_process  # noqa: E402
+from velmora_test.processes import start, stop_process  # noqa: E402
 from velmora_test.waiting import wait_until  # noqa: E402
 from velmora_test.xserver import XServer  # noqa: E402
 
@@ -132,24 +132,25 @@ def measure(display, pids, workdir, name, size, cpu_of=cpu_seconds):
 
 
 @contextlib.contextmanager
-def linux_game(binary, workdir, settle):
-    """The Linux build full screen on an Xvfb of its own, `settle` seconds
-    after its start: yields (display, pid, screen size, the X server's pid)."""
-    xserver = XServer(LINUX_SCREEN)
+def linux_game(binary, workdir, settle, screen=LINUX_SCREEN, **variables):
+    """The Linux build full screen on an Xvfb of its own (`screen`), with the
+    environment `variables` added, `settle` seconds after its start: yields
+    (display, pid, screen size, the X server's pid)."""
+    xserver = XServer(screen)
     game = None
     try:
         # Settings of its own: a player's remembered window must not change
         # what is measured, and the measuring must not change the player's.
         env = dict(os.environ, DISPLAY=xserver.display,
-                   XDG_CONFIG_HOME=os.path.join(workdir, "config"))
+                   XDG_CONFIG_HOME=os.path.join(workdir, "config"), **variables)
         for var in ("VELMORA_VIDEO", "VELMORA_WINDOWED", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"):
             env.pop(var, None)
-        game = subprocess.Popen([binary, "--fullscreen"], env=env, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL)
+        game = start([binary, "--fullscreen"], env=env, stdout=subprocess.DEVNULL,
+                     stderr=subprocess.DEVNULL)
         time.sleep(settle)
         if game.poll() is not None:
             raise Failure("%s ended at start with status %d" % (binary, game.returncode))
-        yield (xserver.display, game.pid, tuple(int(v) for v in LINUX_SCREEN.split("x")[:2]),
+        yield (xserver.display, game.pid, tuple(int(v) for v in screen.split("x")[:2]),
                xserver.process.pid)
     finally:
         if game is not None:

@@ -29,7 +29,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "support"))
 
-from compare_wine import wine_game, xdotool  # noqa: E402
+from compare_wine import linux_game, wine_game, xdotool  # noqa: E402
 from velmora_test import Failure  # noqa: E402
 from velmora_test import wine as winehost  # noqa: E402
 from velmora_test.processes import start, stop_process  # noqa: E402
@@ -67,23 +67,9 @@ def reference(probe, *how):
 
 @contextlib.contextmanager
 def linux(binary, workdir, present):
-    xserver = XServer(SCREEN)
-    game = None
-    try:
-        env = dict(os.environ, DISPLAY=xserver.display, VELMORA_PRESENT=present,
-                   XDG_CONFIG_HOME=os.path.join(workdir, "config"))
-        for var in ("VELMORA_VIDEO", "VELMORA_WINDOWED", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"):
-            env.pop(var, None)
-        game = start([binary, "--fullscreen"], env=env, stdout=subprocess.DEVNULL,
-                     stderr=subprocess.DEVNULL)
-        time.sleep(2.0)
-        if game.poll() is not None:
-            raise Failure("%s ended at start with status %d" % (binary, game.returncode))
-        to_play(xserver.display)
-        yield xserver.display
-    finally:
-        stop_process(game)
-        xserver.stop()
+    with linux_game(binary, workdir, 2.0, SCREEN, VELMORA_PRESENT=present) as (display, *_):
+        to_play(display)
+        yield display
 
 
 @contextlib.contextmanager
