@@ -102,12 +102,17 @@ def xdotool(display, *args):
                    check=True)
 
 
-def start_play(display):
-    """Space for a moment, then Right held."""
+def to_play(display, settle=0.3):
+    """Space for a moment: the play scene, `settle` seconds after."""
     xdotool(display, "keydown", "space")
     time.sleep(0.3)
     xdotool(display, "keyup", "space")
-    time.sleep(0.3)
+    time.sleep(settle)
+
+
+def start_play(display):
+    """Into play, then Right held."""
+    to_play(display)
     xdotool(display, "keydown", "Right")
 
 

@@ -29,7 +29,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "support"))
 
-from compare_wine import linux_game, wine_game, xdotool  # noqa: E402
+from compare_wine import linux_game, to_play, wine_game  # noqa: E402
 from velmora_test import Failure  # noqa: E402
 from velmora_test import wine as winehost  # noqa: E402
 from velmora_test.processes import start, stop_process  # noqa: E402
@@ -43,13 +43,6 @@ def percentile(values, fraction):
     """Nearest rank: the value that `fraction` of the values do not exceed."""
     ordered = sorted(values)
     return ordered[max(0, min(len(ordered) - 1, int(round(fraction * len(ordered))) - 1))]
-
-
-def to_play(display):
-    xdotool(display, "keydown", "space")
-    time.sleep(0.3)
-    xdotool(display, "keyup", "space")
-    time.sleep(1.0)
 
 
 @contextlib.contextmanager
@@ -68,14 +61,14 @@ def reference(probe, *how):
 @contextlib.contextmanager
 def linux(binary, workdir, present):
     with linux_game(binary, workdir, 2.0, SCREEN, VELMORA_PRESENT=present) as (display, *_):
-        to_play(display)
+        to_play(display, 1.0)
         yield display
 
 
 @contextlib.contextmanager
 def wine(exe, prefix, workdir):
     with wine_game(exe, prefix, workdir, SCREEN) as display:
-        to_play(display)
+        to_play(display, 1.0)
         yield display
 
 
