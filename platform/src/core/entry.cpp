@@ -3,7 +3,7 @@
 
 namespace vplat::entry {
 
-// A constant, so it is in place before any static initialisation calls in.
+// A constant: in place before any code runs, with no initialiser to order.
 void (*g_answer)(Name name, int64_t result) = LookUpAnswer;
 
 const char* NameText(Name name) {
