@@ -6,10 +6,6 @@
 #include "present/kept_frame.h"
 
 namespace vplat {
-namespace entry {
-void LookUpAnswer(Name name, int64_t result);
-}  // namespace entry
-
 namespace backend {
 namespace {
 
@@ -156,21 +152,15 @@ void ReleaseDisplay() {
 }  // namespace internal
 
 namespace entry {
-namespace {
 
-void AnswerNowhere(Name /*unused*/, int64_t /*unused*/) {}
-
-}  // namespace
-
+// Looked up at an answer rather than when the back end is chosen: the first
+// one is in force from the start, when its table may not be made yet.
 void LookUpAnswer(Name name, int64_t result) {
-    auto answered = backend::CurrentDriver().onAnswer;
-    g_answer = answered != nullptr ? answered : AnswerNowhere;
-    g_answer(name, result);
+    g_answer = backend::CurrentDriver().onAnswer;
+    if (g_answer != nullptr) {
+        g_answer(name, result);
+    }
 }
-
-// From the start, before any call: the drivers' tables may not be made yet,
-// so the first answer looks the hook up.
-[[maybe_unused]] const bool g_listening = (g_answer = LookUpAnswer) != nullptr;
 
 }  // namespace entry
 

@@ -1,10 +1,8 @@
 // Where screenshots go and how they are named. A name already taken is never
-// overwritten: the file is made with O_EXCL and the next number tried.
+// overwritten: the file there is kept and the next number tried.
 #include "player/screenshot.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -93,26 +91,13 @@ std::string SaveScreenshot(const Frame& frame, const std::string& folder, time_t
     localtime_r(&when, &local);
     for (int nth = 1; nth < 1000; ++nth) {
         std::string path = folder + "/" + ScreenshotName(local, nth);
-        int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd < 0 && errno == EEXIST) {
-            continue;
+        if (WritePng(frame, path, Existing::Keep)) {
+            return path;
         }
-        FILE* file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
-        if (file == nullptr) {
-            *error = "cannot write in " + folder + ": " + strerror(errno);
-            if (fd >= 0) {
-                close(fd);
-            }
+        if (errno != EEXIST) {
+            *error = "cannot write " + path + ": " + strerror(errno);
             return "";
         }
-        bool written = WriteIndexedPng(frame, file);
-        written = fclose(file) == 0 && written;
-        if (!written) {
-            unlink(path.c_str());
-            *error = "cannot write " + path;
-            return "";
-        }
-        return path;
     }
     *error = "too many screenshots in one second in " + folder;
     return "";

@@ -2,7 +2,6 @@
 // palette in force, in the player's pictures folder. No SDL here.
 #pragma once
 
-#include <cstdio>
 #include <ctime>
 #include <string>
 
@@ -19,6 +18,5 @@ std::string ScreenshotName(const struct tm& local, int nth);
 // name for `when`. Returns the path, or "" with *error saying why not.
 std::string SaveScreenshot(const Frame& frame, const std::string& folder, time_t when,
                            std::string* error);
-bool WriteIndexedPng(const Frame& frame, FILE* file);
 
 }  // namespace vplat::player
