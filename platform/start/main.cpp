@@ -186,6 +186,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (!(headless ? StartHeadless() : StartWindowed(*driver, options))) {
+        vplat::player::CancelPlaying();
         return 2;
     }
     std::string commandLine = CommandLine(argc, argv);

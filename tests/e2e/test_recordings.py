@@ -49,9 +49,7 @@ class BadRecordings(unittest.TestCase):
 
     def test_in_the_window_each_is_refused_before_any_window(self):
         # No display at all: the file's line comes before the back end starts.
-        env = dict(os.environ)
-        for name in ("DISPLAY", "WAYLAND_DISPLAY", "VELMORA_VIDEO"):
-            env.pop(name, None)
+        env = without_display()
         folder = self.enterContext(tempfile.TemporaryDirectory())
         for name, data, where in BAD:
             path = write_file(folder, name + ".txt", data)
@@ -68,6 +66,32 @@ class BadRecordings(unittest.TestCase):
                                       text=True, timeout=HANG)
                 self.assertEqual((2, "velmora: %s: cannot read the recording (is a directory)\n"
                                   % folder), (done.returncode, done.stderr))
+
+
+def without_display():
+    env = dict(os.environ)
+    for name in ("DISPLAY", "WAYLAND_DISPLAY", "VELMORA_VIDEO"):
+        env.pop(name, None)
+    return env
+
+
+class RecordOnto(unittest.TestCase):
+    def test_an_existing_file_is_refused_and_kept_a_new_one_left_by_no_run(self):
+        folder = self.enterContext(tempfile.TemporaryDirectory())
+        kept = write_file(folder, "hours.txt", HEADER + b"0 tick 10\n")
+        done = subprocess.run([BINARY, "--record", kept], env=without_display(),
+                              capture_output=True, text=True, timeout=HANG)
+        with open(kept, "rb") as handle:
+            found = handle.read()
+        self.assertEqual((2, "velmora: cannot write the recording %s (it exists; a recording is "
+                          "never written over: name a new file)\n" % kept, HEADER + b"0 tick 10\n"),
+                         (done.returncode, done.stderr, found))
+        # With no display the game never starts: the file made for it goes
+        # too, or the next try would be refused.
+        new = os.path.join(folder, "new.txt")
+        done = subprocess.run([BINARY, "--record", new], env=without_display(),
+                              capture_output=True, text=True, timeout=HANG)
+        self.assertEqual((2, False), (done.returncode, os.path.exists(new)), done.stderr)
 
 
 class EndsMidFrame(unittest.TestCase):

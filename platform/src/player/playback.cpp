@@ -116,6 +116,13 @@ void StopPlaying() {
     }
 }
 
+void CancelPlaying() {
+    if (TheRun().playing == Playing::Live && !TheRun().file.empty()) {
+        DiscardRecording();
+    }
+    TheRun() = Run();
+}
+
 Playing NowPlaying() {
     return TheRun().playing;
 }
