@@ -13,11 +13,11 @@
 #include <windows.h>
 
 #include "backend/driver.h"
-#include "backend/headless/runner.h"
 #include "core/fault_list.h"
 #include "player/options.h"
 #include "player/playback.h"
 #include "player/present_choice.h"
+#include "player/script_play.h"
 #include "player/settings.h"
 #include "player/settings_file.h"
 
@@ -70,7 +70,7 @@ bool StartHeadless() {
         return true;
     }
     std::string error;
-    if (!vplat::headless::LoadScript(script, &error)) {
+    if (!vplat::player::LoadScript(script, &error)) {
         fprintf(stderr, "velmora: %s\n", error.c_str());
         return false;
     }

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "backend/headless/runner.h"
+#include "player/script_play.h"
 #include "script/script.h"
 #include "internal.h"
 
@@ -189,7 +189,7 @@ TEST(HeadlessScript, RefusesBadLinesNamingFileAndLine) {
 
 TEST(HeadlessScript, LoadScriptReportsAnUnreadableFile) {
     std::string error;
-    EXPECT_FALSE(vplat::headless::LoadScript("/nonexistent/dir/script.txt", &error));
+    EXPECT_FALSE(vplat::player::LoadScript("/nonexistent/dir/script.txt", &error));
     EXPECT_NE(std::string::npos, error.find("/nonexistent/dir/script.txt"));
 }
 
@@ -228,7 +228,7 @@ void PresentOne() {
 
 TEST_F(HeadlessRun, EventsFireOnceTheirFrameHasBeenPresented) {
     IDirectDrawSurface7* surface = WatchedSurface();
-    vplat::headless::UseScript(Parse("2 lose\n"), "run.txt");
+    vplat::player::UseScript(Parse("2 lose\n"), "run.txt");
     Poll();
     PresentOne();
     Poll();
@@ -240,7 +240,7 @@ TEST_F(HeadlessRun, EventsFireOnceTheirFrameHasBeenPresented) {
 
 TEST_F(HeadlessRun, IdleHoldsTheNextEventsForItsPolls) {
     IDirectDrawSurface7* surface = WatchedSurface();
-    vplat::headless::UseScript(Parse("0 idle 3\n0 lose\n"), "run.txt");
+    vplat::player::UseScript(Parse("0 idle 3\n0 lose\n"), "run.txt");
     Poll();
     Poll();
     Poll();
@@ -250,7 +250,7 @@ TEST_F(HeadlessRun, IdleHoldsTheNextEventsForItsPolls) {
 }
 
 TEST_F(HeadlessRun, TapLeavesOnlyThePressedSinceBit) {
-    vplat::headless::UseScript(Parse("0 tap SPACE\n0 down LEFT\n"), "run.txt");
+    vplat::player::UseScript(Parse("0 tap SPACE\n0 down LEFT\n"), "run.txt");
     Poll();
     EXPECT_EQ(0x0001, GetAsyncKeyState(VK_SPACE));
     EXPECT_EQ(0, GetAsyncKeyState(VK_SPACE));
@@ -261,7 +261,7 @@ TEST_F(HeadlessRun, CaptureWritesTheNextPresentedFrameUnderItsNumber) {
     std::string dir = velmora_test::TempDir();
     setenv("VELMORA_CAPTURE", dir.c_str(), 1);
     PresentOne();
-    vplat::headless::UseScript(Parse("1 capture\n"), "run.txt");
+    vplat::player::UseScript(Parse("1 capture\n"), "run.txt");
     Poll();
     std::string second = dir + "/frame-000002.png";
     std::remove(second.c_str());
@@ -276,7 +276,7 @@ TEST_F(HeadlessRun, CaptureWritesTheNextPresentedFrameUnderItsNumber) {
 
 TEST_F(HeadlessRun, ClockReadingsAreAnsweredInOrderThenTheClockGoesOnFromTheLast) {
     vplat::UseVirtualClock(0);
-    vplat::headless::UseScript(Parse("0 tick 5000\n0 tick 5003\n1 tick 5020\n"), "run.txt");
+    vplat::player::UseScript(Parse("0 tick 5000\n0 tick 5003\n1 tick 5020\n"), "run.txt");
     EXPECT_EQ(5000u, GetTickCount());
     EXPECT_EQ(5003u, GetTickCount());
     EXPECT_EQ(5020u, GetTickCount());
@@ -285,7 +285,7 @@ TEST_F(HeadlessRun, ClockReadingsAreAnsweredInOrderThenTheClockGoesOnFromTheLast
 }
 
 TEST(HeadlessRunDeathTest, WaitingForFramesThatNeverComeExitsWithThree) {
-    vplat::headless::UseScript(Parse("1 lose\n"), "stuck.txt");
+    vplat::player::UseScript(Parse("1 lose\n"), "stuck.txt");
     EXPECT_EXIT(
         {
             for (;;) {
@@ -300,7 +300,7 @@ TEST(HeadlessRunDeathTest, WaitingForFramesThatNeverComeExitsWithThree) {
 constexpr int kStallPolls = 2000;
 
 TEST(HeadlessRunDeathTest, GivesUpAfterABoundedNumberOfEmptyPolls) {
-    vplat::headless::UseScript(Parse("1 capture\n"), "stuck.txt");
+    vplat::player::UseScript(Parse("1 capture\n"), "stuck.txt");
     EXPECT_EXIT(
         {
             for (int i = 0; i < kStallPolls; ++i) {
@@ -313,7 +313,7 @@ TEST(HeadlessRunDeathTest, GivesUpAfterABoundedNumberOfEmptyPolls) {
 }
 
 TEST(HeadlessRunDeathTest, AnEndedScriptWhoseGameDoesNotQuitGivesUp) {
-    vplat::headless::UseScript(Parse("0 tap SPACE\n"), "ended.txt");
+    vplat::player::UseScript(Parse("0 tap SPACE\n"), "ended.txt");
     EXPECT_EXIT(
         {
             for (int i = 0; i < 2 * kStallPolls; ++i) {
@@ -327,7 +327,7 @@ TEST(HeadlessRunDeathTest, AnEndedScriptWhoseGameDoesNotQuitGivesUp) {
 
 TEST_F(HeadlessRun, FramesKeepTheRunAlive) {
     IDirectDrawSurface7* surface = WatchedSurface();
-    vplat::headless::UseScript(Parse("3 lose\n"), "slow.txt");
+    vplat::player::UseScript(Parse("3 lose\n"), "slow.txt");
     // Almost a stall's worth of polls between frames is still not a stall
     // as long as frames keep coming; the event then fires on time.
     for (int frame = 0; frame < 3; ++frame) {
@@ -348,7 +348,7 @@ constexpr int kStallAnswers = 100000;
 TEST_F(HeadlessRun, SameAnswersWithAPollOrAFrameBetweenAreNotAStall) {
     IDirectDrawSurface7* surface = WatchedSurface();
     vplat::InjectFault("Flip", DDERR_WASSTILLDRAWING, -1, nullptr, 0);
-    vplat::headless::UseScript(Parse("9 capture\n"), "busy.txt");
+    vplat::player::UseScript(Parse("9 capture\n"), "busy.txt");
     for (int round = 0; round < 4; ++round) {
         for (int i = 0; i < kStallAnswers - 1; ++i) {
             surface->Flip(nullptr, 0);
@@ -360,7 +360,7 @@ TEST_F(HeadlessRun, SameAnswersWithAPollOrAFrameBetweenAreNotAStall) {
 TEST(HeadlessRunDeathTest, ACallAnsweredTheSameWayForEverGivesUpNamingIt) {
     IDirectDrawSurface7* surface = WatchedSurface();
     vplat::InjectFault("Flip", DDERR_WASSTILLDRAWING, -1, nullptr, 0);
-    vplat::headless::UseScript(Parse("9 capture\n"), "busy.txt");
+    vplat::player::UseScript(Parse("9 capture\n"), "busy.txt");
     EXPECT_EXIT(
         {
             for (int i = 0; i < kStallAnswers; ++i) {
@@ -376,7 +376,7 @@ TEST(HeadlessRunDeathTest, ACallAnsweredTheSameWayForEverGivesUpNamingIt) {
 
 TEST_F(HeadlessRun, PollsAScriptAsksForWithIdleAreNotAStall) {
     IDirectDrawSurface7* surface = WatchedSurface();
-    vplat::headless::UseScript(Parse("0 idle 30000\n0 lose\n"), "idle.txt");
+    vplat::player::UseScript(Parse("0 idle 30000\n0 lose\n"), "idle.txt");
     for (int i = 0; i < 30001; ++i) {
         vplat::internal::OnMessagePoll(true);
     }

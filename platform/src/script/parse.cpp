@@ -184,7 +184,6 @@ bool Parser::Line(std::vector<Event>* events) {
     return Fail("unknown action " + Quote(words[1]));
 }
 
-
 const char* ActionName(Action action) {
     for (const auto& entry : kActions) {
         if (entry.action == action) {

@@ -38,6 +38,7 @@ public:
     // The text has ended. A last line with no end is read too, except in a
     // recording, where it was cut short: Warning() then says it is left out.
     bool Finish(std::vector<Event>* events);
+    const std::string& FileName() const { return fileName_; }
     const std::string& Error() const { return error_; }
     const std::string& Warning() const { return warning_; }
     // Whether no event so far comes before one above it (a recording's never do).
