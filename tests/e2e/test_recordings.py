@@ -94,6 +94,46 @@ class RecordOnto(unittest.TestCase):
         self.assertEqual((2, False), (done.returncode, os.path.exists(new)), done.stderr)
 
 
+def play_measured(path, folder):
+    """Plays a recording headless: status, standard error, the captured frame
+    numbers and the most memory the process held (bytes)."""
+    env = dict(os.environ, VELMORA_VIDEO="headless", VELMORA_SCRIPT=path, VELMORA_CAPTURE=folder)
+    with tempfile.TemporaryFile() as stderr:
+        process = subprocess.Popen([BINARY], cwd=folder, env=env, stdout=subprocess.DEVNULL,
+                                   stderr=stderr)
+        _, status, usage = os.wait4(process.pid, 0)
+        process.returncode = os.waitstatus_to_exitcode(status)
+        stderr.seek(0)
+        said = stderr.read().decode(errors="replace")
+    captures = sorted(name for name in os.listdir(folder) if name.startswith("frame-"))
+    return process.returncode, said, captures, usage.ru_maxrss * 1024
+
+
+class Long(unittest.TestCase):
+    def test_one_over_64_mib_plays_in_the_memory_of_a_short_one(self):
+        # Clock lines make the size, as in a real recording; kept to frame 0
+        # the game plays only a few frames, yet every line is read.
+        # Written a part at a time: the test's own memory is counted in the
+        # game's too (it is forked from it).
+        play = b"2 down SPACE\n3 up SPACE\n3 capture\n"
+        part = b"0 tick 1000\n" * (1 << 16)
+        folder = self.enterContext(tempfile.TemporaryDirectory())
+        results = []
+        for name, parts in (("short", 1), ("long", (64 << 20) // len(part) + 1)):
+            path = os.path.join(folder, name + ".txt")
+            with open(path, "wb") as handle:
+                handle.write(HEADER)
+                for _ in range(parts):
+                    handle.write(part)
+                handle.write(play)
+            os.mkdir(os.path.join(folder, name))
+            results.append(play_measured(path, os.path.join(folder, name)))
+        (_, _, _, short_memory), (status, said, captures, long_memory) = results
+        self.assertEqual((0, ["frame-000004.png"]), (status, captures), said)
+        self.assertLess(long_memory - short_memory, 16 << 20,
+                        "%.0f MiB more than for the short one" % ((long_memory - short_memory) / 2**20))
+
+
 class EndsMidFrame(unittest.TestCase):
     def test_a_recording_that_stops_inside_a_frame_plays_to_its_end(self):
         # Frames 0 to 40 at 60 a second, the ball going left from frame 30; the

@@ -384,6 +384,23 @@ TEST_F(HeadlessRun, PollsAScriptAsksForWithIdleAreNotAStall) {
     EXPECT_EQ(DDERR_SURFACELOST, surface->IsLost()) << "the events after the idle did not fire";
 }
 
+// Polls as the game's loop makes them, until the script's end closes the
+// window: how many it took, or 0 when it did not within `limit`.
+int PollsUntilClosed(int limit) {
+    MSG msg{};
+    for (int polls = 1; polls <= limit; ++polls) {
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message == WM_CLOSE) {
+            return polls;
+        }
+    }
+    return 0;
+}
+
+TEST_F(HeadlessRun, AnIdleAtTheScriptsEndHoldsTheCloseForItsPollsOnly) {
+    vplat::player::UseScript(Parse("0 idle 3\n"), "idle.txt");
+    EXPECT_EQ(5, PollsUntilClosed(100)) << "polls before the close was seen (0: never)";
+}
+
 TEST(HeadlessMessageBox, PrintsOneLineAndReturns) {
     ::testing::internal::CaptureStderr();
     vplat::internal::ShowMessageBox("SetDisplayMode FAILED", "2D Game Velmora");
