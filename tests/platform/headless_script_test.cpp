@@ -193,6 +193,27 @@ TEST(HeadlessScript, LoadScriptReportsAnUnreadableFile) {
     EXPECT_NE(std::string::npos, error.find("/nonexistent/dir/script.txt"));
 }
 
+// A file playing is read a block at a time: rewritten under the player, it
+// stops at the first line that no longer reads, and says why.
+TEST(ScriptFile, ChangedWhileItPlaysStopsAtTheFirstLineThatNoLongerReads) {
+    std::string path = velmora_test::TempDir() + "changed.txt";
+    std::string clock = "velmora-script 1\n";
+    for (int i = 0; i < 10000; ++i) {
+        clock += "0 tick 1000\n";  // past the first block
+    }
+    std::ofstream(path) << clock << "5 down SPACE\n";
+    vplat::script::EventQueue queue(path, vplat::script::EventQueue::Kind::All);
+    ASSERT_NE(nullptr, queue.Next());
+    std::ofstream(path) << clock << "5 down SPACEBAR\n";
+    int events = 0;
+    for (; queue.Next() != nullptr; queue.Pop()) {
+        ++events;
+    }
+    EXPECT_EQ(10000, events);
+    EXPECT_EQ(path + ":10002: unknown key 'SPACEBAR' (the file changed while it played)",
+              queue.Fault());
+}
+
 // An offscreen surface shows when the script's `lose` has run.
 IDirectDrawSurface7* WatchedSurface() {
     IDirectDraw7* dd = nullptr;
