@@ -86,6 +86,7 @@ EventQueue& EventQueue::operator=(EventQueue&& other) noexcept {
     std::swap(fd_, other.fd_);
     std::swap(offset_, other.offset_);
     std::swap(parser_, other.parser_);
+    std::swap(block_, other.block_);
     std::swap(fault_, other.fault_);
     return *this;
 }
@@ -111,12 +112,13 @@ void EventQueue::Keep(std::vector<Event>* events) const {
 void EventQueue::Refill() {
     held_.clear();
     next_ = 0;
-    std::vector<char> block(kBlockBytes);
+    block_.resize(fd_ >= 0 ? kBlockBytes : 0);
     while (held_.empty() && fd_ >= 0) {
-        ssize_t got = ReadBlock(fd_, offset_, block.data());
+        ssize_t got = ReadBlock(fd_, offset_, block_.data());
         bool parsed =
-            got > 0 ? parser_.Feed(std::string_view(block.data(), static_cast<size_t>(got)), &held_)
-                    : got == 0 && parser_.Finish(&held_);
+            got > 0
+                ? parser_.Feed(std::string_view(block_.data(), static_cast<size_t>(got)), &held_)
+                : got == 0 && parser_.Finish(&held_);
         if (got < 0) {
             fault_ = parser_.FileName() + ": cannot be read on (" + strerror(errno) + ")";
         } else if (!parsed) {
@@ -127,6 +129,7 @@ void EventQueue::Refill() {
         if (got <= 0 || !parsed) {
             close(fd_);
             fd_ = -1;
+            block_ = {};
         }
     }
 }

@@ -48,6 +48,7 @@ private:
     size_t next_ = 0;
     int fd_ = -1;
     off_t offset_ = 0;
+    std::vector<char> block_;  // the part of the file being read, while it is open
     Parser parser_{""};
     std::string fault_;
 };
