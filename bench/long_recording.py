@@ -4,8 +4,8 @@ frames and clock going on from one round to the next, until the file holds
 at least SIZE megabytes (10^6 bytes); the Escape that ends it comes last only.
 For measuring what a replay of hours of play costs:
 
-    bench/long_recording.py 66 /tmp/long.txt
-    /usr/bin/time -v env VELMORA_VIDEO=headless build/linux/velmora --timedemo /tmp/long.txt
+    bench/long_recording.py 66 long.txt
+    /usr/bin/time -v env VELMORA_VIDEO=headless build/linux/velmora --timedemo long.txt
 """
 
 import os
