@@ -13,11 +13,11 @@
 #include <windows.h>
 
 #include "backend/driver.h"
-#include "backend/headless/runner.h"
 #include "core/fault_list.h"
 #include "player/options.h"
 #include "player/playback.h"
 #include "player/present_choice.h"
+#include "player/script_play.h"
 #include "player/settings.h"
 
 namespace {
@@ -69,7 +69,7 @@ bool StartHeadless() {
         return true;
     }
     std::string error;
-    if (!vplat::headless::LoadScript(script, &error)) {
+    if (!vplat::player::LoadScript(script, &error)) {
         fprintf(stderr, "velmora: %s\n", error.c_str());
         return false;
     }
@@ -184,6 +184,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (!(headless ? StartHeadless() : StartWindowed(*driver, options))) {
+        vplat::player::CancelPlaying();
         return 2;
     }
     std::string commandLine = CommandLine(argc, argv);

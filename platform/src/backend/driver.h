@@ -57,8 +57,8 @@ const Driver* const* Drivers(size_t* count);
 const Driver* FindDriver(const std::string& name);
 const Driver& CurrentDriver();
 
-// A script played on a back end that has no script of its own (a recording
-// replayed in the window): `play` runs on every poll, after the driver's own.
+// The player of a script or a recording, on whatever back end shows the
+// game: `play` runs on every poll of the message queue, after the driver's own.
 void PlayOnPolls(void (*play)(bool queueEmpty));
 
 // The one line a message box leaves on standard error, whatever shows it.

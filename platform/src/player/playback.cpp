@@ -7,10 +7,10 @@
 #include <cstdio>
 
 #include "backend/driver.h"
-#include "backend/headless/runner.h"
 #include "kernel/kernel.h"
 #include "player/options.h"
 #include "player/recording.h"
+#include "player/script_play.h"
 #include "present/kept_frame.h"
 
 namespace vplat::player {
@@ -40,9 +40,7 @@ void TimedPoll(bool queueEmpty) {
         run.wallStart = kernel::Seconds();
         run.cpuStart = kernel::Seconds(CLOCK_PROCESS_CPUTIME_ID);
     }
-    if (!run.headless) {
-        headless::PlayScript(queueEmpty);
-    }
+    PlayScript(queueEmpty);
 }
 
 void PrintTimedemo(const Run& run) {
@@ -57,19 +55,17 @@ void PrintTimedemo(const Run& run) {
 }
 
 bool LoadRecording(Run& run, std::string* error) {
-    headless::Playback playback;
+    Playback playback;
     // Headless, a replay writes its captures as any script does; in the
     // window it is watched, and a timed demo only counts.
     playback.captures = run.headless && run.playing == Playing::Replay;
     playback.paced = !run.headless && run.playing == Playing::Replay;
     playback.what = "recording";
-    if (!headless::LoadScript(run.file, error, playback)) {
+    if (!LoadScript(run.file, error, playback)) {
         return false;
     }
     if (run.playing == Playing::Timedemo) {
         backend::PlayOnPolls(TimedPoll);
-    } else if (!run.headless) {
-        backend::PlayOnPolls(headless::PlayScript);
     }
     return true;
 }
@@ -114,6 +110,13 @@ void StopPlaying() {
     if (TheRun().playing == Playing::Timedemo) {
         PrintTimedemo(TheRun());
     }
+}
+
+void CancelPlaying() {
+    if (TheRun().playing == Playing::Live && !TheRun().file.empty()) {
+        DiscardRecording();
+    }
+    TheRun() = Run();
 }
 
 Playing NowPlaying() {
