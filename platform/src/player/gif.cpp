@@ -1,8 +1,10 @@
 // The GIF of a replay. Browsers show a picture held for less than 2
-// hundredths of a second for 10, so the GIF keeps time 50 times a second: at
-// each 20 ms mark it shows the newest frame the game had presented by then,
-// frames in between are dropped, and a picture that does not change is one
-// picture held longer. Each picture stores only the rectangle that changed.
+// hundredths of a second for 10, so the GIF keeps time 50 times a second:
+// each 20 ms from the first frame, it shows the last frame the game
+// presented in those 20 ms; frames in between are dropped, and a picture
+// that does not change is one picture held longer. The delays then add up
+// to the recording's time to within 20 ms. Each picture stores only the
+// rectangle that changed.
 #include "player/gif.h"
 
 #include <unistd.h>
@@ -148,9 +150,9 @@ void TakeFrame(const Frame& frame, uint32_t now) {
         // A clock that went back (a damaged recording) is taken as no time.
         auto step = static_cast<int32_t>(now - movie.lastTime);
         movie.elapsed += static_cast<uint64_t>(std::max(step, 0));
-        // The first mark at or after this frame: the frame before it is shown
-        // at every mark up to that one.
-        uint64_t mark = (movie.elapsed + kMarkMs - 1) / kMarkMs;
+        // The mark this frame falls in: the frame before it stands for every
+        // mark up to that one.
+        uint64_t mark = movie.elapsed / kMarkMs;
         if (mark > movie.nextMark) {
             HoldNewest(movie, mark - movie.nextMark);
             movie.nextMark = mark;
