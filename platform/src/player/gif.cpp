@@ -32,6 +32,7 @@ constexpr double kQuietSeconds = 1.0;
 constexpr double kProgressEverySeconds = 0.25;
 
 struct Movie {
+    std::string name;  // OUT as the command line gives it, for messages
     OutputFile output;
     GifWriter writer;
     int scale = 1;
@@ -43,6 +44,7 @@ struct Movie {
     Frame held;             // the picture written next, with its marks
     uint64_t heldMarks = 0;
     present::KeptFrame shown;  // what the GIF shows once what is written has played
+    std::vector<present::ChangedRect> changed;
     uint64_t pictures = 0;
     double wallStart = 0;
     double lastProgress = 0;
@@ -64,7 +66,7 @@ void EndProgress(Movie& movie) {
 
 [[noreturn]] void Fail(Movie& movie, const char* why) {
     EndProgress(movie);
-    fprintf(stderr, "velmora: cannot write the GIF %s (%s)\n", movie.output.path.c_str(), why);
+    fprintf(stderr, "velmora: cannot write the GIF %s (%s)\n", movie.name.c_str(), why);
     fflush(stderr);
     DiscardOutput(&movie.output);
     std::exit(kGifFailedStatus);
@@ -78,8 +80,8 @@ void ShowProgress(Movie& movie) {
     }
     movie.lastProgress = now;
     movie.progressShown = true;
-    fprintf(stderr, "\rvelmora: making %s: %.1f seconds of the recording",
-            movie.output.path.c_str(), static_cast<double>(movie.elapsed) / 1000.0);
+    fprintf(stderr, "\rvelmora: making %s: %.1f seconds of the recording", movie.name.c_str(),
+            static_cast<double>(movie.elapsed) / 1000.0);
     fflush(stderr);
 }
 
@@ -91,15 +93,14 @@ bool SameFrame(const Frame& a, const Frame& b) {
 // shows already (all of it for the first, or a new palette); empty when
 // nothing changed.
 GifRect Changed(Movie& movie) {
-    static std::vector<present::ChangedRect> rows;
     const Frame& held = movie.held;
     present::TakeChanges(movie.shown, held.indices.data(), held.width, held.height, held.width,
-                         held.palette, &rows);
-    if (rows.empty()) {
+                         held.palette, &movie.changed);
+    if (movie.changed.empty()) {
         return GifRect{};
     }
-    present::ChangedRect box = rows.front();
-    for (const present::ChangedRect& row : rows) {
+    present::ChangedRect box = movie.changed.front();
+    for (const present::ChangedRect& row : movie.changed) {
         box = {std::min(box.left, row.left), std::min(box.top, row.top),
                std::max(box.right, row.right), std::max(box.bottom, row.bottom)};
     }
@@ -185,6 +186,7 @@ void FollowPresentedFrames() {
 
 bool StartGif(const std::string& path, int scale, std::string* error) {
     Movie& movie = TheMovie();
+    movie.name = path;
     movie.scale = scale;
     if (!OpenOutput(path, &movie.output, error)) {
         *error = "cannot write the GIF " + path + " (" + *error + ")";
@@ -215,7 +217,7 @@ void FinishGif() {
     }
     EndProgress(movie);
     fprintf(stderr, "velmora: GIF %s saved: %llu pictures, %.2f seconds, %ld KB\n",
-            movie.output.path.c_str(), static_cast<unsigned long long>(movie.pictures),
+            movie.name.c_str(), static_cast<unsigned long long>(movie.pictures),
             static_cast<double>((movie.nextMark + 1) * kMarkMs) / 1000.0, (bytes + 1023) / 1024);
     fflush(stderr);
 }
