@@ -1,8 +1,7 @@
-"""The README's GIF in headless Chromium: it animates at the recording's
-speed. The picture the page shows is taken at two moments three seconds
-apart and found among the GIF's pictures; the GIF time between them must be
-the time that passed. (A browser that stretched the delays to a tenth of a
-second would have moved on a fifth of that.)"""
+"""The README's GIF in headless Chromium animates at the recording's speed:
+the picture shown, taken at two moments three seconds apart and found among
+the GIF's pictures, has moved on by as much GIF time. (Delays a browser
+stretched to a tenth of a second would move it on by a fifth of that.)"""
 
 import base64
 import io
@@ -16,10 +15,8 @@ from test_gif import RECORDING, digest, make_gif, pictures
 from velmora_test import devtools
 from velmora_test.waiting import wait_until
 
-PAGE = """<!doctype html>
-<body style="margin: 0"><img id="gif" src="play.gif" style="display: block"></body>
-"""
-APART = 3000  # ms between the two moments
+PAGE = '<!doctype html><body style="margin: 0"><img id="gif" src="play.gif"></body>'
+APART = 3000  # ms
 
 
 class GifInChromium(unittest.TestCase):
@@ -29,10 +26,9 @@ class GifInChromium(unittest.TestCase):
         self.assertEqual(0, made.returncode, made.stderr)
         with open(os.path.join(folder, "page.html"), "w") as handle:
             handle.write(PAGE)
-        self.starts, at = {}, 0
-        self.spans = []
+        self.found, self.spans, at = {}, [], 0
         for index, (_, _, delay, shown) in enumerate(pictures(os.path.join(folder, "play.gif"))):
-            self.starts.setdefault(shown, []).append(index)
+            self.found.setdefault(shown, []).append(index)
             self.spans.append((at, at + delay))
             at += delay
         self.loop = at
@@ -46,8 +42,8 @@ class GifInChromium(unittest.TestCase):
             "the page did not load the GIF in 30 s")
 
     def moment(self):
-        """When, on the page's clock (between two readings), and which picture
-        it showed: the first screenshot that matches exactly one picture."""
+        """The page's clock before and after a screenshot that is exactly one
+        picture of the GIF, and that picture."""
         seen = []
 
         def one():
@@ -56,13 +52,12 @@ class GifInChromium(unittest.TestCase):
                 "x": 0, "y": 0, "width": 640, "height": 480, "scale": 1})
             after = self.browser.evaluate("performance.now()")
             with Image.open(io.BytesIO(base64.b64decode(shot["data"]))) as image:
-                matches = self.starts.get(digest(image), [])
-            seen.append(len(matches))
-            return (before, after, matches[0]) if len(matches) == 1 else None
+                seen.append(self.found.get(digest(image), []))
+            return (before, after, seen[-1][0]) if len(seen[-1]) == 1 else None
 
         found = wait_until(one, 30, step=0.02)
-        self.assertIsNotNone(found, "no screenshot was one picture of the GIF (matches: %s)" %
-                             seen[-10:])
+        self.assertIsNotNone(found, "no screenshot was one picture; pictures matched: %s" %
+                             seen[-5:])
         return found
 
     def test_plays_at_the_recordings_speed(self):
@@ -70,8 +65,8 @@ class GifInChromium(unittest.TestCase):
         self.assertTrue(wait_until(lambda: self.browser.evaluate("performance.now()") >=
                                    a_after + APART, 30, step=0.02))
         b_before, b_after, b = self.moment()
-        # The GIF time between the two pictures, across the loop's end if need
-        # be, and the page's time between the two screenshots.
+        # GIF time between the pictures (across the loop's end if need be)
+        # against page time between the screenshots.
         low = (self.spans[b][0] - self.spans[a][1]) % self.loop
         high = low + (self.spans[b][1] - self.spans[b][0]) + (self.spans[a][1] - self.spans[a][0])
         shortest, longest = b_before - a_after, b_after - a_before
