@@ -128,7 +128,8 @@ bool CloseGif(GifWriter* writer) {
     if (!closed && writer->gifError == 0) {
         writer->gifError = error;
     }
-    return closed;
+    // giflib does not check the write of the file's last byte.
+    return closed && writer->writeErrno == 0;
 }
 
 bool SameColours(const PALETTEENTRY* a, const PALETTEENTRY* b) {

@@ -108,6 +108,10 @@ bool OpenOutput(const std::string& path, OutputFile* output, std::string* error)
 bool CommitOutput(OutputFile* output, std::string* error) {
     bool written = fflush(output->file) == 0 && fsync(fileno(output->file)) == 0;
     int why = errno;
+    if (written && ferror(output->file) != 0) {
+        written = false;  // a write that failed earlier, unseen since
+        why = EIO;
+    }
     if (fclose(output->file) != 0 && written) {
         written = false;
         why = errno;
