@@ -172,7 +172,9 @@ int main(int argc, char** argv) {
     if (!ReadOptions(argc, argv, &options, &exitStatus)) {
         return exitStatus;
     }
-    const vplat::backend::Driver* driver = VideoChoice();
+    // A GIF is made headless, whatever display there is.
+    const vplat::backend::Driver* driver =
+        options.gif.empty() ? VideoChoice() : vplat::backend::FindDriver("headless");
     if (driver == nullptr || !PresentChoice()) {
         return 2;
     }

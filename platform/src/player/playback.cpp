@@ -8,6 +8,7 @@
 
 #include "backend/driver.h"
 #include "kernel/kernel.h"
+#include "player/gif.h"
 #include "player/options.h"
 #include "player/recording.h"
 #include "player/script_play.h"
@@ -20,6 +21,7 @@ struct Run {
     Playing playing = Playing::Live;
     bool headless = false;
     std::string file;  // the recording played, or the one being written
+    std::string gif;   // the GIF made of the replay, if one is
     // The timed demo's start: the first frame, on both clocks.
     uint64_t firstFrame = 0;
     double wallStart = 0;
@@ -57,8 +59,9 @@ void PrintTimedemo(const Run& run) {
 bool LoadRecording(Run& run, std::string* error) {
     Playback playback;
     // Headless, a replay writes its captures as any script does; in the
-    // window it is watched, and a timed demo only counts.
-    playback.captures = run.headless && run.playing == Playing::Replay;
+    // window it is watched, a timed demo only counts, and one made into a
+    // GIF leaves nothing else behind.
+    playback.captures = run.headless && run.playing == Playing::Replay && run.gif.empty();
     playback.paced = !run.headless && run.playing == Playing::Replay;
     playback.what = "recording";
     if (!LoadScript(run.file, error, playback)) {
@@ -95,7 +98,16 @@ bool StartPlaying(const Options& options, bool headless, std::string* error) {
         return true;
     }
     run.playing = !options.replay.empty() ? Playing::Replay : Playing::Timedemo;
-    return LoadRecording(run, error);
+    run.gif = options.gif;
+    if (!LoadRecording(run, error)) {
+        return false;
+    }
+    if (run.gif.empty()) {
+        return true;
+    }
+    // Standard error is left to the GIF's lines unless asked.
+    EchoDebugOutput(options.verbose);
+    return StartGif(run.gif, options.scale > 0 ? options.scale : 1, error);
 }
 
 void StopPlaying() {
@@ -109,6 +121,9 @@ void StopPlaying() {
     }
     if (TheRun().playing == Playing::Timedemo) {
         PrintTimedemo(TheRun());
+    }
+    if (!TheRun().gif.empty()) {
+        FinishGif();
     }
 }
 
