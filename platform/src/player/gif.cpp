@@ -14,7 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "backend/driver.h"
+#include "backend/headless/headless.h"
 #include "kernel/kernel.h"
 #include "player/gif_encoder.h"
 #include "player/gif_file.h"
@@ -165,21 +165,13 @@ void TakeFrame(const Frame& frame, uint32_t now) {
 }
 
 // The one place the GIF meets the headless run: every frame the game
-// presents, with the game's clock, goes to TakeFrame. The game sleeps the
-// same 1 ms after every frame and then polls its queue, so the clock at that
-// poll is the frame's reading plus the same 1 ms each time.
-uint64_t g_framesTaken = 0;
-
-void TakeNewFrame(bool /*queueEmpty*/) {
-    if (present::FramesPresented() != g_framesTaken) {
-        g_framesTaken = present::FramesPresented();
-        TakeFrame(present::KeptFrameView(), kernel::Now());
-    }
+// presents, read with the game's clock as it is presented.
+void TakePresentedFrame(const Frame& frame) {
+    TakeFrame(frame, kernel::Now());
 }
 
 void FollowPresentedFrames() {
-    KeepPresentedFrames(true);
-    backend::PlayOnPolls(TakeNewFrame);
+    headless::WatchFrames(TakePresentedFrame);
 }
 
 }  // namespace
@@ -200,7 +192,7 @@ bool StartGif(const std::string& path, int scale, std::string* error) {
 
 void FinishGif() {
     Movie& movie = TheMovie();
-    TakeNewFrame(true);
+    headless::WatchFrames(nullptr);
     if (!movie.begun) {
         Fail(movie, "the game showed no frame");
     }
