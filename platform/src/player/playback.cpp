@@ -11,7 +11,7 @@
 #include "kernel/kernel.h"
 #include "player/options.h"
 #include "player/recording.h"
-#include "present/kept_frame.h"
+#include "present/last_frame.h"
 
 namespace vplat::player {
 namespace {

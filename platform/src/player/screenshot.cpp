@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -55,6 +56,34 @@ bool MakeFolders(const std::string& folder) {
     return true;
 }
 
+// A failure the system numbered, in the notice's few lower-case words.
+std::string ReasonOf(int error) {
+    switch (error) {
+        case ENOSPC:
+        case EDQUOT:
+            return "disk full";
+        case EACCES:
+        case EPERM:
+            return "no permission to write there";
+        case EROFS:
+            return "read-only disk";
+        case ENOENT:
+            return "no such folder";
+        case ENOTDIR:
+            return "not a folder";
+        default:
+            std::string said = strerror(error);
+            said[0] = static_cast<char>(tolower(static_cast<unsigned char>(said[0])));
+            return said;
+    }
+}
+
+std::string Failed(ScreenshotFailure* failure, const std::string& detail, int error) {
+    failure->detail = detail + ": " + strerror(error);
+    failure->reason = ReasonOf(error);
+    return "";
+}
+
 }  // namespace
 
 std::string ScreenshotFolder() {
@@ -80,14 +109,13 @@ std::string ScreenshotName(const struct tm& local, int nth) {
 }
 
 std::string SaveScreenshot(const Frame& frame, const std::string& folder, time_t when,
-                           std::string* error) {
+                           ScreenshotFailure* failure) {
     if (folder.empty()) {
-        *error = "no folder for screenshots (HOME is not set)";
+        *failure = {"no folder for screenshots (HOME is not set)", "no folder for screenshots"};
         return "";
     }
     if (!MakeFolders(folder)) {
-        *error = "cannot make " + folder + ": " + strerror(errno);
-        return "";
+        return Failed(failure, "cannot make " + folder, errno);
     }
     struct tm local = {};
     localtime_r(&when, &local);
@@ -99,22 +127,25 @@ std::string SaveScreenshot(const Frame& frame, const std::string& folder, time_t
         }
         FILE* file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
         if (file == nullptr) {
-            *error = "cannot write in " + folder + ": " + strerror(errno);
+            int error = errno;
             if (fd >= 0) {
                 close(fd);
             }
-            return "";
+            return Failed(failure, "cannot write in " + folder, error);
         }
+        errno = 0;
         bool written = WriteIndexedPng(frame, file);
         written = fclose(file) == 0 && written;
         if (!written) {
+            // A full disk is said by the write or the close, not by the PNG
+            // writer; a failure that set no number is an I/O error.
+            int error = errno != 0 ? errno : EIO;
             unlink(path.c_str());
-            *error = "cannot write " + path;
-            return "";
+            return Failed(failure, "cannot write " + path, error);
         }
         return path;
     }
-    *error = "too many screenshots in one second in " + folder;
+    *failure = {"too many screenshots in one second in " + folder, "too many in one second"};
     return "";
 }
 

@@ -9,7 +9,7 @@
 #include "backend/driver.h"
 #include "backend/headless/runner.h"
 #include "kernel/kernel.h"
-#include "present/kept_frame.h"
+#include "present/last_frame.h"
 
 namespace vplat::headless {
 
@@ -268,16 +268,16 @@ void PlayScript(bool) {
 
 // The frame is copied only where something reads it back: a capture the
 // script asked for, or a test.
-void Present(const uint8_t* pixels, int width, int height, int pitch, const PALETTEENTRY* palette) {
+void Present(const internal::IndexedFrame& frame) {
     Run& run = State();
     run.stalledPolls = 0;
     Progress(run);
     if (run.captureWanted || present::KeepingAllFrames()) {
-        present::KeepFrame(pixels, width, height, pitch, palette);
+        present::KeepLastFrame(frame);
     }
     if (run.captureWanted) {
         run.captureWanted = false;
-        WriteCapture(present::KeptFrameView());
+        WriteCapture(present::LastFrame());
     }
 }
 
