@@ -31,7 +31,6 @@ constexpr int kMostCopiedPixels = 256 * 256;
 constexpr double kLongestReading = 0.1;  // seconds
 
 struct Target {
-    SDL_Window* window = nullptr;  // the window this was set up for
     bool usable = false;
     Display* display = nullptr;  // our own connection
     Window xwindow = 0;
@@ -65,7 +64,6 @@ present::ChannelMasks FormatOf(const Visual* visual) {
 }
 
 void SetUpTarget(Target& target, SDL_Window* window) {
-    target.window = window;
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     const X11Calls& x = X11();
