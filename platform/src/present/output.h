@@ -28,6 +28,9 @@ struct Canvas {
 
 class Output {
 public:
+    Output() = default;
+    Output(const Output&) = delete;  // each holds what it set up for one window
+    Output& operator=(const Output&) = delete;
     virtual ~Output() = default;  // forgets what was set up for the window
     // A canvas for a window of this size; *fresh when it holds nothing yet
     // (new, or made anew for another size). False: this output cannot go on.

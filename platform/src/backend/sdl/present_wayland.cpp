@@ -199,10 +199,7 @@ void Forget(Target& target) {
 
 class WaylandOutput final : public present::Output {
 public:
-    WaylandOutput() = default;
     ~WaylandOutput() override { Forget(target_); }
-    WaylandOutput(const WaylandOutput&) = delete;
-    WaylandOutput& operator=(const WaylandOutput&) = delete;
 
     bool SetUp(SDL_Window* window) {
         SetUpTarget(target_, window);

@@ -234,8 +234,6 @@ public:
         Forget(target_);
         g_current = nullptr;
     }
-    X11Output(const X11Output&) = delete;
-    X11Output& operator=(const X11Output&) = delete;
 
     bool SetUp(SDL_Window* window) {
         SetUpTarget(target_, window);
