@@ -257,6 +257,32 @@ TEST_F(PresentPaths, AFrameOfAnotherSizeIsShownWholeByBothPaths) {
         << "a 320x240 frame after 640x480 ones, at 1024x768";
 }
 
+// The same pixels through a new palette, which the frame says is new: both
+// paths show every pixel in its new colour.
+TEST_F(PresentPaths, ANewPaletteAloneRepaintsTheWholePicture) {
+    const Output out = {640, 480, "Scale1x"};
+    for (const char* path : {"surface", "gpu"}) {
+        std::string error;
+        Frame first = FirstFrame();
+        SDL_Window* window = OpenShowing(path, out, first, &error);
+        ASSERT_NE(window, nullptr) << error;
+        Frame recoloured = first;
+        for (PALETTEENTRY& entry : recoloured.palette) {
+            entry.peGreen ^= 0x5A;
+        }
+        vplat::internal::IndexedFrame shown = recoloured.Shown();
+        shown.paletteVersion = 2;
+        vplat::sdl::Present(shown);
+        vplat::sdl::X11Finish();
+        std::vector<uint32_t> found =
+            velmora_test::ReadWindow(window, out.width, out.height, &error);
+        vplat::sdl::ReleaseDisplay();
+        ASSERT_FALSE(found.empty()) << error;
+        EXPECT_EQ(Differences(found, Expected(recoloured, out), out.width, "window", "frame"), "")
+            << path << " path, after the palette changed";
+    }
+}
+
 // Xvfb has no GPU: whatever OpenGL it offers is drawn on the processor.
 TEST_F(PresentPaths, AutoTakesTheSurfacePathWithoutAGpu) {
     setenv("VELMORA_PRESENT", "auto", 1);
