@@ -102,7 +102,7 @@ TEST(PaletteConversion, MatchesPerPixelLookupForEveryWidthAndPitch) {
                                   static_cast<BYTE>(i * 7), 0xEE};
     }
     uint32_t table[256];
-    vplat::present::BuildXrgbTable(palette, table);
+    vplat::present::BuildTable(palette, vplat::present::kXrgb, table);
     EXPECT_EQ(0xFF000000u | (uint32_t{palette[10].peRed} << 16) |
                   (uint32_t{palette[10].peGreen} << 8) | palette[10].peBlue,
               table[10]);
@@ -129,10 +129,10 @@ TEST(PresentedFrame, KeepsEachPresentWithoutItsPitchPadding) {
     uint8_t pixels[2 * 8] = {1, 2, 3, 99, 99, 99, 99, 99, 4, 5, 6, 99, 99, 99, 99, 99};
     PALETTEENTRY palette[256] = {};
     palette[5].peGreen = 77;
-    vplat::internal::PresentIndexed(pixels, 3, 2, 8, palette);
+    vplat::internal::PresentIndexed({pixels, 3, 2, 8, palette, 1});
     EXPECT_TRUE(vplat::PresentedFrame().indices.empty()) << "a frame nothing reads was copied";
     vplat::KeepPresentedFrames(true);
-    vplat::internal::PresentIndexed(pixels, 3, 2, 8, palette);
+    vplat::internal::PresentIndexed({pixels, 3, 2, 8, palette, 1});
     vplat::Frame frame = vplat::PresentedFrame();
     EXPECT_EQ(2u, frame.number);
     EXPECT_EQ((std::vector<uint8_t>{1, 2, 3, 4, 5, 6}), frame.indices);

@@ -244,7 +244,7 @@ protected:
 void PresentOne() {
     static const uint8_t pixels[4 * 2] = {1, 2, 3, 4, 5, 6, 7, 8};
     static const PALETTEENTRY palette[256] = {};
-    vplat::internal::PresentIndexed(pixels, 4, 2, 4, palette);
+    vplat::internal::PresentIndexed({pixels, 4, 2, 4, palette, 1});
 }
 
 TEST_F(HeadlessRun, EventsFireOnceTheirFrameHasBeenPresented) {

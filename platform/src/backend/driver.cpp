@@ -3,7 +3,8 @@
 
 #include <cstdio>
 
-#include "present/kept_frame.h"
+#include "present/last_frame.h"
+#include "present/notice.h"
 
 namespace vplat {
 namespace backend {
@@ -80,6 +81,7 @@ void ResetBackend() {
         }
     }
     present::ForgetFrames();
+    present::ForgetNotice();
     backend::SetDriver(&backend::FirstDriver());
     backend::g_play = nullptr;
 }
@@ -102,18 +104,17 @@ void ShowMessageBox(const std::string& text, const std::string& caption) {
     }
 }
 
-void PresentIndexed(const uint8_t* pixels, int width, int height, int pitch,
-                    const PALETTEENTRY* palette) {
+void PresentIndexed(const IndexedFrame& frame) {
     const backend::Driver& driver = backend::CurrentDriver();
     present::CountPresent();
     if (driver.present != nullptr) {
-        driver.present(pixels, width, height, pitch, palette);
+        driver.present(frame);
     }
     // Only a frame that is to be written is copied: a player's frames go
     // straight to the screen.
     if (driver.screenshotWanted != nullptr && driver.screenshotWanted()) {
-        present::KeepFrame(pixels, width, height, pitch, palette);
-        driver.saveScreenshot(present::KeptFrameView());
+        present::KeepLastFrame(frame);
+        driver.saveScreenshot(present::LastFrame());
     }
 }
 

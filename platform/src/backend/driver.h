@@ -34,8 +34,7 @@ struct Driver {
     // and up to the end of the presented frame's period where it paces.
     bool (*sleepPaced)(DWORD milliseconds);
     // Shows a frame of 8-bit indices through its palette.
-    void (*present)(const uint8_t* pixels, int width, int height, int pitch,
-                    const PALETTEENTRY* palette);
+    void (*present)(const internal::IndexedFrame& frame);
     // Shows a message box and returns when it is dismissed.
     void (*showMessageBox)(const std::string& text, const std::string& caption);
     // The cursor that SetCursor put in force: shown over the window, or none.

@@ -19,7 +19,6 @@
 #include "player/gif_encoder.h"
 #include "player/gif_file.h"
 #include "present/changes.h"
-#include "present/kept_frame.h"
 
 namespace vplat::player {
 namespace {
@@ -43,7 +42,9 @@ struct Movie {
     Frame newest;           // the newest frame, waiting for its mark
     Frame held;             // the picture written next, with its marks
     uint64_t heldMarks = 0;
-    present::KeptFrame shown;  // what the GIF shows once what is written has played
+    present::ShownFrame shown;  // what the GIF shows once what is written has played
+    PALETTEENTRY shownPalette[256] = {};
+    uint64_t paletteVersion = 0;  // a new number for each palette change written
     std::vector<present::ChangedRect> changed;
     uint64_t pictures = 0;
     double wallStart = 0;
@@ -94,8 +95,18 @@ bool SameFrame(const Frame& a, const Frame& b) {
 // nothing changed.
 GifRect Changed(Movie& movie) {
     const Frame& held = movie.held;
-    present::TakeChanges(movie.shown, held.indices.data(), held.width, held.height, held.width,
-                         held.palette, &movie.changed);
+    if (movie.shown.valid && !SameColours(movie.shownPalette, held.palette)) {
+        ++movie.paletteVersion;
+    }
+    std::copy(held.palette, held.palette + 256, movie.shownPalette);
+    internal::IndexedFrame frame;
+    frame.pixels = held.indices.data();
+    frame.width = held.width;
+    frame.height = held.height;
+    frame.pitch = held.width;
+    frame.palette = held.palette;
+    frame.paletteVersion = movie.paletteVersion;
+    present::TakeChanges(movie.shown, frame, &movie.changed);
     if (movie.changed.empty()) {
         return GifRect{};
     }

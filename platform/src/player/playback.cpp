@@ -12,7 +12,7 @@
 #include "player/options.h"
 #include "player/recording.h"
 #include "player/script_play.h"
-#include "present/kept_frame.h"
+#include "present/last_frame.h"
 
 namespace vplat::player {
 namespace {

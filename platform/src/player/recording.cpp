@@ -15,7 +15,7 @@
 
 #include "script/script.h"
 #include "kernel/kernel.h"
-#include "present/kept_frame.h"
+#include "present/last_frame.h"
 
 namespace vplat::player {
 namespace {

@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -53,6 +54,34 @@ bool MakeFolders(const std::string& folder) {
     return true;
 }
 
+// A failure the system numbered, in the notice's few lower-case words.
+std::string ReasonOf(int error) {
+    switch (error) {
+        case ENOSPC:
+        case EDQUOT:
+            return "disk full";
+        case EACCES:
+        case EPERM:
+            return "no permission to write there";
+        case EROFS:
+            return "read-only disk";
+        case ENOENT:
+            return "no such folder";
+        case ENOTDIR:
+            return "not a folder";
+        default:
+            std::string said = strerror(error);
+            said[0] = static_cast<char>(tolower(static_cast<unsigned char>(said[0])));
+            return said;
+    }
+}
+
+std::string Failed(ScreenshotFailure* failure, const std::string& detail, int error) {
+    failure->detail = detail + ": " + strerror(error);
+    failure->reason = ReasonOf(error);
+    return "";
+}
+
 }  // namespace
 
 std::string ScreenshotFolder() {
@@ -78,14 +107,13 @@ std::string ScreenshotName(const struct tm& local, int nth) {
 }
 
 std::string SaveScreenshot(const Frame& frame, const std::string& folder, time_t when,
-                           std::string* error) {
+                           ScreenshotFailure* failure) {
     if (folder.empty()) {
-        *error = "no folder for screenshots (HOME is not set)";
+        *failure = {"no folder for screenshots (HOME is not set)", "no folder for screenshots"};
         return "";
     }
     if (!MakeFolders(folder)) {
-        *error = "cannot make " + folder + ": " + strerror(errno);
-        return "";
+        return Failed(failure, "cannot make " + folder, errno);
     }
     struct tm local = {};
     localtime_r(&when, &local);
@@ -95,11 +123,12 @@ std::string SaveScreenshot(const Frame& frame, const std::string& folder, time_t
             return path;
         }
         if (errno != EEXIST) {
-            *error = "cannot write " + path + ": " + strerror(errno);
-            return "";
+            // A full disk is said by the write or the close; a failure that
+            // set no number is an I/O error.
+            return Failed(failure, "cannot write " + path, errno != 0 ? errno : EIO);
         }
     }
-    *error = "too many screenshots in one second in " + folder;
+    *failure = {"too many screenshots in one second in " + folder, "too many in one second"};
     return "";
 }
 

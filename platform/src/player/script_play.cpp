@@ -11,7 +11,7 @@
 
 #include "backend/driver.h"
 #include "kernel/kernel.h"
-#include "present/kept_frame.h"
+#include "present/last_frame.h"
 
 namespace vplat::player {
 

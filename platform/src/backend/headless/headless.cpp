@@ -12,7 +12,7 @@
 
 #include "backend/driver.h"
 #include "player/script_play.h"
-#include "present/kept_frame.h"
+#include "present/last_frame.h"
 
 namespace vplat::headless {
 namespace {
@@ -42,12 +42,12 @@ void WriteCapture(const Frame& frame) {
 
 // The frame is copied only where something reads it back: a watcher, or a
 // test; a capture the script asked for is kept by the driver's caller.
-void Present(const uint8_t* pixels, int width, int height, int pitch, const PALETTEENTRY* palette) {
+void Present(const internal::IndexedFrame& frame) {
     if (g_watch != nullptr || present::KeepingAllFrames()) {
-        present::KeepFrame(pixels, width, height, pitch, palette);
+        present::KeepLastFrame(frame);
     }
     if (g_watch != nullptr) {
-        g_watch(present::KeptFrameView());
+        g_watch(present::LastFrame());
     }
 }
 
