@@ -100,7 +100,7 @@ bool NoticeChangedOnSurface();
 void DrawNoticeOnSurface(Screen& screen, SDL_Surface* surface);
 // After the frame's copy to `picture`, before the renderer presents.
 void DrawNoticeThroughRenderer(Screen& screen, const SDL_Rect& picture);
-// SIGHUP and SIGQUIT close the game, noted by a flag the pump reads
+// SIGINT, SIGTERM, SIGHUP and SIGQUIT close the game, noted by a flag the pump reads
 // (quit_signals.cpp).
 void WatchQuitSignals();
 void ForgetQuitSignals();

@@ -54,6 +54,8 @@ bool Start(std::string* error) {
     // A full-screen game steps aside when the player switches away.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "1");
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    // SIGINT and SIGTERM are ours, as SIGHUP and SIGQUIT are (quit_signals.cpp).
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // The window surface is the X server's own image, not a texture drawn by
     // yet another renderer.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
