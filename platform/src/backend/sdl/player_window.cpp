@@ -99,6 +99,15 @@ bool Normal(SDL_Window* window) {
                                                 SDL_WINDOW_MINIMIZED | SDL_WINDOW_MAXIMIZED)) == 0;
 }
 
+// Its size and place are the player's, minimised or not: a window moved and
+// then minimised at once is often minimised by the time SDL tells of the
+// move, and then closed from the window manager.
+bool Placeable(SDL_Window* window) {
+    Uint32 flags = SDL_GetWindowFlags(window);
+    return !TheScreen().fullscreen &&
+           (flags & (SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_MAXIMIZED)) == 0;
+}
+
 // The frame's place and the area's size; the decoration is noted on the way.
 player::Rect FrameRect(SDL_Window* window) {
     Tracking& tracking = TheTracking();
@@ -267,7 +276,7 @@ void NoteWindowEvent(const SDL_WindowEvent& event) {
             }
             if (tracking.pending) {
                 PlaceAfterFullscreen(screen.window);
-            } else if (Normal(screen.window)) {
+            } else if (Placeable(screen.window)) {
                 tracking.rect = FrameRect(screen.window);
                 tracking.candidate = true;
                 tracking.since = SDL_GetTicks();
@@ -291,9 +300,9 @@ void RememberWindow() {
     if (screen.window == nullptr) {
         return;
     }
-    // Closed before a size or place settled: it counts, unless the window
-    // is maximised now.
-    if (Normal(screen.window)) {
+    // Closed before a size or place settled: it counts, minimised too,
+    // unless the window is maximised now.
+    if (Placeable(screen.window)) {
         TakeCandidate(screen.window);
     }
     TheTracking() = Tracking();
