@@ -1,7 +1,10 @@
 """The player's program on a real desktop: openbox on Xvfb, the window
 manager's own controls, and the window's place across switches and runs."""
 
+import configparser
 import os
+import resource
+import signal
 import subprocess
 import unittest
 
@@ -144,6 +147,72 @@ class WindowManagerControls(DesktopTest):
         self.assertTrue(wait_until(lambda: desktop.iconic(self.xvfb.display, game.window), 10))
         self.run_tool(game, "wmctrl", "-i", "-c", game.window)
         self.assertEqual(0, game.process.wait(20), game.stderr())
+
+
+def saved_window(game):
+    ini = configparser.ConfigParser()
+    ini.read(os.path.join(game.home, "config", "velmora", "velmora.ini"))
+    return dict(ini["window"]) if ini.has_section("window") else {}
+
+
+def handles(pid, sig):
+    """Whether the process catches sig (a handler of its own is in place)."""
+    with open("/proc/%d/status" % pid) as status:
+        for line in status:
+            if line.startswith("SigCgt:"):
+                return bool(int(line.split()[1], 16) & (1 << (sig - 1)))
+    return False
+
+
+class GameEnds(DesktopTest):
+    def test_place_changed_just_before_minimising_and_closing_is_kept(self):
+        game = self.start("--window")
+        game.wait_geometry((364, 164, 640, 480))
+        self.run_tool(game, "xdotool", "windowsize", game.window, "800", "600")
+        self.run_tool(game, "xdotool", "windowmove", game.window, "100", "50")
+        self.run_tool(game, "xdotool", "windowminimize", game.window)
+        self.assertTrue(wait_until(lambda: desktop.iconic(self.xvfb.display, game.window), 10))
+        self.run_tool(game, "wmctrl", "-i", "-c", game.window)
+        self.assertEqual(0, game.process.wait(20), game.stderr())
+        kept = {key: saved_window(game).get(key) for key in ("x", "y", "width", "height")}
+        self.assertEqual({"x": "100", "y": "50", "width": "800", "height": "600"}, kept,
+                         "the place and size the player gave just before minimising")
+
+    def test_second_signal_ends_a_game_whose_x_server_stopped_answering(self):
+        # SIGQUIT's own end would leave a core file in the working folder.
+        resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
+        for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGQUIT):
+            game = self.start("--window")
+            self.xvfb.process.send_signal(signal.SIGSTOP)
+            try:
+                game.process.send_signal(sig)
+                # The first one taken (its handler gone) before the second:
+                # two sent at once may arrive as one.
+                wait_until(lambda: game.process.poll() is not None
+                           or not handles(game.process.pid, sig), 10)
+                if game.process.poll() is None:
+                    game.process.send_signal(sig)
+                try:
+                    status = game.process.wait(10)
+                except subprocess.TimeoutExpired:
+                    status = "still running"
+            finally:
+                self.xvfb.process.send_signal(signal.SIGCONT)
+            self.assertIn(status, (0, -sig), "%s twice, the X server stopped: the game's "
+                          "status is %s, expected it ended" % (sig.name, status))
+
+    def test_x_server_gone_is_said(self):
+        game = self.start("--window")
+        self.xvfb.stop()
+        try:
+            status = game.process.wait(20)
+        except subprocess.TimeoutExpired:
+            status = None
+        said = game.stderr()
+        self.assertEqual(1, status, said)
+        self.assertIn("velmora: the display %s was lost" % self.xvfb.display, said)
+        self.assertNotIn("File exists", said)
+        self.assertNotEqual({}, saved_window(game), "no settings saved: %s" % said)
 
 
 class PlaceKept(DesktopTest):
