@@ -29,8 +29,10 @@ def reference():
 
 
 class DesktopTest(unittest.TestCase):
+    screen_size = SCREEN
+
     def setUp(self):
-        self.xvfb = XServer.of_size(*SCREEN)
+        self.xvfb = XServer.of_size(*self.screen_size)
         self.wm = desktop.Openbox(self.xvfb)
         self.games = []
         self.others = []
@@ -213,6 +215,33 @@ class GameEnds(DesktopTest):
         self.assertIn("velmora: the display %s was lost" % self.xvfb.display, said)
         self.assertNotIn("File exists", said)
         self.assertNotEqual({}, saved_window(game), "no settings saved: %s" % said)
+
+
+class SmallScreen(DesktopTest):
+    screen_size = (640, 400)
+
+    def frame(self, game):
+        """left, top, right, bottom of the frame, title bar included."""
+        x, y, width, height = game.geometry()
+        left, right, top, bottom = desktop.frame_extents(self.xvfb.display, game.window)
+        return (x - left, y - top, x + width + right, y + height + bottom)
+
+    def on_screen(self, game):
+        left, top, right, bottom = self.frame(game)
+        return left >= 0 and top >= 0 and right <= 640 and bottom <= 400
+
+    def test_the_frame_fits_the_screen_and_a_scale_that_does_not_is_said(self):
+        game = self.start("--window")
+        self.assertTrue(wait_until(lambda: self.on_screen(game), 10),
+                        "the frame spans %s on a 640x400 screen" % (self.frame(game),))
+        self.assertEqual(0, game.quit(), game.stderr())
+        scaled = self.start("--scale", "3", home=game.home)
+        self.assertTrue(wait_until(lambda: scaled.geometry()[2] < 640, 10))
+        width, height = scaled.geometry()[2:]
+        said = [line for line in scaled.stderr().splitlines() if "--scale 3" in line]
+        self.assertEqual(1, len(said), scaled.stderr())
+        self.assertIn("using a %dx%d window" % (width, height), said[0])
+        self.assertEqual(0, scaled.quit(), scaled.stderr())
 
 
 class PlaceKept(DesktopTest):

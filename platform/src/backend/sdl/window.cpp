@@ -15,9 +15,9 @@ namespace {
 
 constexpr char kApplicationId[] = "org.velmora.Velmora";
 
-void OpenWindow(HWND owner, int width, int height) {
+void OpenWindow(HWND owner) {
     Screen& screen = TheScreen();
-    WindowPlan plan = PlanWindow(width, height);
+    WindowPlan plan = PlanWindow(player::Decoration{0, 0, 0, 0});
     screen.fullscreen = plan.fullscreen;
     SDL_Rect place = plan.place;
     Uint32 flags = plan.flags;
@@ -34,6 +34,7 @@ void OpenWindow(HWND owner, int width, int height) {
     SDL_SetWindowMinimumSize(screen.window, plan.minimum.w, plan.minimum.h);
     SetWindowIcon(screen.window);
     SDL_ShowWindow(screen.window);
+    FitWhenDecorated(plan);
     if (screen.path == PresentPath::Gpu) {
         screen.renderer = OpenRenderer(screen.window);
     }
@@ -127,13 +128,15 @@ void AskForCursor() {
     }
 }
 
-void TakeDisplay(HWND owner, int width, int height) {
+// The game's display mode is not the window's size: the picture is scaled
+// to whatever size the player's window has.
+void TakeDisplay(HWND owner, int /*width*/, int /*height*/) {
     Screen& screen = TheScreen();
     if (!screen.started) {
         return;
     }
     if (screen.window == nullptr) {
-        OpenWindow(owner, width, height);
+        OpenWindow(owner);
     }
 }
 
