@@ -46,7 +46,7 @@ def trial(xvfb):
         if status == 0 and saved and not said:
             return "clean"
         return "status %s, settings %s: %s" % (status, "saved" if saved else "lost",
-                                              said[0] if said else "")
+                                              " / ".join(said[:3]))
     finally:
         game.cleanup()
 
