@@ -46,9 +46,15 @@ void OnMessagePoll(bool queueEmpty) {
     if (++idle.emptyPolls < 2) {
         return;
     }
-    // Returns as soon as an event is waiting; it stays in SDL's queue for the
-    // next pump.
-    SDL_WaitEventTimeout(nullptr, kIdleWaitMs);
+    // Returns as soon as an event is waiting; it stays for the next pump. On
+    // X11 the wait is on SDL's connection itself: SDL's own wait wakes itself
+    // with an event sent on a second connection, and when the event that
+    // woke the game was the close, the server may take the window's
+    // destruction first and answer the wake-up with an X error that ends
+    // the game before its settings are saved.
+    if (!WaitOnX11(TheScreen().window, kIdleWaitMs)) {
+        SDL_WaitEventTimeout(nullptr, kIdleWaitMs);
+    }
 }
 
 void ResetIdle() {

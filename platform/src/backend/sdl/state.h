@@ -91,6 +91,9 @@ void WatchTextInput();
 void WatchQueue();
 void KeepTextInputOff();
 void ResetIdle();
+// Waits up to `milliseconds` for SDL's X connection to bring an event, read
+// by the next pump (pump_x11.cpp); false, at once, where SDL is not on X11.
+bool WaitOnX11(SDL_Window* window, int milliseconds);
 // A notice over the picture for about two seconds ("Screenshot saved: ...").
 void ShowNotice(const std::string& text);
 // The surface path's window shows another notice (or none) than it should:
