@@ -3,6 +3,7 @@ manager's own controls, and the window's place across switches and runs."""
 
 import configparser
 import os
+import re
 import resource
 import signal
 import subprocess
@@ -236,11 +237,14 @@ class SmallScreen(DesktopTest):
                         "the frame spans %s on a 640x400 screen" % (self.frame(game),))
         self.assertEqual(0, game.quit(), game.stderr())
         scaled = self.start("--scale", "3", home=game.home)
-        self.assertTrue(wait_until(lambda: scaled.geometry()[2] < 640, 10))
-        width, height = scaled.geometry()[2:]
-        said = [line for line in scaled.stderr().splitlines() if "--scale 3" in line]
-        self.assertEqual(1, len(said), scaled.stderr())
-        self.assertIn("using a %dx%d window" % (width, height), said[0])
+        said = wait_until(lambda: re.findall(r"--scale 3 .* using a (\d+)x(\d+) window",
+                                             scaled.stderr()), 10)
+        self.assertEqual(1, len(said or []), "expected one line with the window used: %s"
+                         % scaled.stderr())
+        used = tuple(int(n) for n in said[0])
+        self.assertTrue(wait_until(lambda: tuple(scaled.geometry()[2:]) == used, 10),
+                        "the line says %dx%d, the window is %s" % (used + (scaled.geometry(),)))
+        self.assertTrue(self.on_screen(scaled), "the frame spans %s" % (self.frame(scaled),))
         self.assertEqual(0, scaled.quit(), scaled.stderr())
 
 
