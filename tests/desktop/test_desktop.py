@@ -96,11 +96,17 @@ class AltTabAway(DesktopTest):
     def test_full_screen_game_pauses_while_away_and_comes_back_whole(self):
         # Another program's window first; the game then opens in front of it.
         env = dict(os.environ, DISPLAY=self.xvfb.display)
-        self.others.append(start(["xmessage", "-geometry", "+20+20", "another program"],
-                                 env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-        self.assertTrue(wait_until(lambda: subprocess.run(
+        other = start(["xmessage", "-geometry", "+20+20", "another program"], env=env,
+                      stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        self.others.append(other)
+        shown = wait_until(lambda: subprocess.run(
             ["xdotool", "search", "--onlyvisible", "--class", "xmessage"], env=env,
-            capture_output=True).stdout, 10), "xmessage did not show")
+            capture_output=True).stdout, 10)
+        if not shown:
+            ended = other.poll()
+            self.fail("xmessage did not show in 10 s: %s" % (
+                "still running" if ended is None else "ended with status %s: %s"
+                % (ended, other.stderr.read().decode(errors="replace"))))
         game = self.start()
         self.assertEqual((0, 0) + SCREEN, game.wait_geometry((0, 0) + SCREEN))
         self.alt_tab(game)
