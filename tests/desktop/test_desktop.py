@@ -1,7 +1,11 @@
 """The player's program on a real desktop: openbox on Xvfb, the window
 manager's own controls, and the window's place across switches and runs."""
 
+import configparser
 import os
+import re
+import resource
+import signal
 import subprocess
 import unittest
 
@@ -26,8 +30,10 @@ def reference():
 
 
 class DesktopTest(unittest.TestCase):
+    screen_size = SCREEN
+
     def setUp(self):
-        self.xvfb = XServer.of_size(*SCREEN)
+        self.xvfb = XServer.of_size(*self.screen_size)
         self.wm = desktop.Openbox(self.xvfb)
         self.games = []
         self.others = []
@@ -90,11 +96,17 @@ class AltTabAway(DesktopTest):
     def test_full_screen_game_pauses_while_away_and_comes_back_whole(self):
         # Another program's window first; the game then opens in front of it.
         env = dict(os.environ, DISPLAY=self.xvfb.display)
-        self.others.append(start(["xmessage", "-geometry", "+20+20", "another program"],
-                                 env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-        self.assertTrue(wait_until(lambda: subprocess.run(
+        other = start(["xmessage", "-geometry", "+20+20", "another program"], env=env,
+                      stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        self.others.append(other)
+        shown = wait_until(lambda: subprocess.run(
             ["xdotool", "search", "--onlyvisible", "--class", "xmessage"], env=env,
-            capture_output=True).stdout, 10), "xmessage did not show")
+            capture_output=True).stdout, 10)
+        if not shown:
+            ended = other.poll()
+            self.fail("xmessage did not show in 10 s: %s" % (
+                "still running" if ended is None else "ended with status %s: %s"
+                % (ended, other.stderr.read().decode(errors="replace"))))
         game = self.start()
         self.assertEqual((0, 0) + SCREEN, game.wait_geometry((0, 0) + SCREEN))
         self.alt_tab(game)
@@ -144,6 +156,102 @@ class WindowManagerControls(DesktopTest):
         self.assertTrue(wait_until(lambda: desktop.iconic(self.xvfb.display, game.window), 10))
         self.run_tool(game, "wmctrl", "-i", "-c", game.window)
         self.assertEqual(0, game.process.wait(20), game.stderr())
+
+
+def saved_window(game):
+    ini = configparser.ConfigParser()
+    ini.read(os.path.join(game.home, "config", "velmora", "velmora.ini"))
+    return dict(ini["window"]) if ini.has_section("window") else {}
+
+
+def handles(pid, sig):
+    """Whether the process catches sig (a handler of its own is in place)."""
+    with open("/proc/%d/status" % pid) as status:
+        for line in status:
+            if line.startswith("SigCgt:"):
+                return bool(int(line.split()[1], 16) & (1 << (sig - 1)))
+    return False
+
+
+class GameEnds(DesktopTest):
+    def test_place_changed_just_before_minimising_and_closing_is_kept(self):
+        game = self.start("--window")
+        game.wait_geometry((364, 164, 640, 480))
+        self.run_tool(game, "xdotool", "windowsize", game.window, "800", "600")
+        self.run_tool(game, "xdotool", "windowmove", game.window, "100", "50")
+        self.run_tool(game, "xdotool", "windowminimize", game.window)
+        self.assertTrue(wait_until(lambda: desktop.iconic(self.xvfb.display, game.window), 10))
+        self.run_tool(game, "wmctrl", "-i", "-c", game.window)
+        self.assertEqual(0, game.process.wait(20), game.stderr())
+        kept = {key: saved_window(game).get(key) for key in ("x", "y", "width", "height")}
+        self.assertEqual({"x": "100", "y": "50", "width": "800", "height": "600"}, kept,
+                         "the place and size the player gave just before minimising")
+
+    def test_second_signal_ends_a_game_whose_x_server_stopped_answering(self):
+        # SIGQUIT's own end would leave a core file in the working folder.
+        resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
+        for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGQUIT):
+            game = self.start("--window")
+            self.xvfb.process.send_signal(signal.SIGSTOP)
+            try:
+                game.process.send_signal(sig)
+                # The first one taken (its handler gone) before the second:
+                # two sent at once may arrive as one.
+                wait_until(lambda: game.process.poll() is not None
+                           or not handles(game.process.pid, sig), 10)
+                if game.process.poll() is None:
+                    game.process.send_signal(sig)
+                try:
+                    status = game.process.wait(10)
+                except subprocess.TimeoutExpired:
+                    status = "still running"
+            finally:
+                self.xvfb.process.send_signal(signal.SIGCONT)
+            self.assertIn(status, (0, -sig), "%s twice, the X server stopped: the game's "
+                          "status is %s, expected it ended" % (sig.name, status))
+
+    def test_x_server_gone_is_said(self):
+        game = self.start("--window")
+        self.xvfb.stop()
+        try:
+            status = game.process.wait(20)
+        except subprocess.TimeoutExpired:
+            status = None
+        said = game.stderr()
+        self.assertEqual(1, status, said)
+        self.assertIn("velmora: the display %s was lost" % self.xvfb.display, said)
+        self.assertNotIn("File exists", said)
+        self.assertNotEqual({}, saved_window(game), "no settings saved: %s" % said)
+
+
+class SmallScreen(DesktopTest):
+    screen_size = (640, 400)
+
+    def frame(self, game):
+        """left, top, right, bottom of the frame, title bar included."""
+        x, y, width, height = game.geometry()
+        left, right, top, bottom = desktop.frame_extents(self.xvfb.display, game.window)
+        return (x - left, y - top, x + width + right, y + height + bottom)
+
+    def on_screen(self, game):
+        left, top, right, bottom = self.frame(game)
+        return left >= 0 and top >= 0 and right <= 640 and bottom <= 400
+
+    def test_the_frame_fits_the_screen_and_a_scale_that_does_not_is_said(self):
+        game = self.start("--window")
+        self.assertTrue(wait_until(lambda: self.on_screen(game), 10),
+                        "the frame spans %s on a 640x400 screen" % (self.frame(game),))
+        self.assertEqual(0, game.quit(), game.stderr())
+        scaled = self.start("--scale", "3", home=game.home)
+        said = wait_until(lambda: re.findall(r"--scale 3 .* using a (\d+)x(\d+) window",
+                                             scaled.stderr()), 10)
+        self.assertEqual(1, len(said or []), "expected one line with the window used: %s"
+                         % scaled.stderr())
+        used = tuple(int(n) for n in said[0])
+        self.assertTrue(wait_until(lambda: tuple(scaled.geometry()[2:]) == used, 10),
+                        "the line says %dx%d, the window is %s" % (used + (scaled.geometry(),)))
+        self.assertTrue(self.on_screen(scaled), "the frame spans %s" % (self.frame(scaled),))
+        self.assertEqual(0, scaled.quit(), scaled.stderr())
 
 
 class PlaceKept(DesktopTest):

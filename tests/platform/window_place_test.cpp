@@ -77,4 +77,22 @@ TEST(WindowPlace, ScaleTooLargeIsTheLargestThatFits) {
         << "1366x768 has room for 1 only";
 }
 
+// Under a window manager the frame, title bar included, stays on the screen:
+// on a small one the window is made smaller and moved up as far as needed;
+// where it fits, it opens where it would without a decoration.
+TEST(WindowPlace, TheFrameStaysInsideTheArea) {
+    const vplat::player::Decoration frame = {1, 21, 1, 1};
+    const Rect small = {0, 0, 640, 400};
+    EXPECT_EQ("504x378 at 68,0",
+              Show(vplat::player::WindowPlace(Settings(), small, {small}, frame)))
+        << "the first window on 640x400";
+    EXPECT_EQ("800x600 at 560,255",
+              Show(vplat::player::WindowPlace(Remembered(0, 470, 800, 600), kLeft, {kLeft}, frame)))
+        << "a remembered place whose frame reaches past the bottom";
+    const Rect laptop = {0, 0, 1366, 768};
+    EXPECT_EQ("640x480 at 363,144",
+              Show(vplat::player::WindowPlace(Settings(), laptop, {laptop}, frame)))
+        << "the first window on 1366x768, where the frame fits";
+}
+
 }  // namespace

@@ -427,6 +427,22 @@ TEST_F(PresentPaths, OurConnectionLostLeavesOurPath) {
         "an X error on our connection");
 }
 
+// SDL's wake-up, sent on a connection of its own while the game waits, may
+// reach a window the close destroyed meanwhile: the game ends as it should,
+// not of an X error. Any other error on a connection not ours still ends
+// the program with Xlib's message, as a fault must.
+TEST_F(PresentPaths, AnEventSentToAWindowGoneIsNoFault) {
+    std::string error;
+    ASSERT_TRUE(velmora_test::ReachWindowGone(server->display().c_str(), true, &error)) << error;
+    EXPECT_EXIT(
+        {
+            velmora_test::ReachWindowGone(server->display().c_str(), false, &error);
+            _exit(0);
+        },
+        testing::ExitedWithCode(1), "BadWindow")
+        << "a window gone mapped on another connection, expected Xlib's message and status 1";
+}
+
 INSTANTIATE_TEST_SUITE_P(Outputs, PresentPaths,
                          testing::Values(Output{640, 480, "Scale1x"}, Output{1280, 960, "Scale2x"},
                                          Output{1024, 768, "Scale1_6x"},

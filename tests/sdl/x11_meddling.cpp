@@ -36,4 +36,21 @@ bool KillClientOf(const char* display, unsigned long resource, std::string* erro
                         [resource](Display* connection) { XKillClient(connection, resource); });
 }
 
+bool ReachWindowGone(const char* display, bool send, std::string* error) {
+    return OnConnection(display, error, [send](Display* connection) {
+        Window gone =
+            XCreateSimpleWindow(connection, DefaultRootWindow(connection), 0, 0, 1, 1, 0, 0, 0);
+        XDestroyWindow(connection, gone);
+        if (send) {
+            XEvent wake{};
+            wake.xclient.type = ClientMessage;
+            wake.xclient.window = gone;
+            wake.xclient.format = 8;
+            XSendEvent(connection, gone, False, NoEventMask, &wake);
+        } else {
+            XMapWindow(connection, gone);
+        }
+    });
+}
+
 }  // namespace velmora_test

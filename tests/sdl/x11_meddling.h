@@ -14,4 +14,9 @@ bool DetachSegment(const char* display, unsigned long segment, std::string* erro
 // does to a client it drops.
 bool KillClientOf(const char* display, unsigned long resource, std::string* error);
 
+// Sends an event to a window that is gone, from a connection of its own, as
+// SDL's wake-up does when the window it wakes was destroyed meanwhile; with
+// `send` false, maps that window instead: an error no program expects.
+bool ReachWindowGone(const char* display, bool send, std::string* error);
+
 }  // namespace velmora_test

@@ -14,21 +14,34 @@ bool Inside(const Rect& inner, const Rect& outer) {
            inner.y + inner.h <= outer.y + outer.h;
 }
 
+Rect Framed(const Rect& place, const Decoration& frame) {
+    return Rect{place.x, place.y, place.w + frame.left + frame.right,
+                place.h + frame.top + frame.bottom};
+}
+
+// Nearer the area's top-left than its far edges allow the frame.
+int Within(int at, int start, int room, int extent) {
+    return std::max(start, std::min(at, start + room - extent));
+}
+
 }  // namespace
 
-Rect WindowPlace(const Settings& settings, const Rect& area, const std::vector<Rect>& displays) {
-    WindowSize first = FirstWindowSize(area.w, area.h);
+Rect WindowPlace(const Settings& settings, const Rect& area, const std::vector<Rect>& displays,
+                 const Decoration& frame) {
+    int roomWidth = area.w - frame.left - frame.right;
+    int roomHeight = area.h - frame.top - frame.bottom;
+    WindowSize first = FirstWindowSize(roomWidth, roomHeight);
     int width = settings.windowWidth > 0 ? settings.windowWidth : first.width;
     int height = settings.windowHeight > 0 ? settings.windowHeight : first.height;
-    if (width > area.w || height > area.h) {
+    if (width > roomWidth || height > roomHeight) {
         width = first.width;
         height = first.height;
     }
-    WindowSize least = MinimumWindowSize(area.w, area.h);
+    WindowSize least = MinimumWindowSize(roomWidth, roomHeight);
     width = std::max(width, least.width);
     height = std::max(height, least.height);
-    if (settings.scale > 0 && area.w >= 640 && area.h >= 480) {
-        int scale = FittingScale(settings.scale, area.w, area.h);
+    if (settings.scale > 0 && roomWidth >= 640 && roomHeight >= 480) {
+        int scale = FittingScale(settings.scale, roomWidth, roomHeight);
         width = 640 * scale;
         height = 480 * scale;
     }
@@ -36,13 +49,14 @@ Rect WindowPlace(const Settings& settings, const Rect& area, const std::vector<R
     // A --scale window opens centred, as the first window does.
     if (settings.windowPlaced && settings.scale == 0) {
         for (const Rect& display : displays) {
-            if (Inside(place, display)) {
+            if (Inside(Framed(place, frame), display)) {
                 return place;
             }
         }
     }
-    place.x = area.x + (area.w - width) / 2;
-    place.y = area.y + (area.h - height) / 2;
+    Rect framed = Framed(place, frame);
+    place.x = Within(area.x + (area.w - width) / 2, area.x, area.w, framed.w);
+    place.y = Within(area.y + (area.h - height) / 2, area.y, area.h, framed.h);
     return place;
 }
 

@@ -6,6 +6,7 @@
 // frame presented between them, waits for the window system's next event
 // instead: the game's own loop never changes, and a running game presents
 // between its polls, so it never waits here.
+#include "backend/sdl/pump_x11.h"
 #include "backend/sdl/state.h"
 
 namespace vplat::sdl {
@@ -46,9 +47,15 @@ void OnMessagePoll(bool queueEmpty) {
     if (++idle.emptyPolls < 2) {
         return;
     }
-    // Returns as soon as an event is waiting; it stays in SDL's queue for the
-    // next pump.
-    SDL_WaitEventTimeout(nullptr, kIdleWaitMs);
+    // Returns as soon as an event is waiting; it stays for the next pump. On
+    // X11 the wait is on SDL's connection itself: SDL's own wait wakes itself
+    // with an event sent on a second connection, and when the event that
+    // woke the game was the close, the server may take the window's
+    // destruction first and answer the wake-up with an X error that ends
+    // the game before its settings are saved.
+    if (!WaitOnX11(TheScreen().window, kIdleWaitMs)) {
+        SDL_WaitEventTimeout(nullptr, kIdleWaitMs);
+    }
 }
 
 void ResetIdle() {

@@ -83,20 +83,29 @@ SDL_Rect UsableArea(int display) {
 }
 
 // Asks SDL for the usable areas; the rule itself lives in player/.
-player::Rect WindowPlace(int display) {
+player::Rect WindowPlace(int display, const player::Decoration& frame = {0, 0, 0, 0}) {
     std::vector<player::Rect> displays;
     for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) {
         SDL_Rect usable = UsableArea(i);
         displays.push_back({usable.x, usable.y, usable.w, usable.h});
     }
     SDL_Rect area = UsableArea(display);
-    return player::WindowPlace(Settings(), {area.x, area.y, area.w, area.h}, displays);
+    return player::WindowPlace(Settings(), {area.x, area.y, area.w, area.h}, displays, frame);
 }
 
 bool Normal(SDL_Window* window) {
     Uint32 flags = SDL_GetWindowFlags(window);
     return !TheScreen().fullscreen && (flags & (SDL_WINDOW_FULLSCREEN_DESKTOP |
                                                 SDL_WINDOW_MINIMIZED | SDL_WINDOW_MAXIMIZED)) == 0;
+}
+
+// Its size and place are the player's, minimised or not: a window moved and
+// then minimised at once is often minimised by the time SDL tells of the
+// move, and then closed from the window manager.
+bool Placeable(SDL_Window* window) {
+    Uint32 flags = SDL_GetWindowFlags(window);
+    return !TheScreen().fullscreen &&
+           (flags & (SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_MAXIMIZED)) == 0;
 }
 
 // The frame's place and the area's size; the decoration is noted on the way.
@@ -153,25 +162,76 @@ void PlaceAfterFullscreen(SDL_Window* window) {
     SDL_SetWindowPosition(window, x, y);
 }
 
+// Where the frame would reach past the usable area, the window made to fit
+// now that the decoration is known; the plan it follows.
+WindowPlan FitDecoration(SDL_Window* window, const WindowPlan& plan) {
+    player::Decoration frame = {0, 0, 0, 0};
+    if (plan.fullscreen || (SDL_GetWindowFlags(window) & SDL_WINDOW_MAXIMIZED) != 0 ||
+        SDL_GetWindowBordersSize(window, &frame.top, &frame.left, &frame.bottom, &frame.right) !=
+            0 ||
+        frame.top + frame.left + frame.bottom + frame.right == 0) {
+        return plan;
+    }
+    WindowPlan fitted = PlanWindow(frame);
+    const SDL_Rect& was = plan.place;
+    const SDL_Rect& now = fitted.place;
+    if (now.x != was.x || now.y != was.y || now.w != was.w || now.h != was.h) {
+        // The smallest size first: the window manager holds the window to it.
+        SDL_SetWindowMinimumSize(window, fitted.minimum.w, fitted.minimum.h);
+        SDL_SetWindowSize(window, now.w, now.h);
+        // SDL places the window's own area; the place is the frame's.
+        SDL_SetWindowPosition(window, now.x + frame.left, now.y + frame.top);
+    }
+    return fitted;
+}
+
+// A --scale that does not fit: one line with what the window is instead.
+void SayScaleUsed(const WindowPlan& plan) {
+    int scale = Settings().scale;
+    if (scale <= 0 || plan.fullscreen || plan.place.w == 640 * scale) {
+        return;
+    }
+    SDL_Rect area = UsableArea(0);
+    if (plan.place.w % 640 == 0 && plan.place.h == 480 * (plan.place.w / 640)) {
+        fprintf(stderr, "velmora: --scale %d does not fit the %dx%d desktop; using --scale %d\n",
+                scale, area.w, area.h, plan.place.w / 640);
+    } else {
+        fprintf(stderr,
+                "velmora: --scale %d does not fit the %dx%d desktop; using a %dx%d window\n", scale,
+                area.w, area.h, plan.place.w, plan.place.h);
+    }
+    fflush(stderr);
+}
+
+// How long a shown window waits for the window manager to say how large its
+// decoration is; without one, nobody ever says.
+constexpr Uint32 kDecorationMs = 1000;
+
+struct Fitting {
+    bool waiting = false;
+    Uint32 since = 0;
+    WindowPlan plan = {};
+};
+
+Fitting& TheFitting() {
+    static Fitting fitting;
+    return fitting;
+}
+
 }  // namespace
 
-WindowPlan PlanWindow(int, int) {
+WindowPlan PlanWindow(const player::Decoration& frame) {
     WindowPlan plan;
     plan.fullscreen = Settings().fullscreen;
-    player::Rect place = WindowPlace(0);
+    player::Rect place = WindowPlace(0, frame);
     plan.place = SDL_Rect{place.x, place.y, place.w, place.h};
     plan.flags = SDL_WINDOW_RESIZABLE;
     if (!plan.fullscreen && Settings().windowMaximized) {
         plan.flags |= SDL_WINDOW_MAXIMIZED;
     }
     SDL_Rect area = UsableArea(0);
-    int scale = Settings().scale;
-    if (scale > 0 && player::FittingScale(scale, area.w, area.h) < scale) {
-        fprintf(stderr, "velmora: --scale %d does not fit the %dx%d desktop; using --scale %d\n",
-                scale, area.w, area.h, player::FittingScale(scale, area.w, area.h));
-        fflush(stderr);
-    }
-    player::WindowSize least = player::MinimumWindowSize(area.w, area.h);
+    player::WindowSize least = player::MinimumWindowSize(area.w - frame.left - frame.right,
+                                                         area.h - frame.top - frame.bottom);
     plan.minimum = SDL_Rect{0, 0, least.width, least.height};
     TheTracking() = Tracking();
     TheTracking().opened = place;
@@ -267,7 +327,7 @@ void NoteWindowEvent(const SDL_WindowEvent& event) {
             }
             if (tracking.pending) {
                 PlaceAfterFullscreen(screen.window);
-            } else if (Normal(screen.window)) {
+            } else if (Placeable(screen.window)) {
                 tracking.rect = FrameRect(screen.window);
                 tracking.candidate = true;
                 tracking.since = SDL_GetTicks();
@@ -278,7 +338,24 @@ void NoteWindowEvent(const SDL_WindowEvent& event) {
     }
 }
 
+void FitWhenDecorated(const WindowPlan& plan) {
+    TheFitting() = Fitting{true, SDL_GetTicks(), plan};
+}
+
 void SettleWindow() {
+    Fitting& fitting = TheFitting();
+    SDL_Window* window = TheScreen().window;
+    if (fitting.waiting && window != nullptr) {
+        int top = 0;
+        int left = 0;
+        int bottom = 0;
+        int right = 0;
+        SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right);
+        if (top + left + bottom + right > 0 || SDL_GetTicks() - fitting.since >= kDecorationMs) {
+            fitting.waiting = false;
+            SayScaleUsed(FitDecoration(window, fitting.plan));
+        }
+    }
     Tracking& tracking = TheTracking();
     if (tracking.candidate && SDL_GetTicks() - tracking.since >= kSettleMs &&
         TheScreen().window != nullptr && Normal(TheScreen().window)) {
@@ -291,9 +368,9 @@ void RememberWindow() {
     if (screen.window == nullptr) {
         return;
     }
-    // Closed before a size or place settled: it counts, unless the window
-    // is maximised now.
-    if (Normal(screen.window)) {
+    // Closed before a size or place settled: it counts, minimised too,
+    // unless the window is maximised now.
+    if (Placeable(screen.window)) {
         TakeCandidate(screen.window);
     }
     TheTracking() = Tracking();

@@ -4,6 +4,8 @@
 
 #include <SDL.h>
 
+#include "player/window_place.h"
+
 namespace vplat::sdl {
 
 struct WindowPlan {
@@ -14,8 +16,13 @@ struct WindowPlan {
     bool fullscreen;
 };
 
-// Where and how the window opens on the display it is on.
-WindowPlan PlanWindow(int frameWidth, int frameHeight);
+// Where and how the window opens on the display it is on, inside the window
+// manager's decoration `frame` (none is known before the window is shown).
+WindowPlan PlanWindow(const player::Decoration& frame);
+// The window just shown with `plan`: once the window manager says how large
+// its decoration is (SettleWindow looks), a frame that would reach past the
+// usable area is made to fit, and a --scale that did not fit is said.
+void FitWhenDecorated(const WindowPlan& plan);
 // Alt+Enter and F11: full screen to window and back.
 void ToggleFullscreen();
 // A window-system event about the window's size or place.

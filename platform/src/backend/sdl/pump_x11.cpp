@@ -134,6 +134,18 @@ bool PumpWanted(SDL_Window* window) {
     return wanted;
 }
 
+bool WaitOnX11(SDL_Window* window, int milliseconds) {
+    Display* display = DisplayOf(window);
+    if (display == nullptr) {
+        return false;
+    }
+    if (QLength(display) == 0) {
+        pollfd connection{ConnectionNumber(display), POLLIN, 0};
+        poll(&connection, 1, milliseconds);
+    }
+    return true;
+}
+
 void ForgetPumpConnection() {
     TheConnection() = Connection();
 }

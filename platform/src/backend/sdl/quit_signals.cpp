@@ -1,7 +1,10 @@
-// A closed terminal (SIGHUP) or its quit key (SIGQUIT) ends the game as the
-// window's close button does, so that what the player chose in the run is
-// saved; SDL does the same for SIGINT and SIGTERM. The handler only sets a
-// flag that the event pump reads: little else is safe inside one.
+// Ctrl+C (SIGINT), SIGTERM, a closed terminal (SIGHUP) or its quit key
+// (SIGQUIT) ends the game as the window's close button does, so that what
+// the player chose in the run is saved. The handler only sets a flag that
+// the event pump reads: little else is safe inside one. SDL's own handlers
+// for SIGINT and SIGTERM are kept out (window.cpp): they stay in place for
+// ever, and a game whose X server stopped answering waits in poll, never
+// pumps, and so could not be ended by a second Ctrl+C.
 #include <signal.h>
 
 #include <iterator>
@@ -11,7 +14,7 @@
 namespace vplat::sdl {
 namespace {
 
-constexpr int kQuitSignals[] = {SIGHUP, SIGQUIT};
+constexpr int kQuitSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 volatile sig_atomic_t g_quitAsked = 0;
 struct sigaction g_previous[std::size(kQuitSignals)];
@@ -26,7 +29,8 @@ void WatchQuitSignals() {
     struct sigaction action = {};
     action.sa_handler = AskToQuit;
     sigemptyset(&action.sa_mask);
-    // A second one ends the game at once, as it would have without us.
+    // A second one ends the game at once, as it would have without us, even
+    // while the game waits on a window system that does not answer.
     action.sa_flags = SA_RESETHAND | SA_RESTART;
     for (size_t i = 0; i < std::size(kQuitSignals); ++i) {
         sigaction(kQuitSignals[i], &action, &g_previous[i]);

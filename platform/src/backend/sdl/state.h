@@ -86,7 +86,7 @@ void WatchTextInput();
 void WatchQueue();
 void KeepTextInputOff();
 void ResetIdle();
-// SIGHUP and SIGQUIT close the game, noted by a flag the pump reads
+// SIGINT, SIGTERM, SIGHUP and SIGQUIT close the game, noted by a flag the pump reads
 // (quit_signals.cpp).
 void WatchQuitSignals();
 void ForgetQuitSignals();

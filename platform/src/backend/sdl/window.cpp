@@ -15,9 +15,9 @@ namespace {
 
 constexpr char kApplicationId[] = "org.velmora.Velmora";
 
-void OpenWindow(HWND owner, int width, int height) {
+void OpenWindow(HWND owner) {
     Screen& screen = TheScreen();
-    WindowPlan plan = PlanWindow(width, height);
+    WindowPlan plan = PlanWindow(player::Decoration{0, 0, 0, 0});
     screen.fullscreen = plan.fullscreen;
     SDL_Rect place = plan.place;
     Uint32 flags = plan.flags;
@@ -34,6 +34,7 @@ void OpenWindow(HWND owner, int width, int height) {
     SDL_SetWindowMinimumSize(screen.window, plan.minimum.w, plan.minimum.h);
     SetWindowIcon(screen.window);
     SDL_ShowWindow(screen.window);
+    FitWhenDecorated(plan);
     if (screen.path == PresentPath::Gpu) {
         screen.renderer = OpenRenderer(screen.window);
     } else {
@@ -56,6 +57,8 @@ bool Start(std::string* error) {
     // A full-screen game steps aside when the player switches away.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "1");
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    // SIGINT and SIGTERM are ours, as SIGHUP and SIGQUIT are (quit_signals.cpp).
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // The window surface is the X server's own image, not a texture drawn by
     // yet another renderer.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
@@ -127,13 +130,15 @@ void AskForCursor() {
     }
 }
 
-void TakeDisplay(HWND owner, int width, int height) {
+// The game's display mode is not the window's size: the picture is scaled
+// to whatever size the player's window has.
+void TakeDisplay(HWND owner, int /*width*/, int /*height*/) {
     Screen& screen = TheScreen();
     if (!screen.started) {
         return;
     }
     if (screen.window == nullptr) {
-        OpenWindow(owner, width, height);
+        OpenWindow(owner);
     }
 }
 

@@ -3,7 +3,10 @@
 #include "backend/sdl/x11_calls.h"
 
 #include <SDL.h>
+#include <X11/Xproto.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace vplat::sdl {
@@ -23,10 +26,23 @@ Watch& TheWatch() {
     return watch;
 }
 
+// While the game waits for events, SDL wakes itself by sending an event to
+// its window on a second connection of its own. When the wake-up is for the
+// close that destroys that window, the server may take the destroy first,
+// and the event then names a window that is gone. Nothing is lost: the
+// window it was to wake is no more, and every other error still ends the
+// program as before.
+bool ToAWindowGone(const XErrorEvent& error) {
+    return error.error_code == BadWindow && error.request_code == X_SendEvent;
+}
+
 int OnError(Display* display, XErrorEvent* error) {
     Watch& w = TheWatch();
     if (display != nullptr && display == w.ours) {
         w.noted = true;
+        return 0;
+    }
+    if (error != nullptr && ToAWindowGone(*error)) {
         return 0;
     }
     return w.previous != nullptr ? w.previous(display, error) : 0;
@@ -38,9 +54,16 @@ int OnLost(Display* display) {
         w.noted = true;
         return 0;
     }
+    // Xlib's message below names the failed call's errno: saving must not
+    // change it, or the player reads of a file that exists.
+    int cause = errno;
     if (w.farewell != nullptr) {
         w.farewell();
     }
+    fprintf(stderr, "velmora: the display %s was lost\n",
+            display != nullptr ? DisplayString(display) : "");
+    fflush(stderr);
+    errno = cause;
     return w.previousLost != nullptr ? w.previousLost(display) : 0;
 }
 
