@@ -99,13 +99,8 @@ GifRect Changed(Movie& movie) {
         ++movie.paletteVersion;
     }
     std::copy(held.palette, held.palette + 256, movie.shownPalette);
-    internal::IndexedFrame frame;
-    frame.pixels = held.indices.data();
-    frame.width = held.width;
-    frame.height = held.height;
-    frame.pitch = held.width;
-    frame.palette = held.palette;
-    frame.paletteVersion = movie.paletteVersion;
+    internal::IndexedFrame frame{held.indices.data(), held.width,   held.height,
+                                 held.width,          held.palette, movie.paletteVersion};
     present::TakeChanges(movie.shown, frame, &movie.changed);
     if (movie.changed.empty()) {
         return GifRect{};
