@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "player/screenshot.h"
@@ -36,28 +38,18 @@ std::string Describe(const Settings& s) {
            std::to_string(s.windowY) + (s.windowMaximized ? " maximised" : "");
 }
 
-// Read through the wide calls with a name spelled in wide letters, not
-// through the code under test: the file must be there under its real name.
+// Read and written through the wide calls with a name spelled in wide
+// letters, not through the code under test: the file must be there under its
+// real name.
 std::string ReadWide(const std::wstring& path) {
-    FILE* file = _wfopen(path.c_str(), L"rb");
-    if (file == nullptr) {
-        return "(no file)";
-    }
-    std::string text;
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, file)) > 0;) {
-        text.append(buffer, n);
-    }
-    fclose(file);
-    return text;
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return file ? text.str() : "(no file)";
 }
 
 void WriteWide(const std::wstring& path, const std::string& text) {
-    FILE* file = _wfopen(path.c_str(), L"wb");
-    if (file != nullptr) {
-        fwrite(text.data(), 1, text.size(), file);
-        fclose(file);
-    }
+    std::ofstream(std::filesystem::path(path), std::ios::binary) << text;
 }
 
 std::wstring WideFolder() {

@@ -49,7 +49,7 @@ FileRead ReadFileText(const std::string& path, size_t largest, std::string* text
 // Writes the file anew through a temporary file of this process's own,
 // path.PID.tmp, renamed over it (so a crash never leaves half of one, and of
 // two games ending together the last wins whole), making its folder first and
-// keeping its permissions. A symbolic link is written through.
+// keeping its POSIX permissions. A symbolic link is written through.
 bool ReplaceFileText(const std::string& path, const std::string& text, std::string* error);
 // Moves the file aside to path.bad, or path.bad-2, -3... where that is
 // taken: never over another file. *aside is the name it has now.
