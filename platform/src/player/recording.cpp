@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "kernel/kernel.h"
 #include "player/system_files.h"
@@ -104,13 +105,15 @@ bool OpenForWriting(const std::string& path, OutFile* file, std::string* error) 
 }  // namespace
 
 bool StartRecording(const std::string& path, std::string* error) {
-    Recorder& recorder = TheRecorder();
-    recorder = Recorder();
+    OutFile file;
     std::string why;
-    if (!OpenForWriting(path, &recorder.file, &why)) {
+    if (!OpenForWriting(path, &file, &why)) {
         *error = "cannot write the recording " + path + " (" + why + ")";
         return false;
     }
+    Recorder& recorder = TheRecorder();
+    recorder = Recorder();
+    recorder.file = std::move(file);
     recorder.path = path;
     recorder.pending = script::HeaderLine("velmora " VELMORA_VERSION);
     if (const char* failed = WritePending(recorder)) {
