@@ -108,8 +108,11 @@ void FileReplacedWhole(const std::wstring& folder) {
 void NewFilesNeverWrittenOver(const std::wstring& folder) {
     std::wstring wide = folder + L"\\deep\\er\\recording.txt";
     std::string path = Utf8(wide);
-    Check("folders_made", MakeFolders(Utf8(folder + L"\\deep\\er")) ? "made" : strerror(errno),
-          "made");
+    // Also past the prefix of Windows' long paths, which names no folder.
+    for (const std::wstring& made : {folder + L"\\deep\\er", L"\\\\?\\" + folder + L"\\long"}) {
+        DWORD kind = MakeFolders(Utf8(made)) ? GetFileAttributesW(made.c_str()) : 0;
+        Check("folders_made", kind & FILE_ATTRIBUTE_DIRECTORY ? "made" : strerror(errno), "made");
+    }
     OutFile file;
     bool written = file.Open(path, vplat::Existing::Keep) && file.WriteAll("abc\ndef") &&
                    file.CutTo(4) && file.Write("x", 1) == 1 && file.Close();

@@ -205,11 +205,16 @@ std::string InFolder(const std::string& folder, const std::string& name) {
 
 bool MakeFolders(const std::string& folder) {
     std::string path = folder + "\\";
-    // Past a drive (C:\) or a share's name (\\server\share\): those are there.
-    size_t from = path.compare(0, 2, "\\\\") == 0 ? path.find_first_of("\\/", 2) : 0;
-    from = from == std::string::npos ? path.size() : from + 1;
-    for (size_t at = from; at < path.size(); ++at) {
-        if (!IsSeparator(path[at]) || at == 0 || path[at - 1] == ':' || IsSeparator(path[at - 1])) {
+    // A drive (C:\) or a share (\\server\share\) is there already.
+    size_t start = 0;
+    if (IsSeparator(path[0]) && IsSeparator(path[1])) {
+        size_t server = path.find_first_of("\\/", 2);
+        size_t share = server == std::string::npos ? server : path.find_first_of("\\/", server + 1);
+        start = share == std::string::npos ? path.size() : share + 1;
+    }
+    for (size_t at = path.find_first_of("\\/", start); at != std::string::npos;
+         at = path.find_first_of("\\/", at + 1)) {
+        if (at == 0 || path[at - 1] == ':' || IsSeparator(path[at - 1])) {
             continue;
         }
         std::wstring part = Wide(path.substr(0, at));
