@@ -33,7 +33,9 @@ from velmora_test.xserver import XServer
 # DLLs that every Windows has; anything else would have to ship with the game.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "ddraw.dll", "msvcrt.dll",
                "advapi32.dll", "shell32.dll", "ole32.dll", "oleaut32.dll", "comdlg32.dll",
-               "winspool.drv"}
+               "winspool.drv",
+               # The Windows imaging component, which encodes the screenshots.
+               "windowscodecs.dll"}
 
 SESSION_LIMIT = 240  # seconds; well inside the test's own timeout
 FRAME_WAIT = 30
