@@ -14,6 +14,7 @@ target_link_options(velmora_platform INTERFACE
 # The page records every session as the native player's --record does, into
 # the worker's own memory file system, for its button to save.
 target_sources(velmora_platform PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src/player/recording.cpp
+                                        ${CMAKE_CURRENT_SOURCE_DIR}/src/player/system_files_posix.cpp
                                         ${CMAKE_CURRENT_SOURCE_DIR}/src/script/keys.cpp
                                         ${CMAKE_CURRENT_SOURCE_DIR}/src/script/parse.cpp
                                         ${CMAKE_CURRENT_SOURCE_DIR}/src/script/write.cpp)

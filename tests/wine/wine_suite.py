@@ -9,6 +9,8 @@
   wine_suite.py sequences EXE NATIVE PREFIX WORKDIR seeded DirectDraw sequences give
                                                     the same answers and pixels on
                                                     Wine's ddraw and on ours
+  wine_suite.py files EXE PREFIX WORKDIR            the player's settings and files on
+                                                    Windows' own calls (player_files.exe)
 
 Wine's ddraw, user32 and gdi32 stand for the real platform here: the title and
 play frames it shows must equal, pixel for pixel, the frames that the native
@@ -31,7 +33,9 @@ from velmora_test.xserver import XServer
 # DLLs that every Windows has; anything else would have to ship with the game.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "ddraw.dll", "msvcrt.dll",
                "advapi32.dll", "shell32.dll", "ole32.dll", "oleaut32.dll", "comdlg32.dll",
-               "winspool.drv"}
+               "winspool.drv",
+               # The Windows imaging component, which encodes the screenshots.
+               "windowscodecs.dll"}
 
 SESSION_LIMIT = 240  # seconds; well inside the test's own timeout
 FRAME_WAIT = 30
@@ -398,6 +402,48 @@ def sequences_command(exe, native, prefix, workdir):
         % (SEQUENCE_SEEDS, len(ours)))
 
 
+# The frame player_files.cpp saves: 5 x 3, index i * 17, colour i = (i, 7, 255 - i).
+SHOT_INDICES = [i * 17 for i in range(15)]
+SHOT_PALETTE = [c for i in range(256) for c in (i, 7, 255 - i)]
+SHOT_NAMES = ["velmora-20231114-221320.png", "velmora-20231114-221320-2.png"]
+
+
+def check_screenshot(path):
+    from PIL import Image
+    with Image.open(path) as shot:
+        shot.load()
+        found = (shot.mode, shot.size, list(shot.getdata()), shot.getpalette()[:768])
+    expected = ("P", (5, 3), SHOT_INDICES, SHOT_PALETTE)
+    for what, got, wanted in zip(("mode", "size", "indices", "palette"), found, expected):
+        if got != wanted:
+            raise Failure("%s: %s %s, expected %s" % (path, what, str(got)[:200],
+                                                      str(wanted)[:200]))
+
+
+def files_command(exe, prefix, workdir):
+    fresh_workdir(workdir)
+    shots = os.path.join(os.path.abspath(workdir), "shots")
+    # Wine's Z: drive is the Unix root.
+    command = ["wine", os.path.abspath(exe), "Z:" + shots.replace("/", "\\")]
+    try:
+        done = subprocess.run(command, env=winehost.wine_env(prefix), capture_output=True,
+                              timeout=120, stdin=subprocess.DEVNULL, check=False)
+    finally:
+        winehost.no_more_alarms()
+        winehost.stop_wineserver(prefix)
+    output = done.stdout.decode("utf-8", "replace").replace("\r", "")
+    print(output, end="", flush=True)
+    if done.returncode != 0:
+        raise Failure("player_files.exe ended with status %d: %s" %
+                      (done.returncode, done.stderr.decode("utf-8", "replace")[-500:]))
+    names = sorted(os.listdir(shots)) if os.path.isdir(shots) else []
+    if names != sorted(SHOT_NAMES):
+        raise Failure("screenshots %s in %s, expected %s" % (names, shots, SHOT_NAMES))
+    for name in names:
+        check_screenshot(os.path.join(shots, name))
+    log("settings, files and screenshots on Windows' own calls: as on Linux")
+
+
 def on_alarm(signum, frame):
     raise Failure("the session took longer than %d s" % SESSION_LIMIT)
 
@@ -418,6 +464,8 @@ def main(argv):
             loss_command(*argv[1:])
         elif argv[:1] == ["sequences"] and len(argv) == 5:
             sequences_command(*argv[1:])
+        elif argv[:1] == ["files"] and len(argv) == 4:
+            files_command(*argv[1:])
         else:
             print(__doc__, file=sys.stderr)
             return 2

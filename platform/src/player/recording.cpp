@@ -4,18 +4,15 @@
 // out at once; clock readings (one a frame) are held back for at most a second.
 #include "player/recording.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <time.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
-#include "script/script.h"
 #include "kernel/kernel.h"
+#include "player/system_files.h"
 #include "present/last_frame.h"
+#include "script/script.h"
 
 namespace vplat::player {
 namespace {
@@ -24,10 +21,10 @@ constexpr double kLongestHoldSeconds = 1.0;
 constexpr char kExists[] = "it exists; a recording is never written over: name a new file";
 
 struct Recorder {
-    int fd = -1;
+    OutFile file;
     std::string path;
-    std::string pending;  // whole lines not yet written
-    off_t written = 0;    // bytes of the file, whole lines all
+    std::string pending;   // whole lines not yet written
+    uint64_t written = 0;  // bytes of the file, whole lines all
     double lastWrite = 0;
     bool read = false;  // a clock reading was recorded
     DWORD firstReading = 0;
@@ -44,23 +41,20 @@ Recorder& TheRecorder() {
 const char* WritePending(Recorder& recorder) {
     size_t done = 0;
     while (done < recorder.pending.size()) {
-        ssize_t written =
-            write(recorder.fd, recorder.pending.data() + done, recorder.pending.size() - done);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
+        int64_t written =
+            recorder.file.Write(recorder.pending.data() + done, recorder.pending.size() - done);
         if (written <= 0) {
             const char* why = written < 0 ? strerror(errno) : "nothing could be written";
             // Back to the last whole line; should even that fail, a reader
             // plays up to the line before the cut one.
-            if (ftruncate(recorder.fd, recorder.written) != 0) {
+            if (!recorder.file.CutTo(recorder.written)) {
                 why = "it could not be cut back to its last whole line";
             }
             return why;
         }
         done += static_cast<size_t>(written);
     }
-    recorder.written += static_cast<off_t>(done);
+    recorder.written += done;
     recorder.pending.clear();
     recorder.saved = recorder.pendingUpTo;
     recorder.lastWrite = kernel::Seconds();
@@ -73,14 +67,13 @@ void Write(Recorder& recorder) {
     if (const char* why = WritePending(recorder)) {
         fprintf(stderr, "velmora: recording %s stopped: %s\n", recorder.path.c_str(), why);
         fflush(stderr);
-        close(recorder.fd);
-        recorder.fd = -1;
+        recorder.file.Close();
     }
 }
 
 void AddLine(const script::Event& event, bool now) {
     Recorder& recorder = TheRecorder();
-    if (recorder.fd < 0) {
+    if (!recorder.file.IsOpen()) {
         return;
     }
     recorder.pending += script::FormatLine(static_cast<int64_t>(present::FramesPresented()), event);
@@ -92,49 +85,47 @@ void AddLine(const script::Event& event, bool now) {
 
 // Made new, as a regular file: a recording already there is the player's
 // own (hours of play, perhaps) and is never written over, and a FIFO or a
-// device named by mistake is not written to. O_EXCL makes the check and the
-// making one step, and refuses a link too.
-int OpenForWriting(const std::string& path, std::string* error) {
-    struct stat info {};
-    if (stat(path.c_str(), &info) == 0) {
-        *error = S_ISDIR(info.st_mode)   ? "is a directory"
-                 : S_ISREG(info.st_mode) ? kExists
-                                         : "is not a regular file";
-        return -1;
+// device named by mistake is not written to. Making it new is the check and
+// the making in one step, and refuses a link too.
+bool OpenForWriting(const std::string& path, OutFile* file, std::string* error) {
+    FileKind kind = KindAt(path);
+    if (kind != FileKind::None) {
+        *error = kind == FileKind::Folder    ? "is a directory"
+                 : kind == FileKind::Regular ? kExists
+                                             : "is not a regular file";
+        return false;
     }
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
-    if (fd < 0) {
+    if (!file->Open(path, Existing::Keep)) {
         *error = errno == EEXIST ? kExists : strerror(errno);
-        return -1;
+        return false;
     }
-    return fd;
+    return true;
 }
 
 }  // namespace
 
 bool StartRecording(const std::string& path, std::string* error) {
+    OutFile file;
     std::string why;
-    int fd = OpenForWriting(path, &why);
-    if (fd < 0) {
+    if (!OpenForWriting(path, &file, &why)) {
         *error = "cannot write the recording " + path + " (" + why + ")";
         return false;
     }
     Recorder& recorder = TheRecorder();
     recorder = Recorder();
-    recorder.fd = fd;
+    recorder.file = std::move(file);
     recorder.path = path;
     recorder.pending = script::HeaderLine("velmora " VELMORA_VERSION);
     if (const char* failed = WritePending(recorder)) {
         *error = "cannot write the recording " + path + " (" + failed + ")";
-        close(recorder.fd);
-        recorder.fd = -1;
+        recorder.file.Close();
         return false;
     }
     return true;
 }
 
 bool Recording() {
-    return TheRecorder().fd >= 0;
+    return TheRecorder().file.IsOpen();
 }
 
 void RecordEvent(script::Action action, int key) {
@@ -160,24 +151,20 @@ DWORD RecordReading(DWORD reading) {
 
 void StopRecording() {
     Recorder& recorder = TheRecorder();
-    if (recorder.fd < 0) {
+    if (!recorder.file.IsOpen()) {
         return;
     }
     Write(recorder);
-    if (recorder.fd >= 0) {
-        close(recorder.fd);
-        recorder.fd = -1;
-    }
+    recorder.file.Close();
 }
 
 void DiscardRecording() {
     Recorder& recorder = TheRecorder();
-    if (recorder.fd < 0) {
+    if (!recorder.file.IsOpen()) {
         return;
     }
-    close(recorder.fd);
-    recorder.fd = -1;
-    unlink(recorder.path.c_str());
+    recorder.file.Close();
+    RemoveFile(recorder.path);
 }
 
 RecordingLength RecordingSaved() {

@@ -2,63 +2,22 @@
 // overwritten: the file there is kept and the next number tried.
 #include "player/screenshot.h"
 
-#include <sys/stat.h>
-
 #include <cctype>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
+
+#include "player/system_files.h"
 
 namespace vplat::player {
 namespace {
-
-std::string Environment(const char* name) {
-    const char* value = getenv(name);
-    return value != nullptr ? value : "";
-}
-
-// XDG_PICTURES_DIR="$HOME/Pictures" as xdg-user-dirs writes it: a quoted
-// absolute path or one starting with $HOME/.
-std::string PicturesFromUserDirs(const std::string& home) {
-    std::string config = Environment("XDG_CONFIG_HOME");
-    if (config.empty() || config[0] != '/') {
-        config = home + "/.config";
-    }
-    std::ifstream file(config + "/user-dirs.dirs");
-    std::string line;
-    const std::string key = "XDG_PICTURES_DIR=\"";
-    while (std::getline(file, line)) {
-        if (line.compare(0, key.size(), key) != 0 || line.back() != '"') {
-            continue;
-        }
-        std::string value = line.substr(key.size(), line.size() - key.size() - 1);
-        if (value.compare(0, 6, "$HOME/") == 0) {
-            return home + value.substr(5);
-        }
-        if (!value.empty() && value[0] == '/') {
-            return value;
-        }
-    }
-    return home + "/Pictures";
-}
-
-bool MakeFolders(const std::string& folder) {
-    std::string path = folder + "/";
-    for (size_t slash = path.find('/', 1); slash != std::string::npos;
-         slash = path.find('/', slash + 1)) {
-        if (mkdir(path.substr(0, slash).c_str(), 0755) != 0 && errno != EEXIST) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // A failure the system numbered, in the notice's few lower-case words.
 std::string ReasonOf(int error) {
     switch (error) {
         case ENOSPC:
+#ifdef EDQUOT
         case EDQUOT:
+#endif
             return "disk full";
         case EACCES:
         case EPERM:
@@ -85,15 +44,12 @@ std::string Failed(ScreenshotFailure* failure, const std::string& detail, int er
 }  // namespace
 
 std::string ScreenshotFolder() {
-    std::string chosen = Environment("VELMORA_SCREENSHOT_DIR");
+    std::string chosen = EnvironmentText("VELMORA_SCREENSHOT_DIR");
     if (!chosen.empty()) {
         return chosen;
     }
-    std::string home = Environment("HOME");
-    if (home.empty()) {
-        return "";
-    }
-    return PicturesFromUserDirs(home) + "/Velmora";
+    std::string pictures = PicturesFolder();
+    return pictures.empty() ? "" : InFolder(pictures, "Velmora");
 }
 
 std::string ScreenshotName(const struct tm& local, int nth) {
@@ -109,16 +65,16 @@ std::string ScreenshotName(const struct tm& local, int nth) {
 std::string SaveScreenshot(const Frame& frame, const std::string& folder, time_t when,
                            ScreenshotFailure* failure) {
     if (folder.empty()) {
-        *failure = {"no folder for screenshots (HOME is not set)", "no folder for screenshots"};
+        *failure = {std::string("no folder for screenshots (") + kNoPicturesFolder + ")",
+                    "no folder for screenshots"};
         return "";
     }
     if (!MakeFolders(folder)) {
         return Failed(failure, "cannot make " + folder, errno);
     }
-    struct tm local = {};
-    localtime_r(&when, &local);
+    struct tm local = LocalTime(when);
     for (int nth = 1; nth < 1000; ++nth) {
-        std::string path = folder + "/" + ScreenshotName(local, nth);
+        std::string path = InFolder(folder, ScreenshotName(local, nth));
         if (WritePng(frame, path, Existing::Keep)) {
             return path;
         }

@@ -9,8 +9,8 @@
 
 namespace vplat::player {
 
-// $VELMORA_SCREENSHOT_DIR; else the XDG pictures folder (XDG_PICTURES_DIR in
-// $XDG_CONFIG_HOME/user-dirs.dirs, else ~/Pictures) with Velmora/ under it.
+// $VELMORA_SCREENSHOT_DIR; else the player's pictures folder (PicturesFolder)
+// with Velmora under it.
 std::string ScreenshotFolder();
 // velmora-YYYYMMDD-HHMMSS.png for the first of a second, then -2, -3...
 std::string ScreenshotName(const struct tm& local, int nth);

@@ -395,8 +395,7 @@ Settings LoadSettingsFile(const std::string& path) {
     session.leaveAlone = false;
     session.saved = Settings();
     if (path.empty()) {
-        fputs("velmora: settings will not be kept: neither HOME nor XDG_CONFIG_HOME is set\n",
-              stderr);
+        fprintf(stderr, "velmora: settings will not be kept: %s\n", kNoSettingsFolder);
         return session.saved;
     }
     RemoveStaleTemporaries(path);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "player/system_files.h"
+
 namespace vplat::player {
 
 // A new Settings holds the defaults of velmora.ini's keys (settings.cpp).
@@ -63,31 +65,5 @@ void SaveSettingsFile();
 // that is no text at all (control bytes: another kind of file).
 bool ReadSettingsText(const std::string& text, Settings* settings,
                       std::vector<std::string>* ignored);
-
-// What the settings ask of the system, in settings_file.cpp.
-
-// $XDG_CONFIG_HOME/velmora/velmora.ini, else ~/.config/velmora/velmora.ini;
-// empty when neither that variable nor HOME is set.
-std::string SettingsPath();
-
-enum class FileRead { Missing, Read, Unreadable };
-// The whole of the regular file the path names (a link followed). A file
-// larger than `largest`, or anything but a regular file, is Unreadable with
-// *error saying why.
-FileRead ReadFileText(const std::string& path, size_t largest, std::string* text,
-                      std::string* error);
-// Writes the file anew through a temporary file of this process's own,
-// path.PID.tmp, renamed over it (so a crash never leaves half of one, and of
-// two games ending together the last wins whole), making its folder first and
-// keeping its permissions. A symbolic link is written through.
-bool ReplaceFileText(const std::string& path, const std::string& text, std::string* error);
-// Moves the file aside to path.bad, or path.bad-2, -3... where that is
-// taken: never over another file. *aside is the name it has now.
-bool SetFileAside(const std::string& path, std::string* aside);
-// A file the player made read-only (no write permission for anyone).
-bool FileIsReadOnly(const std::string& path);
-// Removes path.PID.tmp files whose process has ended (a game killed while
-// writing).
-void RemoveStaleTemporaries(const std::string& path);
 
 }  // namespace vplat::player

@@ -1,5 +1,8 @@
-// What the settings ask of the system, on POSIX: the user's folder, and
-// reading, replacing and setting aside one small file.
+// What the player's features ask of the system, on POSIX: the user's
+// folders, reading, replacing and setting aside one small file, and files
+// written as the game runs.
+#include "player/system_files.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -11,8 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-#include "player/settings.h"
+#include <fstream>
 
 namespace vplat::player {
 namespace {
@@ -37,17 +39,6 @@ bool FollowLinks(std::string path, std::string* target) {
     return false;
 }
 
-bool MakeFolders(const std::string& path) {
-    for (size_t slash = path.find('/', 1); slash != std::string::npos;
-         slash = path.find('/', slash + 1)) {
-        std::string folder = path.substr(0, slash);
-        if (mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool WriteAll(int fd, const std::string& text) {
     for (size_t done = 0; done < text.size();) {
         ssize_t written = write(fd, text.data() + done, text.size() - done);
@@ -59,7 +50,66 @@ bool WriteAll(int fd, const std::string& text) {
     return true;
 }
 
+// XDG_PICTURES_DIR="$HOME/Pictures" as xdg-user-dirs writes it: a quoted
+// absolute path or one starting with $HOME/.
+std::string PicturesFromUserDirs(const std::string& home) {
+    std::string config = EnvironmentText("XDG_CONFIG_HOME");
+    if (config.empty() || config[0] != '/') {
+        config = home + "/.config";
+    }
+    std::ifstream file(config + "/user-dirs.dirs");
+    std::string line;
+    const std::string key = "XDG_PICTURES_DIR=\"";
+    while (std::getline(file, line)) {
+        if (line.compare(0, key.size(), key) != 0 || line.back() != '"') {
+            continue;
+        }
+        std::string value = line.substr(key.size(), line.size() - key.size() - 1);
+        if (value.compare(0, 6, "$HOME/") == 0) {
+            return home + value.substr(5);
+        }
+        if (!value.empty() && value[0] == '/') {
+            return value;
+        }
+    }
+    return home + "/Pictures";
+}
+
 }  // namespace
+
+const char kNoSettingsFolder[] = "neither HOME nor XDG_CONFIG_HOME is set";
+const char kNoPicturesFolder[] = "HOME is not set";
+
+std::string EnvironmentText(const char* name) {
+    const char* value = getenv(name);
+    return value != nullptr ? value : "";
+}
+
+std::string PicturesFolder() {
+    std::string home = EnvironmentText("HOME");
+    return home.empty() ? "" : PicturesFromUserDirs(home);
+}
+
+std::string InFolder(const std::string& folder, const std::string& name) {
+    return folder + "/" + name;
+}
+
+bool MakeFolders(const std::string& folder) {
+    std::string path = folder + "/";
+    for (size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        if (mkdir(path.substr(0, slash).c_str(), 0755) != 0 && errno != EEXIST) {
+            return false;
+        }
+    }
+    return true;
+}
+
+struct tm LocalTime(time_t when) {
+    struct tm local = {};
+    localtime_r(&when, &local);
+    return local;
+}
 
 std::string SettingsPath() {
     const char* config = getenv("XDG_CONFIG_HOME");
@@ -112,7 +162,7 @@ bool ReplaceFileText(const std::string& path, const std::string& text, std::stri
         *error = strerror(errno);
         return false;
     }
-    if (!MakeFolders(target)) {
+    if (!MakeFolders(target.substr(0, target.rfind('/') + 1))) {
         *error = std::string("cannot make its folder: ") + strerror(errno);
         return false;
     }
@@ -189,6 +239,59 @@ void RemoveStaleTemporaries(const std::string& path) {
         }
     }
     closedir(listing);
+}
+
+FileKind KindAt(const std::string& path) {
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0) {
+        return FileKind::None;
+    }
+    return S_ISREG(status.st_mode)   ? FileKind::Regular
+           : S_ISDIR(status.st_mode) ? FileKind::Folder
+                                     : FileKind::Other;
+}
+
+OutFile::~OutFile() {
+    Close();
+}
+
+bool OutFile::Open(const std::string& path, Existing existing) {
+    Close();
+    int flags = O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC;
+    flags |= existing == Existing::Keep ? O_EXCL : O_TRUNC;
+    handle_ = open(path.c_str(), flags, 0666);
+    return IsOpen();
+}
+
+int64_t OutFile::Write(const char* data, size_t size) {
+    ssize_t written;
+    do {
+        written = write(static_cast<int>(handle_), data, size);
+    } while (written < 0 && errno == EINTR);
+    return written;
+}
+
+bool OutFile::WriteAll(const std::string& bytes) {
+    return vplat::player::WriteAll(static_cast<int>(handle_), bytes);
+}
+
+bool OutFile::CutTo(uint64_t size) {
+    int fd = static_cast<int>(handle_);
+    off_t at = static_cast<off_t>(size);
+    return ftruncate(fd, at) == 0 && lseek(fd, at, SEEK_SET) == at;
+}
+
+bool OutFile::Close() {
+    if (!IsOpen()) {
+        return true;
+    }
+    bool closed = close(static_cast<int>(handle_)) == 0;
+    handle_ = kClosed;
+    return closed;
+}
+
+bool RemoveFile(const std::string& path) {
+    return unlink(path.c_str()) == 0;
 }
 
 }  // namespace vplat::player
