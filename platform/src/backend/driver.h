@@ -78,3 +78,6 @@ extern const backend::Driver kDriver;
 namespace vplat::web {
 extern const backend::Driver kDriver;
 }
+namespace vplat::windows {
+extern const backend::Driver kDriver;
+}

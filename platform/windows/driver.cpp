@@ -1,0 +1,54 @@
+// The back end of the Windows build: frames go to the game's own window
+// through GDI, one a display refresh, and the monitor is never switched.
+#include "backend/driver.h"
+
+#include <windows.h>
+
+#include "gdi_output.h"
+#include "pacing.h"
+
+namespace vplat::windows {
+namespace {
+
+// Proof for a player (DebugView) and for the tests of which DirectDraw
+// answered: a path cannot tell ours from the system's.
+constexpr char kOwnDirectDraw[] = "DirectDraw: Velmora's own, drawn with GDI\n";
+
+void OnAnswer(entry::Name call, int64_t result) {
+    static bool told = false;
+    if (call == entry::Name::DirectDrawCreateEx && result == DD_OK && !told) {
+        told = true;
+        OutputDebugStringA(kOwnDirectDraw);
+    }
+}
+
+void Present(const uint8_t* pixels, int width, int height, int pitch, const PALETTEENTRY* palette) {
+    WaitForRefresh();
+    ShowFrame(pixels, width, height, pitch, palette);
+}
+
+void TakeDisplay(HWND window, int /*width*/, int /*height*/) {
+    CoverMonitor(window);
+}
+
+}  // namespace
+
+const backend::Driver kDriver = {
+    "windows",   Backend::Windows,
+    nullptr,  // start: the game's own WinMain starts the process
+    nullptr,  // stop
+    nullptr,  // reset
+    nullptr,  // pumpEvents: the real user32 reads the window system
+    nullptr,  // onMessagePoll
+    OnAnswer,
+    nullptr,  // onSleep
+    nullptr,  // sleepPaced
+    Present,
+    nullptr,  // showMessageBox: the real user32's
+    nullptr,  // showCursor
+    TakeDisplay, ReleaseOutput,
+    nullptr,  // screenshotWanted
+    nullptr,  // saveScreenshot
+};
+
+}  // namespace vplat::windows

@@ -1,0 +1,21 @@
+// The game's window as the screen: borderless over its whole monitor, the
+// frame at the viewport rule's size in the middle, black around it, drawn
+// with GDI.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace vplat::windows {
+
+// Where a DirectDraw program takes the display: its window is made to cover
+// the monitor it is on instead, and the monitor keeps its mode.
+void CoverMonitor(HWND window);
+// The window is the game's again (exclusive mode ended).
+void ReleaseOutput();
+// Sends the rectangles of the frame that differ from what the window shows.
+void ShowFrame(const uint8_t* pixels, int width, int height, int pitch,
+               const PALETTEENTRY* palette);
+
+}  // namespace vplat::windows
