@@ -9,6 +9,13 @@
   wine_suite.py sequences EXE NATIVE PREFIX WORKDIR seeded DirectDraw sequences give
                                                     the same answers and pixels on
                                                     Wine's ddraw and on ours
+  wine_suite.py bare-prefix PREFIX                  a prefix without a virtual desktop
+  wine_suite.py own-imports EXE                     the build on our own DirectDraw
+                                                    needs no ddraw.dll
+  wine_suite.py own-ddraw EXE NATIVE PREFIX WORKDIR that build on a bare X screen under
+                                                    openbox: our DirectDraw answers,
+                                                    the frame is the native one
+                                                    scaled, paced to the refresh
 
 Wine's ddraw, user32 and gdi32 stand for the real platform here: the title and
 play frames it shows must equal, pixel for pixel, the frames that the native
@@ -22,9 +29,13 @@ import subprocess
 import sys
 import time
 
+from PIL import Image
+
+import fps_digits
 from velmora_test import Failure, frames, headless, images
 from velmora_test import wine as winehost
 from velmora_test.frames import PROGRESS as PROGRESS_LINES
+from velmora_test.desktop import Openbox
 from velmora_test.waiting import wait_until
 from velmora_test.xserver import XServer
 
@@ -43,7 +54,7 @@ def log(text):
     print("[%6.1fs] %s" % (time.monotonic() - STARTED, text), flush=True)
 
 
-def check_imports(exe):
+def check_imports(exe, wants_ddraw=True):
     dump = subprocess.run(["x86_64-w64-mingw32-objdump", "-p", exe], capture_output=True,
                           text=True, timeout=60, check=True).stdout
     dlls = [line.split(":", 1)[1].strip() for line in dump.splitlines()
@@ -56,8 +67,9 @@ def check_imports(exe):
     foreign = [d for d in dlls if d.lower() not in SYSTEM_DLLS]
     if foreign:
         raise Failure("velmora.exe needs DLLs that Windows does not have: %s" % foreign)
-    if "ddraw.dll" not in [d.lower() for d in dlls]:
-        raise Failure("velmora.exe does not import ddraw.dll")
+    imports_ddraw = "ddraw.dll" in [d.lower() for d in dlls]
+    if imports_ddraw != wants_ddraw:
+        raise Failure("%s %s ddraw.dll" % (exe, "does not import" if wants_ddraw else "imports"))
 
 
 def save_diff(workdir, name, shot, diffs):
@@ -158,7 +170,7 @@ def check_movement(session, play, sprite, background):
         where = moved
 
 
-def check_progress_lines(game):
+def check_progress_lines(game, expected=PROGRESS_LINES):
     # Set-up takes a second or two; a failed step shows a message box and waits.
     progress = {"lines": [], "since": time.monotonic()}
 
@@ -171,17 +183,17 @@ def check_progress_lines(game):
             progress.update(lines=lines, since=time.monotonic())
         if time.monotonic() - progress["since"] > SETUP_STALL:
             raise Failure("set-up stopped after %s (a failed step shows a message box)" % lines)
-        return len(lines) >= len(PROGRESS_LINES)
+        return len(lines) >= len(expected)
 
     if not wait_until(complete, 90, step=0.2):
         raise Failure("set-up did not finish; debug output so far: %s" % game.debug_lines())
     lines = game.debug_lines()
-    if lines != PROGRESS_LINES:
-        raise Failure("progress lines %s, expected %s" % (lines, PROGRESS_LINES))
-    log("the eleven progress lines, in order")
+    if lines != expected:
+        raise Failure("progress lines %s, expected %s" % (lines, expected))
+    log("the %d progress lines, in order" % len(expected))
 
 
-def escape_ends_with_status_0(game):
+def escape_ends_with_status_0(game, expected=PROGRESS_LINES):
     game.key_down("Escape")
     status = game.wait_exit(30)
     game.key_up("Escape")
@@ -189,15 +201,16 @@ def escape_ends_with_status_0(game):
         raise Failure("Escape did not end the game")
     if status != 0:
         raise Failure("the game ended with status %d after Escape" % status)
-    if game.debug_lines() != PROGRESS_LINES:
-        raise Failure("unexpected debug output: %s" % game.debug_lines()[11:])
+    if game.debug_lines() != expected:
+        raise Failure("unexpected debug output: %s" % game.debug_lines()[len(expected):])
     log("Escape: the game ended with status 0")
 
 
-def run_game(exe, prefix, workdir, body):
+def run_game(exe, prefix, workdir, body, xserver=None):
     """Starts the game on an X server of its own, runs body(game, session) and
     stops everything, with a screenshot of the screen when a check failed."""
-    xserver = XServer()
+    own_server = xserver is None
+    xserver = xserver or XServer()
     game = None
     try:
         log("Xvfb on %s" % xserver.display)
@@ -212,7 +225,8 @@ def run_game(exe, prefix, workdir, body):
         winehost.no_more_alarms()
         if game is not None:
             game.stop()
-        xserver.stop()
+        if own_server:
+            xserver.stop()
 
 
 def play_session(native_frames):
@@ -398,6 +412,107 @@ def sequences_command(exe, native, prefix, workdir):
         % (SEQUENCE_SEEDS, len(ours)))
 
 
+# The build on our own DirectDraw, on an X screen larger than the game's mode
+# with a window manager and no virtual desktop, as a player's Linux desktop is.
+SCREEN = (1280, 1024)
+OWN_DDRAW = "DirectDraw: Velmora's own, drawn with GDI"
+FPS_BAND = (55, 65)
+FONT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources",
+                    "STRINGS.bmp")
+
+
+def on_screen(frame):
+    """The whole screen as full screen should show `frame`: black, the frame
+    scaled by the viewport rule (the largest whole multiple) in the middle."""
+    x, y, width, height = fps_digits.viewports(*SCREEN)[1]
+    screen = Image.new("RGB", SCREEN)
+    screen.paste(frame.resize((width, height), Image.NEAREST), (x, y))
+    return screen, (x, y, width // frames.WIDTH)
+
+
+def frame_seen(shot, place):
+    """The 640 x 480 frame inside a screenshot, one pixel a scaled pixel."""
+    x, y, scale = place
+    box = (x, y, x + frames.WIDTH * scale, y + frames.HEIGHT * scale)
+    return shot.crop(box).resize((frames.WIDTH, frames.HEIGHT), Image.NEAREST)
+
+
+def expect_screen(game, workdir, name, frame):
+    expected, place = on_screen(frame)
+    x, y, scale = place
+    fps_box = (x, y, x + frames.FPS_BOX[2] * scale, y + frames.FPS_BOX[3] * scale)
+    last = {}
+
+    def matches():
+        if game.exited():
+            raise Failure("the game ended while waiting for the %s screen" % name)
+        last["shot"] = frames_load_screen(game, workdir)
+        last["diffs"] = images.differences(last["shot"], expected, (fps_box,))
+        return not last["diffs"]
+
+    if not wait_until(matches, FRAME_WAIT, step=0.5):
+        path = save_diff(workdir, name, last["shot"], last["diffs"])
+        raise Failure("the %s screen differs from the native frame at %dx, black around "
+                      "(marked in %s):\n%s" % (name, scale, path,
+                                                images.describe(last["diffs"], "wine", "native")))
+    log("%s: the native frame at %dx, black around" % (name, scale))
+    return place
+
+
+def frames_load_screen(game, workdir):
+    path = game.whole_screen(os.path.join(workdir, "screen.png"))
+    return images.load(path, SCREEN)
+
+
+def check_counter(game, workdir, place):
+    """The game's own counter: paced to the 60 Hz Wine reports as 0. A busy
+    machine may show fewer for a second; never many more."""
+    font = fps_digits.Font(FONT)
+    seen = []
+
+    def in_band():
+        rate = font.read_fps(frame_seen(frames_load_screen(game, workdir), place))
+        if rate is not None and (not seen or seen[-1] != rate):
+            seen.append(rate)
+        if rate is not None and rate > FPS_BAND[1]:
+            raise Failure("the counter reads %d frames a second (seen: %s); expected %d to %d"
+                          % (rate, seen, *FPS_BAND))
+        return rate is not None and FPS_BAND[0] <= rate <= FPS_BAND[1]
+
+    if not wait_until(in_band, FRAME_WAIT, step=0.5):
+        raise Failure("the counter never read %d to %d frames a second; it read %s"
+                      % (*FPS_BAND, seen))
+    log("the counter reads %s" % seen)
+
+
+def own_ddraw_session(native_frames, workdir):
+    expected_lines = [OWN_DDRAW] + PROGRESS_LINES
+
+    def body(game, _session):
+        check_progress_lines(game, expected_lines)
+        place = expect_screen(game, workdir, "title", native_frames["title"])
+        check_counter(game, workdir, place)
+        escape_ends_with_status_0(game, expected_lines)
+
+    return body
+
+
+def own_ddraw_command(exe, native, prefix, workdir):
+    fresh_workdir(workdir)
+    native_frames = headless.reference_frames(native, os.path.join(workdir, "native"))
+    log("native frames captured")
+    xserver = XServer.of_size(*SCREEN)
+    openbox = None
+    try:
+        openbox = Openbox(xserver)
+        run_game(os.path.abspath(exe), prefix, workdir, own_ddraw_session(native_frames, workdir),
+                 xserver)
+    finally:
+        if openbox is not None:
+            openbox.stop()
+        xserver.stop()
+
+
 def on_alarm(signum, frame):
     raise Failure("the session took longer than %d s" % SESSION_LIMIT)
 
@@ -412,6 +527,13 @@ def main(argv):
             log("Wine prefix ready")
         elif argv[:1] == ["imports"] and len(argv) == 2:
             check_imports(argv[1])
+        elif argv[:1] == ["bare-prefix"] and len(argv) == 2:
+            winehost.create_prefix(os.path.abspath(argv[1]), desktop=False)
+            log("Wine prefix without a virtual desktop ready")
+        elif argv[:1] == ["own-imports"] and len(argv) == 2:
+            check_imports(argv[1], wants_ddraw=False)
+        elif argv[:1] == ["own-ddraw"] and len(argv) == 5:
+            own_ddraw_command(*argv[1:])
         elif argv[:1] == ["session"] and len(argv) == 5:
             session_command(*argv[1:])
         elif argv[:1] == ["loss"] and len(argv) == 6:
