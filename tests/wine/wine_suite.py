@@ -440,14 +440,14 @@ def frame_seen(shot, place):
 def expect_screen(game, workdir, name, frame):
     expected, place = on_screen(frame)
     x, y, scale = place
-    fps_box = (x, y, x + frames.FPS_BOX[2] * scale, y + frames.FPS_BOX[3] * scale)
+    fps_row = (x, y, x + frames.FPS_ROW_BOX[2] * scale, y + frames.FPS_ROW_BOX[3] * scale)
     last = {}
 
     def matches():
         if game.exited():
             raise Failure("the game ended while waiting for the %s screen" % name)
         last["shot"] = frames_load_screen(game, workdir)
-        last["diffs"] = images.differences(last["shot"], expected, (fps_box,))
+        last["diffs"] = images.differences(last["shot"], expected, (fps_row,))
         return not last["diffs"]
 
     if not wait_until(matches, FRAME_WAIT, step=0.5):
@@ -492,6 +492,16 @@ def own_ddraw_session(native_frames, workdir):
         check_progress_lines(game, expected_lines)
         place = expect_screen(game, workdir, "title", native_frames["title"])
         check_counter(game, workdir, place)
+        game.key_down("space")
+        try:
+            expect_screen(game, workdir, "play", native_frames["play"])
+        finally:
+            game.key_up("space")
+        game.key_down("s")
+        try:
+            expect_screen(game, workdir, "title after S", native_frames["title"])
+        finally:
+            game.key_up("s")
         escape_ends_with_status_0(game, expected_lines)
 
     return body
