@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "dpi_awareness.h"
 #include "gdi_output.h"
 #include "pacing.h"
 
@@ -13,6 +14,9 @@ namespace {
 // Proof for a player (DebugView) and for the tests of which DirectDraw
 // answered: a path cannot tell ours from the system's.
 constexpr char kOwnDirectDraw[] = "DirectDraw: Velmora's own, drawn with GDI\n";
+
+// Before WinMain, as the C runtime starts the program.
+[[maybe_unused]] const bool g_dpiAware = BeDpiAware();
 
 void OnAnswer(entry::Name call, int64_t result) {
     static bool told = false;
