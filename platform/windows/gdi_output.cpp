@@ -8,6 +8,7 @@
 #include "internal.h"
 #include "present/changes.h"
 #include "present/viewport.h"
+#include "screen_mode.h"
 
 namespace vplat::windows {
 namespace {
@@ -92,6 +93,9 @@ LRESULT CALLBACK OutputProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     if (message == WM_ERASEBKGND) {
         return 1;
     }
+    if (SwitchOnKey(window, message, wParam, lParam)) {
+        return 0;
+    }
     if (message == WM_PAINT) {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
@@ -118,18 +122,14 @@ void TakeWindow(Output& out, HWND window) {
 
 void CoverMonitor(HWND window) {
     Output& out = State();
-    if (out.window != window) {
-        ReleaseOutput();
-        TakeWindow(out, window);
+    // Taken again (a mode set after the game's restore path), the window
+    // stays as the player chose it.
+    if (out.window == window) {
+        return;
     }
-    MONITORINFO monitor = {};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
-    const RECT& area = monitor.rcMonitor;
-    SetWindowLongPtrA(window, GWL_STYLE, WS_POPUP | WS_VISIBLE);
-    SetWindowLongPtrA(window, GWL_EXSTYLE, 0);
-    SetWindowPos(window, HWND_NOTOPMOST, area.left, area.top, area.right - area.left,
-                 area.bottom - area.top, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+    ReleaseOutput();
+    TakeWindow(out, window);
+    EnterFullScreen(window);
     InvalidateRect(window, nullptr, FALSE);
 }
 

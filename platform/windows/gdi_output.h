@@ -10,7 +10,8 @@
 namespace vplat::windows {
 
 // Where a DirectDraw program takes the display: its window is made to cover
-// the monitor it is on instead, and the monitor keeps its mode.
+// the monitor it is on instead (full screen, until the player switches), and
+// the monitor keeps its mode.
 void CoverMonitor(HWND window);
 // The window is the game's again (exclusive mode ended).
 void ReleaseOutput();

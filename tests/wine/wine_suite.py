@@ -485,6 +485,50 @@ def check_counter(game, workdir, place):
     log("the counter reads %s" % seen)
 
 
+def client_area(game):
+    """(x, y, width, height) of the game's window on the X screen, or None.
+    xwininfo's absolute corner: xdotool's geometry counts the decoration."""
+    ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % frames.TITLE],
+                         env=game.env, capture_output=True, text=True, timeout=10).stdout.split()
+    if len(ids) != 1:
+        return None
+    out = subprocess.run(["xwininfo", "-id", ids[0]], env=game.env, capture_output=True,
+                         text=True, timeout=10).stdout
+    keys = ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")
+    found = dict(line.strip().split(":", 1) for line in out.splitlines() if ":" in line)
+    if not all(k in found for k in keys):
+        return None
+    return tuple(int(found[k]) for k in keys)
+
+
+def expect_window(game, workdir, name, frame):
+    """The game in an ordinary window: its client area the frame at 1x (the
+    2x window does not fit a 1280 x 1024 screen with its frame), all of it
+    the native frame below the FPS row."""
+    last = {}
+
+    def matches():
+        if game.exited():
+            raise Failure("the game ended while waiting for the %s window" % name)
+        last["area"] = client_area(game)
+        if last["area"] is None or last["area"][2:] != (frames.WIDTH, frames.HEIGHT):
+            return False
+        x, y = last["area"][:2]
+        shot = frames_load_screen(game, workdir)
+        last["shot"] = shot.crop((x, y, x + frames.WIDTH, y + frames.HEIGHT))
+        last["diffs"] = images.differences(last["shot"], frame, (frames.FPS_ROW_BOX,))
+        return not last["diffs"]
+
+    if not wait_until(matches, FRAME_WAIT, step=0.5):
+        if "shot" not in last:
+            raise Failure("the %s window is %s, expected a %dx%d client area"
+                          % (name, last.get("area"), frames.WIDTH, frames.HEIGHT))
+        path = save_diff(workdir, name, last["shot"], last["diffs"])
+        raise Failure("the %s window differs from the native frame (marked in %s):\n%s"
+                      % (name, path, images.describe(last["diffs"], "wine", "native")))
+    log("%s: a window at %s, the native frame at 1x" % (name, last["area"]))
+
+
 def own_ddraw_session(native_frames, workdir):
     expected_lines = [OWN_DDRAW] + PROGRESS_LINES
 
@@ -492,6 +536,10 @@ def own_ddraw_session(native_frames, workdir):
         check_progress_lines(game, expected_lines)
         place = expect_screen(game, workdir, "title", native_frames["title"])
         check_counter(game, workdir, place)
+        game.xdotool("key", "alt+Return")
+        expect_window(game, workdir, "title after Alt+Enter", native_frames["title"])
+        game.xdotool("key", "F11")
+        expect_screen(game, workdir, "title after F11", native_frames["title"])
         game.key_down("space")
         try:
             expect_screen(game, workdir, "play", native_frames["play"])
