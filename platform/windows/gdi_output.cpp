@@ -85,6 +85,19 @@ bool SizeChanged(Output& out) {
     return true;
 }
 
+// Full screen gives way to the program that takes the focus, as an exclusive
+// DirectDraw program does: the window is minimised and every surface lost,
+// so the game stops its frames and, back in front, runs its own restore
+// path. The game hears the deactivation as a minimising one (which it is,
+// a moment later): that is what stops its frames. In a window, losing the
+// focus changes nothing.
+LRESULT GiveWay(HWND window, WPARAM wParam, LPARAM lParam) {
+    internal::LoseAllSurfacesNow();
+    PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    return CallWindowProcA(State().gameProcedure, window, WM_ACTIVATE,
+                           MAKEWPARAM(LOWORD(wParam), TRUE), lParam);
+}
+
 // Painting is ours while we own the screen: the class's white brush never
 // shows, and what the window system asks to repaint is black until the next
 // frame, which then is sent whole.
@@ -95,6 +108,10 @@ LRESULT CALLBACK OutputProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     }
     if (SwitchOnKey(window, message, wParam, lParam)) {
         return 0;
+    }
+    if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE && InFullScreen() &&
+        !IsIconic(window)) {
+        return GiveWay(window, wParam, lParam);
     }
     if (message == WM_PAINT) {
         PAINTSTRUCT paint;

@@ -86,6 +86,10 @@ void EnterFullScreen(HWND window) {
     Place(window, WS_POPUP | WS_VISIBLE, Monitor(window).rcMonitor);
 }
 
+bool InFullScreen() {
+    return State().fullScreen;
+}
+
 bool SwitchOnKey(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SYSCHAR && wParam == VK_RETURN) {
         return true;

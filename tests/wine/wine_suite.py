@@ -12,10 +12,13 @@
   wine_suite.py bare-prefix PREFIX                  a prefix without a virtual desktop
   wine_suite.py own-imports EXE                     the build on our own DirectDraw
                                                     needs no ddraw.dll
-  wine_suite.py own-ddraw EXE NATIVE PREFIX WORKDIR that build on a bare X screen under
+  wine_suite.py own-ddraw EXE NATIVE HELPER PREFIX WORKDIR
+                                                    that build on a bare X screen under
                                                     openbox: our DirectDraw answers,
                                                     the frame is the native one
-                                                    scaled, paced to the refresh
+                                                    scaled, paced to the refresh, in
+                                                    full screen and in a window, and
+                                                    whole after a loss of the focus
 
 Wine's ddraw, user32 and gdi32 stand for the real platform here: the title and
 play frames it shows must equal, pixel for pixel, the frames that the native
@@ -529,7 +532,23 @@ def expect_window(game, workdir, name, frame):
     log("%s: a window at %s, the native frame at 1x" % (name, last["area"]))
 
 
-def own_ddraw_session(native_frames, workdir):
+def minimised_by_other_program(game):
+    """winver takes the focus from the full-screen game, which gives way."""
+    other = game.start_beside("winver")
+
+    def gone():
+        if other.poll() is not None:
+            raise Failure("winver ended by itself with status %d" % other.returncode)
+        return client_area(game) is None
+
+    if not wait_until(gone, FRAME_WAIT, step=0.5):
+        raise Failure("the full-screen game is still on the screen (%s) with winver in front"
+                      % (client_area(game),))
+    log("winver in front, the game minimised")
+    return other
+
+
+def own_ddraw_session(native_frames, workdir, helper):
     expected_lines = [OWN_DDRAW] + PROGRESS_LINES
 
     def body(game, _session):
@@ -545,6 +564,9 @@ def own_ddraw_session(native_frames, workdir):
             expect_screen(game, workdir, "play", native_frames["play"])
         finally:
             game.key_up("space")
+        close_other_program(game, minimised_by_other_program(game))
+        bring_back(game, helper)
+        expect_screen(game, workdir, "play after the focus came back", native_frames["play"])
         game.key_down("s")
         try:
             expect_screen(game, workdir, "title after S", native_frames["title"])
@@ -555,7 +577,7 @@ def own_ddraw_session(native_frames, workdir):
     return body
 
 
-def own_ddraw_command(exe, native, prefix, workdir):
+def own_ddraw_command(exe, native, helper, prefix, workdir):
     fresh_workdir(workdir)
     native_frames = headless.reference_frames(native, os.path.join(workdir, "native"))
     log("native frames captured")
@@ -563,7 +585,7 @@ def own_ddraw_command(exe, native, prefix, workdir):
     openbox = None
     try:
         openbox = Openbox(xserver)
-        run_game(os.path.abspath(exe), prefix, workdir, own_ddraw_session(native_frames, workdir),
+        run_game(os.path.abspath(exe), prefix, workdir, own_ddraw_session(native_frames, workdir, os.path.abspath(helper)),
                  xserver)
     finally:
         if openbox is not None:
@@ -590,7 +612,7 @@ def main(argv):
             log("Wine prefix without a virtual desktop ready")
         elif argv[:1] == ["own-imports"] and len(argv) == 2:
             check_imports(argv[1], wants_ddraw=False)
-        elif argv[:1] == ["own-ddraw"] and len(argv) == 5:
+        elif argv[:1] == ["own-ddraw"] and len(argv) == 6:
             own_ddraw_command(*argv[1:])
         elif argv[:1] == ["session"] and len(argv) == 5:
             session_command(*argv[1:])
