@@ -85,17 +85,31 @@ bool SizeChanged(Output& out) {
     return true;
 }
 
-// Full screen gives way to the program that takes the focus, as an exclusive
+// Full screen gives way to a program that takes the focus, as an exclusive
 // DirectDraw program does: the window is minimised and every surface lost,
 // so the game stops its frames and, back in front, runs its own restore
-// path. The game hears the deactivation as a minimising one (which it is,
-// a moment later): that is what stops its frames. In a window, losing the
-// focus changes nothing.
-LRESULT GiveWay(HWND window, WPARAM wParam, LPARAM lParam) {
+// path. The game hears it as the deactivation of a minimised window, which
+// is what stops its frames. Only a loss that lasts: while a window manager
+// maps and lays out a full-screen window the focus may leave it for a
+// moment. In a window, losing the focus changes nothing.
+constexpr UINT_PTR kGiveWayTimer = 0x564D;  // an id the game's timers do not use
+constexpr UINT kGiveWayAfterMs = 100;
+
+bool FocusElsewhere(HWND window) {
+    HWND front = GetForegroundWindow();
+    DWORD owner = 0;
+    GetWindowThreadProcessId(front, &owner);
+    return front != nullptr && owner != GetCurrentProcessId() && !IsIconic(window);
+}
+
+void GiveWay(HWND window) {
+    KillTimer(window, kGiveWayTimer);
+    if (!InFullScreen() || !FocusElsewhere(window)) {
+        return;
+    }
     internal::LoseAllSurfacesNow();
-    PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    return CallWindowProcA(State().gameProcedure, window, WM_ACTIVATE,
-                           MAKEWPARAM(LOWORD(wParam), TRUE), lParam);
+    CallWindowProcA(State().gameProcedure, window, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, TRUE), 0);
+    ShowWindow(window, SW_MINIMIZE);
 }
 
 // Painting is ours while we own the screen: the class's white brush never
@@ -109,9 +123,12 @@ LRESULT CALLBACK OutputProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     if (SwitchOnKey(window, message, wParam, lParam)) {
         return 0;
     }
-    if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE && InFullScreen() &&
-        !IsIconic(window)) {
-        return GiveWay(window, wParam, lParam);
+    if (message == WM_ACTIVATEAPP && !wParam && InFullScreen()) {
+        SetTimer(window, kGiveWayTimer, kGiveWayAfterMs, nullptr);
+    }
+    if (message == WM_TIMER && wParam == kGiveWayTimer) {
+        GiveWay(window);
+        return 0;
     }
     if (message == WM_PAINT) {
         PAINTSTRUCT paint;

@@ -456,8 +456,9 @@ def expect_screen(game, workdir, name, frame):
     if not wait_until(matches, FRAME_WAIT, step=0.5):
         path = save_diff(workdir, name, last["shot"], last["diffs"])
         raise Failure("the %s screen differs from the native frame at %dx, black around "
-                      "(marked in %s):\n%s" % (name, scale, path,
-                                                images.describe(last["diffs"], "wine", "native")))
+                      "(marked in %s; the game's window: %s):\n%s"
+                      % (name, scale, path, client_area(game),
+                         images.describe(last["diffs"], "wine", "native")))
     log("%s: the native frame at %dx, black around" % (name, scale))
     return place
 
