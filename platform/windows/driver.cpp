@@ -6,6 +6,7 @@
 
 #include "dpi_awareness.h"
 #include "gdi_output.h"
+#include "idle.h"
 #include "pacing.h"
 
 namespace vplat::windows {
@@ -27,6 +28,7 @@ void OnAnswer(entry::Name call, int64_t result) {
 }
 
 void Present(const uint8_t* pixels, int width, int height, int pitch, const PALETTEENTRY* palette) {
+    FramePresented();
     WaitForRefresh();
     ShowFrame(pixels, width, height, pitch, palette);
 }
