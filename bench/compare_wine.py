@@ -38,7 +38,7 @@ import fps_digits  # noqa: E402
 from velmora_test import Failure  # noqa: E402
 from velmora_test import wine as winehost  # noqa: E402
 from velmora_test.desktop import Openbox  # noqa: E402
-from velmora_test.processes import stop_process  # noqa: E402
+from velmora_test.processes import start, stop_process  # noqa: E402
 from velmora_test.waiting import wait_until  # noqa: E402
 from velmora_test.xserver import XServer  # noqa: E402
 
@@ -108,12 +108,17 @@ def xdotool(display, *args):
                    check=True)
 
 
-def start_play(display):
-    """Space for a moment, then Right held."""
+def to_play(display, settle=0.3):
+    """Space for a moment: the play scene, `settle` seconds after."""
     xdotool(display, "keydown", "space")
     time.sleep(0.3)
     xdotool(display, "keyup", "space")
-    time.sleep(0.3)
+    time.sleep(settle)
+
+
+def start_play(display):
+    """Into play, then Right held."""
+    to_play(display)
     xdotool(display, "keydown", "Right")
 
 
@@ -138,24 +143,25 @@ def measure(display, pids, workdir, name, size, cpu_of=cpu_seconds):
 
 
 @contextlib.contextmanager
-def linux_game(binary, workdir, settle):
-    """The Linux build full screen on an Xvfb of its own, `settle` seconds
-    after its start: yields (display, pid, screen size, the X server's pid)."""
-    xserver = XServer(LINUX_SCREEN)
+def linux_game(binary, workdir, settle, screen=LINUX_SCREEN, **variables):
+    """The Linux build full screen on an Xvfb of its own (`screen`), with the
+    environment `variables` added, `settle` seconds after its start: yields
+    (display, pid, screen size, the X server's pid)."""
+    xserver = XServer(screen)
     game = None
     try:
         # Settings of its own: a player's remembered window must not change
         # what is measured, and the measuring must not change the player's.
         env = dict(os.environ, DISPLAY=xserver.display,
-                   XDG_CONFIG_HOME=os.path.join(workdir, "config"))
+                   XDG_CONFIG_HOME=os.path.join(workdir, "config"), **variables)
         for var in ("VELMORA_VIDEO", "VELMORA_WINDOWED", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"):
             env.pop(var, None)
-        game = subprocess.Popen([binary, "--fullscreen"], env=env, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL)
+        game = start([binary, "--fullscreen"], env=env, stdout=subprocess.DEVNULL,
+                     stderr=subprocess.DEVNULL)
         time.sleep(settle)
         if game.poll() is not None:
             raise Failure("%s ended at start with status %d" % (binary, game.returncode))
-        yield (xserver.display, game.pid, tuple(int(v) for v in LINUX_SCREEN.split("x")[:2]),
+        yield (xserver.display, game.pid, tuple(int(v) for v in screen.split("x")[:2]),
                xserver.process.pid)
     finally:
         if game is not None:
@@ -169,28 +175,37 @@ def run_linux(binary, workdir, name, cpu_of=cpu_seconds):
         return measure(display, [pid], workdir, name, size, cpu_of)
 
 
-def run_wine(exe, prefix, workdir, name):
-    xserver = XServer()
+@contextlib.contextmanager
+def wine_game(exe, prefix, workdir, screen="800x600x24"):
+    """The Windows build under Wine on an Xvfb of its own (`screen`), a
+    second after its display is set up: yields the X display. The game, the
+    prefix's wineserver and the X server are stopped after."""
+    xserver = XServer(screen)
     game = None
     try:
         game = winehost.WineGame(exe, prefix, xserver.display, workdir)
+        # Its eleven progress lines: the display is set up.
         ready = wait_until(lambda: len(game.debug_lines()) >= 11 or game.exited(), 60)
         if not ready or game.exited():
             raise Failure("the Windows build did not start under Wine: %s" % game.debug_lines())
         time.sleep(1.0)
-        start_play(xserver.display)
-        pids = [pid for pid, cmd in processes_of_prefix(prefix)
-                if "velmora.exe" in cmd or cmd.startswith("wineserver") or "/wineserver" in cmd]
-        if len(pids) < 2:
-            raise Failure("expected the game's process and the wineserver, found %s" %
-                          processes_of_prefix(prefix))
-        return measure(xserver.display, pids, workdir, name,
-                       (winehost.SCREEN_W, winehost.SCREEN_H))
+        yield xserver.display
     finally:
         if game is not None:
             game.stop()
         winehost.stop_wineserver(prefix)
         xserver.stop()
+
+
+def run_wine(exe, prefix, workdir, name):
+    with wine_game(exe, prefix, workdir) as display:
+        start_play(display)
+        pids = [pid for pid, cmd in processes_of_prefix(prefix)
+                if "velmora.exe" in cmd or cmd.startswith("wineserver") or "/wineserver" in cmd]
+        if len(pids) < 2:
+            raise Failure("expected the game's process and the wineserver, found %s" %
+                          processes_of_prefix(prefix))
+        return measure(display, pids, workdir, name, (winehost.SCREEN_W, winehost.SCREEN_H))
 
 
 def run_wine_desktop(exe, prefix, workdir, name):

@@ -29,11 +29,10 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "support"))
 
-from compare_wine import xdotool  # noqa: E402
+from compare_wine import linux_game, to_play, wine_game  # noqa: E402
 from velmora_test import Failure  # noqa: E402
 from velmora_test import wine as winehost  # noqa: E402
 from velmora_test.processes import start, stop_process  # noqa: E402
-from velmora_test.waiting import wait_until  # noqa: E402
 from velmora_test.xserver import XServer  # noqa: E402
 
 SCREEN = "640x480x24"
@@ -44,13 +43,6 @@ def percentile(values, fraction):
     """Nearest rank: the value that `fraction` of the values do not exceed."""
     ordered = sorted(values)
     return ordered[max(0, min(len(ordered) - 1, int(round(fraction * len(ordered))) - 1))]
-
-
-def to_play(display):
-    xdotool(display, "keydown", "space")
-    time.sleep(0.3)
-    xdotool(display, "keyup", "space")
-    time.sleep(1.0)
 
 
 @contextlib.contextmanager
@@ -68,42 +60,16 @@ def reference(probe, *how):
 
 @contextlib.contextmanager
 def linux(binary, workdir, present):
-    xserver = XServer(SCREEN)
-    game = None
-    try:
-        env = dict(os.environ, DISPLAY=xserver.display, VELMORA_PRESENT=present,
-                   XDG_CONFIG_HOME=os.path.join(workdir, "config"))
-        for var in ("VELMORA_VIDEO", "VELMORA_WINDOWED", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"):
-            env.pop(var, None)
-        game = start([binary, "--fullscreen"], env=env, stdout=subprocess.DEVNULL,
-                     stderr=subprocess.DEVNULL)
-        time.sleep(2.0)
-        if game.poll() is not None:
-            raise Failure("%s ended at start with status %d" % (binary, game.returncode))
-        to_play(xserver.display)
-        yield xserver.display
-    finally:
-        stop_process(game)
-        xserver.stop()
+    with linux_game(binary, workdir, 2.0, SCREEN, VELMORA_PRESENT=present) as (display, *_):
+        to_play(display, 1.0)
+        yield display
 
 
 @contextlib.contextmanager
 def wine(exe, prefix, workdir):
-    xserver = XServer(SCREEN)
-    game = None
-    try:
-        game = winehost.WineGame(exe, prefix, xserver.display, workdir)
-        ready = wait_until(lambda: len(game.debug_lines()) >= 11 or game.exited(), 60)
-        if not ready or game.exited():
-            raise Failure("the Windows build did not start under Wine: %s" % game.debug_lines())
-        time.sleep(1.0)
-        to_play(xserver.display)
-        yield xserver.display
-    finally:
-        if game is not None:
-            game.stop()
-        winehost.stop_wineserver(prefix)
-        xserver.stop()
+    with wine_game(exe, prefix, workdir, SCREEN) as display:
+        to_play(display, 1.0)
+        yield display
 
 
 def probe_run(probe, display, mode, amount, timeout):

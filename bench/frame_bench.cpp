@@ -142,7 +142,7 @@ void BM_PaletteConversion(benchmark::State& state) {
         palette[i] = PALETTEENTRY{static_cast<BYTE>(i), static_cast<BYTE>(i / 2), 7, 0};
     }
     uint32_t table[256];
-    vplat::present::BuildXrgbTable(palette, table);
+    vplat::present::BuildTable(palette, vplat::present::kXrgb, table);
     std::vector<uint32_t> out(640 * 480);
     for (auto _ : state) {
         vplat::present::ConvertThroughTable(frame.data(), 640, 640, 480, table, out.data(),

@@ -20,13 +20,9 @@
 #include <thread>
 
 #include "backend/sdl/state.h"
+#include "kernel/kernel.h"
 
 namespace {
-
-double Seconds() {
-    return static_cast<double>(SDL_GetPerformanceCounter()) /
-           static_cast<double>(SDL_GetPerformanceFrequency());
-}
 
 void BM_IdleWake(benchmark::State& state) {
     setenv("VELMORA_WINDOWED", "1", 1);
@@ -46,11 +42,11 @@ void BM_IdleWake(benchmark::State& state) {
             SDL_Delay(3);  // the game is waiting by now
             SDL_Event event = {};
             event.type = SDL_USEREVENT;
-            posted = Seconds();
+            posted = vplat::kernel::Seconds();
             SDL_PushEvent(&event);
         });
         vplat::sdl::OnMessagePoll(true);
-        double woke = Seconds();
+        double woke = vplat::kernel::Seconds();
         window_system.join();
         double latency = woke - posted;
         late += latency > 0.005 ? 1 : 0;

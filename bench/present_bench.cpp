@@ -95,7 +95,7 @@ void Present(benchmark::State& state, const char* path, int width, int height, C
     // Until the window has its size and the first frames are on it.
     for (int i = 0; i < 30; ++i) {
         vplat::sdl::PumpEvents();
-        vplat::sdl::Present(f.a.data(), kW, kH, kW, f.palette);
+        vplat::sdl::Present({f.a.data(), kW, kH, kW, f.palette, 1});
         SDL_Delay(5);
     }
     int w = 0;
@@ -106,7 +106,7 @@ void Present(benchmark::State& state, const char* path, int width, int height, C
     for (auto _ : state) {
         second = !second;
         const std::vector<uint8_t>& frame = second ? f.b : f.a;
-        vplat::sdl::Present(frame.data(), kW, kH, kW, f.palette);
+        vplat::sdl::Present({frame.data(), kW, kH, kW, f.palette, 1});
         vplat::sdl::ResetPacing();
     }
     vplat::sdl::ReleaseDisplay();

@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     Scenes s = MakeScenes();
     for (int i = 0; i < 30; ++i) {  // until the window has its size
         vplat::sdl::PumpEvents();
-        vplat::sdl::Present(s.title.data(), kW, kH, kW, s.palette);
+        vplat::sdl::Present({s.title.data(), kW, kH, kW, s.palette, 1});
         vplat::sdl::ResetPacing();
         SDL_Delay(10);
     }
@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < changes; ++i) {
         const std::vector<uint8_t>& next = i % 2 == 0 ? s.play : s.title;
         auto start = std::chrono::steady_clock::now();
-        vplat::sdl::Present(next.data(), kW, kH, kW, s.palette);
+        vplat::sdl::Present({next.data(), kW, kH, kW, s.palette, 1});
         times.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
         vplat::sdl::ResetPacing();
         vplat::sdl::PumpEvents();

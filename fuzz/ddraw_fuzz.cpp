@@ -1,12 +1,11 @@
 // Sequences of DirectDraw and GDI operations run on the platform and on the
 // model side by side: after every operation the result and every surface's
 // pixels must be the model's. The surfaces are read straight from their
-// memory, since a Lock would itself count as a write and hide what the
-// skipping of repeated copies and fills does.
+// memory, so that reading them changes nothing the next operation meets.
 //
 // The presenter is checked too: the screen checked here is brought up to
-// date only where the presenter reports a change, as a back end's is, so a
-// row it takes as unchanged that did change shows as a wrong pixel.
+// date only where the presenter finds a change, as an output's is, so a part
+// it takes as unchanged that did change shows as a wrong pixel.
 #include <algorithm>
 #include <cstdarg>
 #include <cstdint>

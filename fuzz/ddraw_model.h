@@ -1,6 +1,6 @@
 // What the operations of ddraw_ops.h do to 8-bit surfaces, worked out in
 // plain arrays the slow, obvious way: the reference the platform's
-// DirectDraw (with its copy skipping) is compared with.
+// DirectDraw is compared with.
 #pragma once
 
 #include <cstdint>

@@ -7,7 +7,8 @@ set -eu
 # Benchmark, Wine, an X server, a Wayland compositor (weston), clang for its
 # build and the fuzz targets, the browser build, the install checkers and the
 # packages with their checkers.
-run_packages="cmake ninja-build g++ pkg-config libsdl2-dev libwayland-dev zlib1g-dev libpng-dev"
+run_packages="cmake ninja-build g++ pkg-config libsdl2-dev libwayland-dev zlib1g-dev libpng-dev
+  libgif-dev"
 test_packages="$run_packages libgtest-dev libgmock-dev libbenchmark-dev g++-mingw-w64-x86-64 wine64
   wine xvfb xauth xdotool x11-utils imagemagick python3 python3-pil fonts-motoya-l-maruberi
   fonts-mplus fonts-liberation clang libclang-rt-14-dev emscripten chromium python3-websocket

@@ -18,7 +18,7 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${VELMORA_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# The libraries the binary links (SDL2, libpng, zlib, the C and C++
+# The libraries the binary links (SDL2, libpng, giflib, zlib, the C and C++
 # runtimes), found by dpkg-shlibdeps with their lowest versions.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Folders as Debian has them (0755), whatever the umask of the build.

@@ -91,9 +91,15 @@ struct Frame {
 // default and after ResetPlatform: the copy is most of a headless frame's cost).
 Frame PresentedFrame();
 void KeepPresentedFrames(bool keep);
-// Writes a frame as an RGB PNG file. Returns false when the file cannot be
-// written, with errno saying why.
-bool WritePng(const Frame& frame, const std::string& path);
+// What WritePng does with a file already at its path: a capture of a run made
+// again replaces it; a screenshot never does.
+enum class Existing { Replace, Keep };
+// Writes a frame as an 8-bit palette PNG: its indices and the palette it was
+// shown with, so the file holds the frame without loss and reads as its
+// colours anywhere. Returns false when the file cannot be written, with errno
+// saying why (EEXIST: a file Existing::Keep left alone); nothing is left at
+// `path` then but such a file.
+bool WritePng(const Frame& frame, const std::string& path, Existing existing = Existing::Replace);
 
 // ---- Debug output ----
 // Everything written with OutputDebugStringA since the last reset.

@@ -66,29 +66,20 @@ void PumpEvents();
 void ShowCursorImage(bool visible);
 // Shows a message box and returns when it is dismissed (headless: at once).
 void ShowMessageBox(const std::string& text, const std::string& caption);
-// What a row of a frame is known to hold. Two rows whose tags match hold
-// the same pixels: the same whole-row copy of the same source row (`write`
-// names the source memory as it was, and is never reused), or the same
-// whole-row fill. A tag made any other way is unknown and matches nothing.
-struct RowTag {
-    uint64_t write = 0;  // 0: unknown
-    uint32_t x = 0;      // a copy's source column; 0 for a fill
-    uint32_t y = 0;      // a copy's source row, or a fill's colour
-    static RowTag Copy(uint64_t write, int x, int y) {
-        return RowTag{write, static_cast<uint32_t>(x), static_cast<uint32_t>(y)};
-    }
-    static RowTag Fill(uint32_t colour) { return RowTag{kFill, 0, colour}; }
-    bool Matches(const RowTag& other) const {
-        return write != 0 && write == other.write && x == other.x && y == other.y;
-    }
-    static constexpr uint64_t kFill = ~uint64_t{0};  // no write reaches it
+// One frame as DirectDraw hands it to the back end: 8-bit indices shown
+// through a palette. Everything a presenter needs travels in it.
+struct IndexedFrame {
+    const uint8_t* pixels = nullptr;  // rows `pitch` bytes apart
+    int width = 0;
+    int height = 0;
+    int pitch = 0;
+    const PALETTEENTRY* palette = nullptr;  // 256 entries, as the screen shows them
+    // A new number whenever the palette differs from the last frame's, so a
+    // presenter that skipped frames still knows its colours are stale.
+    uint64_t paletteVersion = 0;
 };
-// The tags of the frame PresentIndexed is showing, one a row; null where
-// nothing is known.
-const RowTag* PresentedRowTags();
-// Shows a 640 x 480 8-bit frame through its palette.
-void PresentIndexed(const uint8_t* pixels, int width, int height, int pitch,
-                    const PALETTEENTRY* palette);
+// Shows a frame (640 x 480 for the game) through the back end in force.
+void PresentIndexed(const IndexedFrame& frame);
 // Called once per poll of the message queue, so the headless script can run.
 void OnMessagePoll(bool queueEmpty);
 // Called by Sleep: one frame of the game has ended.

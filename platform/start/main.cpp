@@ -13,13 +13,12 @@
 #include <windows.h>
 
 #include "backend/driver.h"
-#include "backend/headless/runner.h"
 #include "core/fault_list.h"
 #include "player/options.h"
 #include "player/playback.h"
 #include "player/present_choice.h"
+#include "player/script_play.h"
 #include "player/settings.h"
-#include "player/settings_file.h"
 
 namespace {
 
@@ -70,15 +69,14 @@ bool StartHeadless() {
         return true;
     }
     std::string error;
-    if (!vplat::headless::LoadScript(script, &error)) {
+    if (!vplat::player::LoadScript(script, &error)) {
         fprintf(stderr, "velmora: %s\n", error.c_str());
         return false;
     }
     return true;
 }
 
-// The settings file's, what a run writes back apart from the player's own
-// changes in the game; VELMORA_WINDOWED and the command line count for this
+// The settings file's; VELMORA_WINDOWED and the command line count for this
 // run only, the later winning.
 vplat::player::Settings FileSettings() {
     return vplat::player::LoadSettingsFile(vplat::player::SettingsPath());
@@ -106,7 +104,7 @@ vplat::player::Settings ChooseSettings(vplat::player::Settings settings,
 
 bool StartWindowed(const vplat::backend::Driver& driver, const vplat::player::Options& options) {
     vplat::player::Settings saved = FileSettings();
-    vplat::player::UseSettings(ChooseSettings(saved, options), saved);
+    vplat::player::UseSettings(ChooseSettings(saved, options));
     vplat::EchoDebugOutput(options.verbose);
     std::string error;
     if (driver.start != nullptr && !driver.start(&error)) {
@@ -174,7 +172,9 @@ int main(int argc, char** argv) {
     if (!ReadOptions(argc, argv, &options, &exitStatus)) {
         return exitStatus;
     }
-    const vplat::backend::Driver* driver = VideoChoice();
+    // A GIF is made headless, whatever display there is.
+    const vplat::backend::Driver* driver =
+        options.gif.empty() ? VideoChoice() : vplat::backend::FindDriver("headless");
     if (driver == nullptr || !PresentChoice()) {
         return 2;
     }
@@ -186,6 +186,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (!(headless ? StartHeadless() : StartWindowed(*driver, options))) {
+        vplat::player::CancelPlaying();
         return 2;
     }
     std::string commandLine = CommandLine(argc, argv);

@@ -27,10 +27,10 @@ void OnAnswer(entry::Name call, int64_t result) {
     }
 }
 
-void Present(const uint8_t* pixels, int width, int height, int pitch, const PALETTEENTRY* palette) {
+void Present(const internal::IndexedFrame& frame) {
     FramePresented();
     WaitForRefresh();
-    ShowFrame(pixels, width, height, pitch, palette);
+    ShowFrame(frame);
 }
 
 void TakeDisplay(HWND window, int /*width*/, int /*height*/) {

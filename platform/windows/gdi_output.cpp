@@ -1,88 +1,120 @@
-// StretchDIBits of 8-bit rows through the palette as a colour table: GDI
-// converts and scales in one step, nearest at COLORONCOLOR, and only the
-// rectangles that changed cross to the window system.
+// The game's window as an output of the surface path (present/output.h): a
+// DIB section of the client area's size as the canvas, and the rectangles
+// PresentOn drew on it copied to the window with BitBlt. Conversion, nearest
+// scaling, the bars and the change finding are the same as on Linux; GDI
+// only copies pixels, so what reaches the screen is exact.
 #include "gdi_output.h"
 
-#include <vector>
+#include <memory>
 
-#include "internal.h"
-#include "present/changes.h"
-#include "present/viewport.h"
+#include "present/output.h"
 #include "screen_mode.h"
 
 namespace vplat::windows {
 namespace {
 
-struct IndexedBitmapInfo {
-    BITMAPINFOHEADER header;
-    RGBQUAD colours[256];
+class GdiOutput final : public present::Output {
+public:
+    explicit GdiOutput(HWND window) : window_(window) {}
+    ~GdiOutput() override { Drop(); }
+
+    bool CanvasFor(int width, int height, present::Canvas* canvas, bool* fresh) override {
+        *fresh = bitmap_ == nullptr || width != canvas_.width || height != canvas_.height;
+        if (*fresh && !Make(width, height)) {
+            return false;
+        }
+        *canvas = canvas_;
+        return true;
+    }
+
+    // GDI may still be drawing from the section's memory.
+    bool BeginWrite() override { return GdiFlush() != FALSE; }
+
+    void Send(const std::vector<present::OutputRect>& rects) override {
+        HDC window = GetDC(window_);
+        for (const present::OutputRect& r : rects) {
+            BitBlt(window, r.left, r.top, r.right - r.left, r.bottom - r.top, dc_, r.left, r.top,
+                   SRCCOPY);
+        }
+        ReleaseDC(window_, window);
+    }
+
+    const char* Failure() const override { return "no bitmap for the window's size"; }
+
+    // The window system asks for part of the window again: the canvas holds
+    // the last picture whole, bars included. False where there is none of
+    // this size yet.
+    bool Repaint(HDC window, const RECT& area, int width, int height) const {
+        if (bitmap_ == nullptr || width != canvas_.width || height != canvas_.height) {
+            return false;
+        }
+        return BitBlt(window, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                      dc_, area.left, area.top, SRCCOPY) != FALSE;
+    }
+
+private:
+    bool Make(int width, int height) {
+        Drop();
+        if (width <= 0 || height <= 0) {
+            return false;
+        }
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;  // top-down, as the canvas is
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;  // 8-8-8 with the top byte unused
+        void* bits = nullptr;
+        bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        dc_ = bitmap_ != nullptr ? CreateCompatibleDC(nullptr) : nullptr;
+        if (dc_ == nullptr) {
+            Drop();
+            return false;
+        }
+        previous_ = SelectObject(dc_, bitmap_);
+        canvas_ =
+            present::Canvas{static_cast<uint32_t*>(bits), width, height, width * 4, present::kXrgb};
+        return true;
+    }
+
+    void Drop() {
+        if (dc_ != nullptr) {
+            SelectObject(dc_, previous_);
+            DeleteDC(dc_);
+        }
+        if (bitmap_ != nullptr) {
+            DeleteObject(bitmap_);
+        }
+        dc_ = nullptr;
+        bitmap_ = nullptr;
+        canvas_ = present::Canvas();
+    }
+
+    HWND window_;
+    HBITMAP bitmap_ = nullptr;
+    HDC dc_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+    present::Canvas canvas_;
 };
 
-struct Output {
+struct Screen {
     HWND window = nullptr;
     WNDPROC gameProcedure = nullptr;
-    int width = 0;  // the client area the frame was laid out for
-    int height = 0;
-    present::KeptFrame kept;
-    std::vector<present::ChangedRect> changed;
-    IndexedBitmapInfo info = {};
+    std::unique_ptr<GdiOutput> output;
+    present::OutputScreen shown;
+    bool failureSaid = false;
 };
 
-Output& State() {
-    static Output output;
-    return output;
+Screen& State() {
+    static Screen screen;
+    return screen;
 }
 
-void SetColours(IndexedBitmapInfo& info, const PALETTEENTRY* palette) {
-    for (int i = 0; i < 256; ++i) {
-        info.colours[i] = RGBQUAD{palette[i].peBlue, palette[i].peGreen, palette[i].peRed, 0};
-    }
-}
-
-// Frame rows top..bottom of the kept frame, packed `width` bytes a row (the
-// frame's 640 columns are a whole number of DIB words), onto their place.
-void SendRows(HDC dc, Output& out, const present::Viewport& view,
-              const present::ChangedRect& rect) {
-    const present::KeptFrame& kept = out.kept;
-    int rows = rect.bottom - rect.top;
-    out.info.header.biWidth = kept.width;
-    out.info.header.biHeight = -rows;  // top-down: the first row is rect.top
-    int left = view.x + rect.left * view.width / kept.width;
-    int right = view.x + rect.right * view.width / kept.width;
-    int top = view.y + rect.top * view.height / kept.height;
-    int bottom = view.y + rect.bottom * view.height / kept.height;
-    const uint8_t* bits = kept.indices.data() + static_cast<size_t>(rect.top) * kept.width;
-    StretchDIBits(dc, left, top, right - left, bottom - top, rect.left, 0, rect.right - rect.left,
-                  rows, bits, reinterpret_cast<const BITMAPINFO*>(&out.info), DIB_RGB_COLORS,
-                  SRCCOPY);
-}
-
-void SendChanged(HDC dc, Output& out) {
-    present::Viewport view = present::FitFrame(out.width, out.height);
-    SetStretchBltMode(dc, COLORONCOLOR);
-    SetColours(out.info, out.kept.palette);
-    for (const present::ChangedRect& rect : out.changed) {
-        SendRows(dc, out, view, rect);
-    }
-}
-
-// The whole client area black; the frame is sent whole with the next present.
-void Blacken(HDC dc, Output& out) {
-    RECT all = {0, 0, out.width, out.height};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    present::ForgetKeptFrame(out.kept);
-}
-
-// A client area of a new size gets black around the frame first.
-bool SizeChanged(Output& out) {
-    RECT client;
-    GetClientRect(out.window, &client);
-    if (client.right == out.width && client.bottom == out.height) {
-        return false;
-    }
-    out.width = client.right;
-    out.height = client.bottom;
-    return true;
+RECT Client(HWND window) {
+    RECT client = {};
+    GetClientRect(window, &client);
+    return client;
 }
 
 // Full screen gives way to a program that takes the focus, as an exclusive
@@ -112,11 +144,23 @@ void GiveWay(HWND window) {
     ShowWindow(window, SW_MINIMIZE);
 }
 
-// Painting is ours while we own the screen: the class's white brush never
-// shows, and what the window system asks to repaint is black until the next
-// frame, which then is sent whole.
+// What the window system asks to repaint comes from the canvas; before the
+// first picture of this size it is black, and the next frame goes whole.
+void Paint(Screen& screen, HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT client = Client(window);
+    if (screen.output == nullptr ||
+        !screen.output->Repaint(dc, paint.rcPaint, client.right, client.bottom)) {
+        FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        present::ForgetOutputScreen(screen.shown);
+    }
+    EndPaint(window, &paint);
+}
+
+// Painting is ours while we own the screen: the class's brush never shows.
 LRESULT CALLBACK OutputProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Output& out = State();
+    Screen& screen = State();
     if (message == WM_ERASEBKGND) {
         return 1;
     }
@@ -131,66 +175,57 @@ LRESULT CALLBACK OutputProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     }
     if (message == WM_PAINT) {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        SizeChanged(out);
-        Blacken(dc, out);
-        EndPaint(window, &paint);
+        Paint(screen, window);
         return 0;
     }
-    return CallWindowProcA(out.gameProcedure, window, message, wParam, lParam);
+    return CallWindowProcA(screen.gameProcedure, window, message, wParam, lParam);
 }
 
-void TakeWindow(Output& out, HWND window) {
-    out.window = window;
-    out.gameProcedure = reinterpret_cast<WNDPROC>(
+void TakeWindow(Screen& screen, HWND window) {
+    screen.window = window;
+    screen.gameProcedure = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OutputProcedure)));
-    out.info.header.biSize = sizeof(BITMAPINFOHEADER);
-    out.info.header.biPlanes = 1;
-    out.info.header.biBitCount = 8;
-    out.info.header.biCompression = BI_RGB;
-    out.info.header.biClrUsed = 256;
+    screen.output = std::make_unique<GdiOutput>(window);
 }
 
 }  // namespace
 
 void CoverMonitor(HWND window) {
-    Output& out = State();
+    Screen& screen = State();
     // Taken again (a mode set after the game's restore path), the window
     // stays as the player chose it.
-    if (out.window == window) {
+    if (screen.window == window) {
         return;
     }
     ReleaseOutput();
-    TakeWindow(out, window);
+    TakeWindow(screen, window);
     EnterFullScreen(window);
     InvalidateRect(window, nullptr, FALSE);
 }
 
 void ReleaseOutput() {
-    Output& out = State();
-    if (out.window != nullptr && IsWindow(out.window)) {
-        SetWindowLongPtrA(out.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(out.gameProcedure));
+    Screen& screen = State();
+    if (screen.window != nullptr && IsWindow(screen.window)) {
+        SetWindowLongPtrA(screen.window, GWLP_WNDPROC,
+                          reinterpret_cast<LONG_PTR>(screen.gameProcedure));
     }
-    out = Output();
+    screen = Screen();
 }
 
-void ShowFrame(const uint8_t* pixels, int width, int height, int pitch,
-               const PALETTEENTRY* palette) {
-    Output& out = State();
-    if (out.window == nullptr) {
+void ShowFrame(const internal::IndexedFrame& frame) {
+    Screen& screen = State();
+    if (screen.output == nullptr || IsIconic(screen.window)) {
         return;
     }
-    HDC dc = GetDC(out.window);
-    if (SizeChanged(out)) {
-        Blacken(dc, out);
+    RECT client = Client(screen.window);
+    if (!present::PresentOn(*screen.output, screen.shown, frame, client.right, client.bottom) &&
+        !screen.failureSaid) {
+        // Said once; the next frame tries again, whole.
+        screen.failureSaid = true;
+        OutputDebugStringA(
+            internal::Format("velmora: %s; frames are not shown\n", screen.output->Failure())
+                .c_str());
     }
-    present::TakeChanges(out.kept, pixels, width, height, pitch, palette, &out.changed,
-                         internal::PresentedRowTags());
-    if (!out.changed.empty()) {
-        SendChanged(dc, out);
-    }
-    ReleaseDC(out.window, dc);
 }
 
 }  // namespace vplat::windows

@@ -1,11 +1,11 @@
-// The game's window as the screen: borderless over its whole monitor, the
-// frame at the viewport rule's size in the middle, black around it, drawn
-// with GDI.
+// The game's window as the screen: borderless over its whole monitor or an
+// ordinary window, the frame at the viewport rule's size in the middle,
+// black around it, drawn with GDI.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
+#include "internal.h"
 
 namespace vplat::windows {
 
@@ -16,7 +16,6 @@ void CoverMonitor(HWND window);
 // The window is the game's again (exclusive mode ended).
 void ReleaseOutput();
 // Sends the rectangles of the frame that differ from what the window shows.
-void ShowFrame(const uint8_t* pixels, int width, int height, int pitch,
-               const PALETTEENTRY* palette);
+void ShowFrame(const internal::IndexedFrame& frame);
 
 }  // namespace vplat::windows

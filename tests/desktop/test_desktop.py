@@ -202,12 +202,11 @@ class SecondScreenshotKey(DesktopTest):
 
 
 class ScreenshotNotice(DesktopTest):
-    def test_notice_on_the_window_never_in_the_png(self):
-        place = (364, 164, 640, 480)
-        game = self.start("--window")
-        self.assertPictureWhole(game, place, "before the screenshot")
-        game.key("F9")
-        x, y, width, height = place
+    PLACE = (364, 164, 640, 480)
+
+    def wait_notice(self, game):
+        """The notice's pixels over the picture once it shows (FPS digits left out)."""
+        x, y, width, height = self.PLACE
 
         def over_picture():
             shown = game.screen().crop((x, y, x + width, y + height))
@@ -221,6 +220,12 @@ class ScreenshotNotice(DesktopTest):
         box = images.bounding_box(drawn)
         self.assertTrue(box[0] < 40 and box[1] > 400 and box[3] <= 480,
                         "the notice is at %s, expected in the picture's bottom-left" % (box,))
+
+    def test_notice_on_the_window_never_in_the_png(self):
+        game = self.start("--window")
+        self.assertPictureWhole(game, self.PLACE, "before the screenshot")
+        game.key("F9")
+        self.wait_notice(game)
         folder = game.env["VELMORA_SCREENSHOT_DIR"]
         name = os.listdir(folder)[0]
         shot = images.load(os.path.join(folder, name), (640, 480))
@@ -229,7 +234,16 @@ class ScreenshotNotice(DesktopTest):
                          (name, images.describe(diffs, "png", "title")))
         self.assertIn("velmora: screenshot %s" % os.path.join(folder, name), game.stderr())
         # Gone after about two seconds, the frame under it sent again.
-        self.assertPictureWhole(game, place, "after the notice")
+        self.assertPictureWhole(game, self.PLACE, "after the notice")
+        self.assertEqual(0, game.quit(), game.stderr())
+
+    def test_a_screenshot_that_fails_says_why_on_the_picture(self):
+        game = self.start("--window", env={"VELMORA_SCREENSHOT_DIR": "/proc/velmora-shots"})
+        self.assertPictureWhole(game, self.PLACE, "before the screenshot")
+        game.key("F9")
+        self.wait_notice(game)
+        self.assertIn("velmora: no screenshot: cannot make /proc/velmora-shots", game.stderr())
+        self.assertPictureWhole(game, self.PLACE, "after the notice")
         self.assertEqual(0, game.quit(), game.stderr())
 
 

@@ -49,9 +49,7 @@ class BadRecordings(unittest.TestCase):
 
     def test_in_the_window_each_is_refused_before_any_window(self):
         # No display at all: the file's line comes before the back end starts.
-        env = dict(os.environ)
-        for name in ("DISPLAY", "WAYLAND_DISPLAY", "VELMORA_VIDEO"):
-            env.pop(name, None)
+        env = without_display()
         folder = self.enterContext(tempfile.TemporaryDirectory())
         for name, data, where in BAD:
             path = write_file(folder, name + ".txt", data)
@@ -68,6 +66,72 @@ class BadRecordings(unittest.TestCase):
                                       text=True, timeout=HANG)
                 self.assertEqual((2, "velmora: %s: cannot read the recording (is a directory)\n"
                                   % folder), (done.returncode, done.stderr))
+
+
+def without_display():
+    env = dict(os.environ)
+    for name in ("DISPLAY", "WAYLAND_DISPLAY", "VELMORA_VIDEO"):
+        env.pop(name, None)
+    return env
+
+
+class RecordOnto(unittest.TestCase):
+    def test_an_existing_file_is_refused_and_kept_a_new_one_left_by_no_run(self):
+        folder = self.enterContext(tempfile.TemporaryDirectory())
+        kept = write_file(folder, "hours.txt", HEADER + b"0 tick 10\n")
+        done = subprocess.run([BINARY, "--record", kept], env=without_display(),
+                              capture_output=True, text=True, timeout=HANG)
+        with open(kept, "rb") as handle:
+            found = handle.read()
+        self.assertEqual((2, "velmora: cannot write the recording %s (it exists; a recording is "
+                          "never written over: name a new file)\n" % kept, HEADER + b"0 tick 10\n"),
+                         (done.returncode, done.stderr, found))
+        # With no display the game never starts: the file made for it goes
+        # too, or the next try would be refused.
+        new = os.path.join(folder, "new.txt")
+        done = subprocess.run([BINARY, "--record", new], env=without_display(),
+                              capture_output=True, text=True, timeout=HANG)
+        self.assertEqual((2, False), (done.returncode, os.path.exists(new)), done.stderr)
+
+
+def play_measured(path, folder):
+    """Plays a recording headless: status, standard error, the captured frame
+    numbers and the most memory the process held (bytes)."""
+    env = dict(os.environ, VELMORA_VIDEO="headless", VELMORA_SCRIPT=path, VELMORA_CAPTURE=folder)
+    with tempfile.TemporaryFile() as stderr:
+        process = subprocess.Popen([BINARY], cwd=folder, env=env, stdout=subprocess.DEVNULL,
+                                   stderr=stderr)
+        _, status, usage = os.wait4(process.pid, 0)
+        process.returncode = os.waitstatus_to_exitcode(status)
+        stderr.seek(0)
+        said = stderr.read().decode(errors="replace")
+    captures = sorted(name for name in os.listdir(folder) if name.startswith("frame-"))
+    return process.returncode, said, captures, usage.ru_maxrss * 1024
+
+
+class Long(unittest.TestCase):
+    def test_one_over_64_mib_plays_in_the_memory_of_a_short_one(self):
+        # Clock lines make the size, as in a real recording; kept to frame 0
+        # the game plays only a few frames, yet every line is read.
+        # Written a part at a time: the test's own memory is counted in the
+        # game's too (it is forked from it).
+        play = b"2 down SPACE\n3 up SPACE\n3 capture\n"
+        part = b"0 tick 1000\n" * (1 << 16)
+        folder = self.enterContext(tempfile.TemporaryDirectory())
+        results = []
+        for name, parts in (("short", 1), ("long", (64 << 20) // len(part) + 1)):
+            path = os.path.join(folder, name + ".txt")
+            with open(path, "wb") as handle:
+                handle.write(HEADER)
+                for _ in range(parts):
+                    handle.write(part)
+                handle.write(play)
+            os.mkdir(os.path.join(folder, name))
+            results.append(play_measured(path, os.path.join(folder, name)))
+        (_, _, _, short_memory), (status, said, captures, long_memory) = results
+        self.assertEqual((0, ["frame-000004.png"]), (status, captures), said)
+        self.assertLess(long_memory - short_memory, 16 << 20,
+                        "%.0f MiB more than for the short one" % ((long_memory - short_memory) / 2**20))
 
 
 class EndsMidFrame(unittest.TestCase):

@@ -42,7 +42,7 @@ class DebianPackage(unittest.TestCase):
         self.assertEqual((fields.get("Package"), fields.get("Version"), fields.get("Section")),
                          ("velmora", VERSION, "games"), "Package, Version, Section")
         # Worked out from the binary's libraries by dpkg-shlibdeps.
-        for library in ("libsdl2-2.0-0", "libpng16-16", "libc6", "libstdc++6"):
+        for library in ("libsdl2-2.0-0", "libpng16-16", "libgif7", "libc6", "libstdc++6"):
             self.assertIn(library, fields.get("Depends", ""), "Depends")
 
     def test_files_in_their_places(self):

@@ -5,6 +5,8 @@
 #include <velmora_platform.h>
 #include <png.h>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -35,7 +37,7 @@ Png ReadPng(const std::string& path) {
     return png;
 }
 
-TEST(WritePng, WritesRgbRowsThroughThePalette) {
+TEST(WritePng, WritesThePaletteAndIndicesThatReadAsTheFramesColours) {
     vplat::Frame frame;
     frame.width = 5;
     frame.height = 3;
@@ -51,14 +53,32 @@ TEST(WritePng, WritesRgbRowsThroughThePalette) {
     Png png = ReadPng(path);
     EXPECT_EQ(5u, png.width);
     EXPECT_EQ(3u, png.height);
-    EXPECT_EQ(static_cast<uint32_t>(PNG_FORMAT_RGB), png.format);
+    EXPECT_NE(0u, png.format & PNG_FORMAT_FLAG_COLORMAP) << "not a palette PNG: " << png.format;
     ASSERT_EQ(3u * 5 * 3, png.rgb.size());
     for (int i = 0; i < 15; ++i) {
         const PALETTEENTRY& colour = frame.palette[frame.indices[i]];
-        EXPECT_EQ(colour.peRed, png.rgb[i * 3]);
-        EXPECT_EQ(colour.peGreen, png.rgb[i * 3 + 1]);
-        EXPECT_EQ(colour.peBlue, png.rgb[i * 3 + 2]);
+        EXPECT_EQ(colour.peRed, png.rgb[i * 3]) << "pixel " << i;
+        EXPECT_EQ(colour.peGreen, png.rgb[i * 3 + 1]) << "pixel " << i;
+        EXPECT_EQ(colour.peBlue, png.rgb[i * 3 + 2]) << "pixel " << i;
     }
+}
+
+// A capture made again replaces the last run's; a screenshot's name taken
+// by another file leaves that file as it was.
+TEST(WritePng, ReplacesAFileUnlessToldToKeepIt) {
+    vplat::Frame frame;
+    frame.width = 2;
+    frame.height = 1;
+    frame.indices = {1, 2};
+    std::string path = velmora_test::TempDir() + "/taken.png";
+    std::ofstream(path) << "not ours";
+    errno = 0;
+    EXPECT_FALSE(vplat::WritePng(frame, path, vplat::Existing::Keep));
+    EXPECT_EQ(EEXIST, errno) << strerror(errno);
+    std::ifstream kept(path);
+    EXPECT_EQ("not ours", std::string(std::istreambuf_iterator<char>(kept), {}));
+    ASSERT_TRUE(vplat::WritePng(frame, path, vplat::Existing::Replace));
+    EXPECT_EQ(2u, ReadPng(path).width);
 }
 
 TEST(WritePng, RefusesEmptyFramesAndUnwritablePaths) {
@@ -70,7 +90,9 @@ TEST(WritePng, RefusesEmptyFramesAndUnwritablePaths) {
     frame.indices.assign(3, 0);  // fewer indices than pixels
     EXPECT_FALSE(vplat::WritePng(frame, velmora_test::TempDir() + "/short.png"));
     frame.indices.assign(4, 0);
+    errno = 0;
     EXPECT_FALSE(vplat::WritePng(frame, "/nonexistent/dir/frame.png"));
+    EXPECT_EQ(ENOENT, errno) << strerror(errno);
 }
 
 TEST(PaletteConversion, MatchesPerPixelLookupForEveryWidthAndPitch) {
@@ -80,7 +102,7 @@ TEST(PaletteConversion, MatchesPerPixelLookupForEveryWidthAndPitch) {
                                   static_cast<BYTE>(i * 7), 0xEE};
     }
     uint32_t table[256];
-    vplat::present::BuildXrgbTable(palette, table);
+    vplat::present::BuildTable(palette, vplat::present::kXrgb, table);
     EXPECT_EQ(0xFF000000u | (uint32_t{palette[10].peRed} << 16) |
                   (uint32_t{palette[10].peGreen} << 8) | palette[10].peBlue,
               table[10]);
@@ -107,10 +129,10 @@ TEST(PresentedFrame, KeepsEachPresentWithoutItsPitchPadding) {
     uint8_t pixels[2 * 8] = {1, 2, 3, 99, 99, 99, 99, 99, 4, 5, 6, 99, 99, 99, 99, 99};
     PALETTEENTRY palette[256] = {};
     palette[5].peGreen = 77;
-    vplat::internal::PresentIndexed(pixels, 3, 2, 8, palette);
+    vplat::internal::PresentIndexed({pixels, 3, 2, 8, palette, 1});
     EXPECT_TRUE(vplat::PresentedFrame().indices.empty()) << "a frame nothing reads was copied";
     vplat::KeepPresentedFrames(true);
-    vplat::internal::PresentIndexed(pixels, 3, 2, 8, palette);
+    vplat::internal::PresentIndexed({pixels, 3, 2, 8, palette, 1});
     vplat::Frame frame = vplat::PresentedFrame();
     EXPECT_EQ(2u, frame.number);
     EXPECT_EQ((std::vector<uint8_t>{1, 2, 3, 4, 5, 6}), frame.indices);

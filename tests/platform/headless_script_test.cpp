@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "backend/headless/runner.h"
+#include "player/script_play.h"
 #include "script/script.h"
 #include "internal.h"
 
@@ -189,8 +189,29 @@ TEST(HeadlessScript, RefusesBadLinesNamingFileAndLine) {
 
 TEST(HeadlessScript, LoadScriptReportsAnUnreadableFile) {
     std::string error;
-    EXPECT_FALSE(vplat::headless::LoadScript("/nonexistent/dir/script.txt", &error));
+    EXPECT_FALSE(vplat::player::LoadScript("/nonexistent/dir/script.txt", &error));
     EXPECT_NE(std::string::npos, error.find("/nonexistent/dir/script.txt"));
+}
+
+// A file playing is read a block at a time: rewritten under the player, it
+// stops at the first line that no longer reads, and says why.
+TEST(ScriptFile, ChangedWhileItPlaysStopsAtTheFirstLineThatNoLongerReads) {
+    std::string path = velmora_test::TempDir() + "changed.txt";
+    std::string clock = "velmora-script 1\n";
+    for (int i = 0; i < 10000; ++i) {
+        clock += "0 tick 1000\n";  // past the first block
+    }
+    std::ofstream(path) << clock << "5 down SPACE\n";
+    vplat::script::EventQueue queue(path, vplat::script::EventQueue::Kind::All);
+    ASSERT_NE(nullptr, queue.Next());
+    std::ofstream(path) << clock << "5 down SPACEBAR\n";
+    int events = 0;
+    for (; queue.Next() != nullptr; queue.Pop()) {
+        ++events;
+    }
+    EXPECT_EQ(10000, events);
+    EXPECT_EQ(path + ":10002: unknown key 'SPACEBAR' (the file changed while it played)",
+              queue.Fault());
 }
 
 // An offscreen surface shows when the script's `lose` has run.
@@ -223,12 +244,12 @@ protected:
 void PresentOne() {
     static const uint8_t pixels[4 * 2] = {1, 2, 3, 4, 5, 6, 7, 8};
     static const PALETTEENTRY palette[256] = {};
-    vplat::internal::PresentIndexed(pixels, 4, 2, 4, palette);
+    vplat::internal::PresentIndexed({pixels, 4, 2, 4, palette, 1});
 }
 
 TEST_F(HeadlessRun, EventsFireOnceTheirFrameHasBeenPresented) {
     IDirectDrawSurface7* surface = WatchedSurface();
-    vplat::headless::UseScript(Parse("2 lose\n"), "run.txt");
+    vplat::player::UseScript(Parse("2 lose\n"), "run.txt");
     Poll();
     PresentOne();
     Poll();
@@ -240,7 +261,7 @@ TEST_F(HeadlessRun, EventsFireOnceTheirFrameHasBeenPresented) {
 
 TEST_F(HeadlessRun, IdleHoldsTheNextEventsForItsPolls) {
     IDirectDrawSurface7* surface = WatchedSurface();
-    vplat::headless::UseScript(Parse("0 idle 3\n0 lose\n"), "run.txt");
+    vplat::player::UseScript(Parse("0 idle 3\n0 lose\n"), "run.txt");
     Poll();
     Poll();
     Poll();
@@ -250,7 +271,7 @@ TEST_F(HeadlessRun, IdleHoldsTheNextEventsForItsPolls) {
 }
 
 TEST_F(HeadlessRun, TapLeavesOnlyThePressedSinceBit) {
-    vplat::headless::UseScript(Parse("0 tap SPACE\n0 down LEFT\n"), "run.txt");
+    vplat::player::UseScript(Parse("0 tap SPACE\n0 down LEFT\n"), "run.txt");
     Poll();
     EXPECT_EQ(0x0001, GetAsyncKeyState(VK_SPACE));
     EXPECT_EQ(0, GetAsyncKeyState(VK_SPACE));
@@ -261,7 +282,7 @@ TEST_F(HeadlessRun, CaptureWritesTheNextPresentedFrameUnderItsNumber) {
     std::string dir = velmora_test::TempDir();
     setenv("VELMORA_CAPTURE", dir.c_str(), 1);
     PresentOne();
-    vplat::headless::UseScript(Parse("1 capture\n"), "run.txt");
+    vplat::player::UseScript(Parse("1 capture\n"), "run.txt");
     Poll();
     std::string second = dir + "/frame-000002.png";
     std::remove(second.c_str());
@@ -276,7 +297,7 @@ TEST_F(HeadlessRun, CaptureWritesTheNextPresentedFrameUnderItsNumber) {
 
 TEST_F(HeadlessRun, ClockReadingsAreAnsweredInOrderThenTheClockGoesOnFromTheLast) {
     vplat::UseVirtualClock(0);
-    vplat::headless::UseScript(Parse("0 tick 5000\n0 tick 5003\n1 tick 5020\n"), "run.txt");
+    vplat::player::UseScript(Parse("0 tick 5000\n0 tick 5003\n1 tick 5020\n"), "run.txt");
     EXPECT_EQ(5000u, GetTickCount());
     EXPECT_EQ(5003u, GetTickCount());
     EXPECT_EQ(5020u, GetTickCount());
@@ -285,7 +306,7 @@ TEST_F(HeadlessRun, ClockReadingsAreAnsweredInOrderThenTheClockGoesOnFromTheLast
 }
 
 TEST(HeadlessRunDeathTest, WaitingForFramesThatNeverComeExitsWithThree) {
-    vplat::headless::UseScript(Parse("1 lose\n"), "stuck.txt");
+    vplat::player::UseScript(Parse("1 lose\n"), "stuck.txt");
     EXPECT_EXIT(
         {
             for (;;) {
@@ -300,7 +321,7 @@ TEST(HeadlessRunDeathTest, WaitingForFramesThatNeverComeExitsWithThree) {
 constexpr int kStallPolls = 2000;
 
 TEST(HeadlessRunDeathTest, GivesUpAfterABoundedNumberOfEmptyPolls) {
-    vplat::headless::UseScript(Parse("1 capture\n"), "stuck.txt");
+    vplat::player::UseScript(Parse("1 capture\n"), "stuck.txt");
     EXPECT_EXIT(
         {
             for (int i = 0; i < kStallPolls; ++i) {
@@ -313,7 +334,7 @@ TEST(HeadlessRunDeathTest, GivesUpAfterABoundedNumberOfEmptyPolls) {
 }
 
 TEST(HeadlessRunDeathTest, AnEndedScriptWhoseGameDoesNotQuitGivesUp) {
-    vplat::headless::UseScript(Parse("0 tap SPACE\n"), "ended.txt");
+    vplat::player::UseScript(Parse("0 tap SPACE\n"), "ended.txt");
     EXPECT_EXIT(
         {
             for (int i = 0; i < 2 * kStallPolls; ++i) {
@@ -327,7 +348,7 @@ TEST(HeadlessRunDeathTest, AnEndedScriptWhoseGameDoesNotQuitGivesUp) {
 
 TEST_F(HeadlessRun, FramesKeepTheRunAlive) {
     IDirectDrawSurface7* surface = WatchedSurface();
-    vplat::headless::UseScript(Parse("3 lose\n"), "slow.txt");
+    vplat::player::UseScript(Parse("3 lose\n"), "slow.txt");
     // Almost a stall's worth of polls between frames is still not a stall
     // as long as frames keep coming; the event then fires on time.
     for (int frame = 0; frame < 3; ++frame) {
@@ -348,7 +369,7 @@ constexpr int kStallAnswers = 100000;
 TEST_F(HeadlessRun, SameAnswersWithAPollOrAFrameBetweenAreNotAStall) {
     IDirectDrawSurface7* surface = WatchedSurface();
     vplat::InjectFault("Flip", DDERR_WASSTILLDRAWING, -1, nullptr, 0);
-    vplat::headless::UseScript(Parse("9 capture\n"), "busy.txt");
+    vplat::player::UseScript(Parse("9 capture\n"), "busy.txt");
     for (int round = 0; round < 4; ++round) {
         for (int i = 0; i < kStallAnswers - 1; ++i) {
             surface->Flip(nullptr, 0);
@@ -360,7 +381,7 @@ TEST_F(HeadlessRun, SameAnswersWithAPollOrAFrameBetweenAreNotAStall) {
 TEST(HeadlessRunDeathTest, ACallAnsweredTheSameWayForEverGivesUpNamingIt) {
     IDirectDrawSurface7* surface = WatchedSurface();
     vplat::InjectFault("Flip", DDERR_WASSTILLDRAWING, -1, nullptr, 0);
-    vplat::headless::UseScript(Parse("9 capture\n"), "busy.txt");
+    vplat::player::UseScript(Parse("9 capture\n"), "busy.txt");
     EXPECT_EXIT(
         {
             for (int i = 0; i < kStallAnswers; ++i) {
@@ -376,12 +397,29 @@ TEST(HeadlessRunDeathTest, ACallAnsweredTheSameWayForEverGivesUpNamingIt) {
 
 TEST_F(HeadlessRun, PollsAScriptAsksForWithIdleAreNotAStall) {
     IDirectDrawSurface7* surface = WatchedSurface();
-    vplat::headless::UseScript(Parse("0 idle 30000\n0 lose\n"), "idle.txt");
+    vplat::player::UseScript(Parse("0 idle 30000\n0 lose\n"), "idle.txt");
     for (int i = 0; i < 30001; ++i) {
         vplat::internal::OnMessagePoll(true);
     }
     vplat::internal::OnMessagePoll(true);
     EXPECT_EQ(DDERR_SURFACELOST, surface->IsLost()) << "the events after the idle did not fire";
+}
+
+// Polls as the game's loop makes them, until the script's end closes the
+// window: how many it took, or 0 when it did not within `limit`.
+int PollsUntilClosed(int limit) {
+    MSG msg{};
+    for (int polls = 1; polls <= limit; ++polls) {
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message == WM_CLOSE) {
+            return polls;
+        }
+    }
+    return 0;
+}
+
+TEST_F(HeadlessRun, AnIdleAtTheScriptsEndHoldsTheCloseForItsPollsOnly) {
+    vplat::player::UseScript(Parse("0 idle 3\n"), "idle.txt");
+    EXPECT_EQ(5, PollsUntilClosed(100)) << "polls before the close was seen (0: never)";
 }
 
 TEST(HeadlessMessageBox, PrintsOneLineAndReturns) {

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <string>
 
-#include "backend/headless/runner.h"
+#include "player/script_play.h"
 
 namespace {
 
@@ -66,26 +66,26 @@ TEST_F(HostileFileTest, LoadImageFromAFifoGivesNull) {
 
 TEST_F(HostileFileTest, ScriptThatIsAFifoIsRefusedWithTheReason) {
     std::string error;
-    EXPECT_FALSE(vplat::headless::LoadScript(fifo_, &error));
+    EXPECT_FALSE(vplat::player::LoadScript(fifo_, &error));
     EXPECT_EQ(error, fifo_ + ": cannot read the script (is not a regular file)");
 }
 
 TEST_F(HostileFileTest, ScriptThatIsADirectoryIsRefusedNotTakenAsEmpty) {
     std::string folder = velmora_test::TempDir();
     std::string error;
-    EXPECT_FALSE(vplat::headless::LoadScript(folder, &error)) << "a folder read as no events";
+    EXPECT_FALSE(vplat::player::LoadScript(folder, &error)) << "a folder read as no events";
     EXPECT_EQ(error, folder + ": cannot read the script (is a directory)");
 }
 
 TEST_F(HostileFileTest, ScriptThatIsADeviceIsRefused) {
     std::string error;
-    EXPECT_FALSE(vplat::headless::LoadScript("/dev/null", &error));
+    EXPECT_FALSE(vplat::player::LoadScript("/dev/null", &error));
     EXPECT_EQ(error, "/dev/null: cannot read the script (is not a regular file)");
 }
 
 TEST_F(HostileFileTest, AMissingScriptSaysWhy) {
     std::string error;
-    EXPECT_FALSE(vplat::headless::LoadScript(fifo_ + "-missing", &error));
+    EXPECT_FALSE(vplat::player::LoadScript(fifo_ + "-missing", &error));
     EXPECT_EQ(error, fifo_ + "-missing: cannot read the script (No such file or directory)");
 }
 

@@ -68,10 +68,10 @@ TEST_F(ScreenshotOfGame, HoldsTheSamePixelsAsTheHeadlessCapture) {
     ASSERT_EQ(640, frame.width);
     std::string capture = velmora_test::TempDir() + "capture.png";
     ASSERT_TRUE(vplat::WritePng(frame, capture));
-    std::string error;
+    vplat::player::ScreenshotFailure error;
     std::string shot =
         vplat::player::SaveScreenshot(frame, velmora_test::TempDir() + "shots", 1700000000, &error);
-    ASSERT_FALSE(shot.empty()) << error;
+    ASSERT_FALSE(shot.empty()) << error.detail;
 
     Decoded captured = ReadAsRgb(capture);
     Decoded screenshot = ReadAsRgb(shot);
@@ -108,11 +108,11 @@ TEST(ScreenshotNames, SameSecondGetsTheNextNumber) {
     std::string folder = velmora_test::TempDir() + "same-second";
     setenv("TZ", "UTC", 1);
     tzset();
-    std::string error;
+    vplat::player::ScreenshotFailure error;
     std::vector<std::string> names;
     for (int i = 0; i < 3; ++i) {
         std::string path = vplat::player::SaveScreenshot(SmallFrame(), folder, 1700000000, &error);
-        ASSERT_FALSE(path.empty()) << error;
+        ASSERT_FALSE(path.empty()) << error.detail;
         names.push_back(path.substr(folder.size() + 1));
     }
     EXPECT_EQ("velmora-20231114-221320.png", names[0]);
@@ -123,9 +123,11 @@ TEST(ScreenshotNames, SameSecondGetsTheNextNumber) {
 TEST(ScreenshotFolder, AFolderThatCannotBeMadeIsReported) {
     std::string blocker = velmora_test::TempDir() + "not-a-folder";
     std::ofstream(blocker) << "x";
-    std::string error;
-    EXPECT_EQ("", vplat::player::SaveScreenshot(SmallFrame(), blocker + "/shots", 0, &error));
-    EXPECT_NE(std::string::npos, error.find("cannot make")) << error;
+    vplat::player::ScreenshotFailure failure;
+    EXPECT_EQ("", vplat::player::SaveScreenshot(SmallFrame(), blocker + "/shots", 0, &failure));
+    EXPECT_NE(std::string::npos, failure.detail.find("cannot make")) << failure.detail;
+    // What the picture says, in a few words.
+    EXPECT_EQ("not a folder", failure.reason);
 }
 
 TEST(ScreenshotFolder, ChosenByVariableThenUserDirsThenPictures) {

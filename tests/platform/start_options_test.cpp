@@ -24,6 +24,7 @@ std::string Summary(const Options& o) {
     text += o.record.empty() ? "" : "record=" + o.record + " ";
     text += o.replay.empty() ? "" : "replay=" + o.replay + " ";
     text += o.timedemo.empty() ? "" : "timedemo=" + o.timedemo + " ";
+    text += o.gif.empty() ? "" : "gif=" + o.gif + " ";
     return text.empty() ? "nothing" : text.substr(0, text.size() - 1);
 }
 
@@ -64,6 +65,9 @@ const GoodCase kGood[] = {
     {"RecordWithWindow", {"--window", "--record", "a.txt"}, "window record=a.txt"},
     {"ReplayJoined", {"--replay=b.txt"}, "replay=b.txt"},
     {"TimedemoDashFile", {"--timedemo", "-x.txt"}, "timedemo=-x.txt"},
+    {"GifOfReplay",
+     {"--gif=o.gif", "--scale", "2", "--replay", "r.txt"},
+     "scale2 replay=r.txt gif=o.gif"},
 };
 
 INSTANTIATE_TEST_SUITE_P(CommandLine, GoodOptions, testing::ValuesIn(kGood),
@@ -122,6 +126,9 @@ const BadCase kBad[] = {
     {"ShortWithValue", {"-h=1"}, "option '-h' takes no value"},
     {"RecordMissing", {"--record"}, "option '--record' needs a file"},
     {"ReplayEmpty", {"--replay="}, "option '--replay' needs a file"},
+    {"GifWithoutFile", {"--replay", "r", "--gif"}, "option '--gif' needs a file"},
+    {"GifWithoutReplay", {"--gif", "o.gif"}, "option '--gif' needs '--replay FILE'"},
+    {"GifOfTimedemo", {"--timedemo", "t", "--gif", "o"}, "option '--gif' needs '--replay FILE'"},
     {"RecordAndReplay",
      {"--record", "a", "--replay", "b"},
      "options '--record' and '--replay' do not go together"},

@@ -148,6 +148,37 @@ TEST_F(WindowTest, MinimiseAndRestoreFromTheDisplaySide) {
     EXPECT_EQ(vplat::internal::FocusWindow(), window);
 }
 
+// Hiding, minimising and destroying the window in front all take it out of
+// the front the same way, and only a minimised one is told so in WM_ACTIVATE.
+TEST_F(WindowTest, LeavingTheFrontSendsOneOrderHoweverItIsLeft) {
+    HWND window = MakeWindow();
+    const std::vector<UINT> leaving = {WM_NCACTIVATE, WM_ACTIVATE, WM_ACTIVATEAPP, WM_KILLFOCUS};
+    ShowWindow(window, SW_SHOWNORMAL);
+    g_seen.clear();
+    ShowWindow(window, SW_HIDE);
+    std::vector<UINT> expected = {WM_SHOWWINDOW};
+    expected.insert(expected.end(), leaving.begin(), leaving.end());
+    EXPECT_EQ(Messages(), expected) << "hidden";
+    EXPECT_EQ(WParamOf(WM_ACTIVATE), static_cast<WPARAM>(WA_INACTIVE));
+
+    ShowWindow(window, SW_SHOWNORMAL);
+    g_seen.clear();
+    ShowWindow(window, SW_MINIMIZE);
+    EXPECT_EQ(Messages(), leaving) << "minimised";
+    EXPECT_EQ(WParamOf(WM_ACTIVATE), static_cast<WPARAM>(MAKELONG(WA_INACTIVE, 1)));
+    EXPECT_EQ(GetActiveWindow(), nullptr);
+
+    ShowWindow(window, SW_RESTORE);
+    g_seen.clear();
+    DestroyWindow(window);
+    expected = leaving;
+    expected.insert(expected.end(), {WM_DESTROY, WM_NCDESTROY});
+    EXPECT_EQ(Messages(), expected) << "destroyed";
+    EXPECT_EQ(WParamOf(WM_ACTIVATE), static_cast<WPARAM>(WA_INACTIVE));
+    EXPECT_EQ(GetActiveWindow(), nullptr);
+    EXPECT_EQ(vplat::internal::FocusWindow(), nullptr);
+}
+
 TEST_F(WindowTest, CloseGoesThroughDestroyAndTheWindowIsGone) {
     HWND window = MakeWindow();
     ShowWindow(window, SW_SHOWNORMAL);

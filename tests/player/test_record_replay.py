@@ -7,6 +7,7 @@ import os
 import re
 import shutil
 import signal
+import subprocess
 import tempfile
 import time
 import unittest
@@ -113,6 +114,22 @@ class RecordReplay(unittest.TestCase):
         self.assertEqual(0, stopped.process.wait(5), stopped.stderr())
         self.assertNotIn("screenshot", stopped.stderr())
         shutil.rmtree(folder)
+
+    def test_a_recording_with_few_clock_lines_plays_to_its_end_in_the_window(self):
+        """Written by hand: two clock lines 3,000 frames apart. Timed (no
+        pacing, the same player as --replay) it plays every frame, as headless."""
+        folder = self.enterContext(tempfile.TemporaryDirectory())
+        recording = os.path.join(folder, "few.txt")
+        with open(recording, "w") as handle:
+            handle.write("velmora-script 1\n0 tick 1000\n2 down SPACE\n3 up SPACE\n"
+                         "4 down RIGHT\n3000 up RIGHT\n3000 tick 60000\n")
+        env = dict(os.environ, DISPLAY=self.xvfb.display, HOME=folder)
+        env.pop("WAYLAND_DISPLAY", None)
+        env.pop("VELMORA_VIDEO", None)
+        done = subprocess.run([BINARY, "--window", "--timedemo", recording], env=env,
+                              capture_output=True, text=True, timeout=120)
+        self.assertEqual((0, ""), (done.returncode, done.stderr))
+        self.assertRegex(done.stdout, r"^timedemo .*few.txt: 3000 frames")
 
     def test_a_held_key_is_one_press_and_a_quick_release_and_press_are_two(self):
         """The window system repeats a held key some 25 times a second; the

@@ -22,7 +22,7 @@
 
 #include "backend/sdl/state.h"
 #include "present/viewport.h"
-#include "backend/sdl/direct_put.h"
+#include "backend/sdl/outputs.h"
 #include "window_readback.h"
 #include "x11_meddling.h"
 #include "xvfb.h"
@@ -48,6 +48,11 @@ void PrintTo(const Output& out, std::ostream* os) {
 struct Frame {
     std::vector<uint8_t> pixels = std::vector<uint8_t>(kW * kH);
     PALETTEENTRY palette[256] = {};
+
+    // As a Flip hands it over: every frame here has the same palette.
+    vplat::internal::IndexedFrame Shown(int width = kW, int height = kH) const {
+        return {pixels.data(), width, height, kW, palette, 1};
+    }
 };
 
 Frame FirstFrame() {
@@ -106,13 +111,13 @@ SDL_Window* OpenShowing(const char* path, const Output& out, const Frame& first,
     int height = 0;
     do {
         vplat::sdl::PumpEvents();
-        vplat::sdl::Present(first.pixels.data(), kW, kH, kW, first.palette);
+        vplat::sdl::Present(first.Shown());
         SDL_GetWindowSize(window, &width, &height);
     } while ((width != out.width || height != out.height) &&
              !SDL_TICKS_PASSED(SDL_GetTicks(), deadline));
     // The first frame at that size, and the server done with it.
     vplat::sdl::PumpEvents();
-    vplat::sdl::Present(first.pixels.data(), kW, kH, kW, first.palette);
+    vplat::sdl::Present(first.Shown());
     vplat::sdl::X11Finish();
     return window;
 }
@@ -124,7 +129,7 @@ std::vector<uint32_t> ShowAndRead(const char* path, const Output& out, std::stri
     if (window == nullptr) {
         return {};
     }
-    vplat::sdl::Present(second.pixels.data(), secondWidth, secondHeight, kW, second.palette);
+    vplat::sdl::Present(second.Shown(secondWidth, secondHeight));
     vplat::sdl::X11Finish();
     std::vector<uint32_t> shown = velmora_test::ReadWindow(window, out.width, out.height, error);
     vplat::sdl::ReleaseDisplay();
@@ -252,6 +257,32 @@ TEST_F(PresentPaths, AFrameOfAnotherSizeIsShownWholeByBothPaths) {
         << "a 320x240 frame after 640x480 ones, at 1024x768";
 }
 
+// The same pixels through a new palette, which the frame says is new: both
+// paths show every pixel in its new colour.
+TEST_F(PresentPaths, ANewPaletteAloneRepaintsTheWholePicture) {
+    const Output out = {640, 480, "Scale1x"};
+    for (const char* path : {"surface", "gpu"}) {
+        std::string error;
+        Frame first = FirstFrame();
+        SDL_Window* window = OpenShowing(path, out, first, &error);
+        ASSERT_NE(window, nullptr) << error;
+        Frame recoloured = first;
+        for (PALETTEENTRY& entry : recoloured.palette) {
+            entry.peGreen ^= 0x5A;
+        }
+        vplat::internal::IndexedFrame shown = recoloured.Shown();
+        shown.paletteVersion = 2;
+        vplat::sdl::Present(shown);
+        vplat::sdl::X11Finish();
+        std::vector<uint32_t> found =
+            velmora_test::ReadWindow(window, out.width, out.height, &error);
+        vplat::sdl::ReleaseDisplay();
+        ASSERT_FALSE(found.empty()) << error;
+        EXPECT_EQ(Differences(found, Expected(recoloured, out), out.width, "window", "frame"), "")
+            << path << " path, after the palette changed";
+    }
+}
+
 // Xvfb has no GPU: whatever OpenGL it offers is drawn on the processor.
 TEST_F(PresentPaths, AutoTakesTheSurfacePathWithoutAGpu) {
     setenv("VELMORA_PRESENT", "auto", 1);
@@ -291,7 +322,7 @@ Frame InvertedFrame() {
 // show what they must; the reason is among the debug output.
 void ExpectShownBySdlAfter(SDL_Window* window, const Output& out, const char* reason) {
     Frame second = SecondFrame();
-    vplat::sdl::Present(second.pixels.data(), kW, kH, kW, second.palette);
+    vplat::sdl::Present(second.Shown());
     vplat::sdl::X11Finish();
     std::string error;
     std::vector<uint32_t> shown = velmora_test::ReadWindow(window, out.width, out.height, &error);
@@ -317,8 +348,8 @@ void MeddleWhileShowing(const std::function<bool(unsigned long, std::string*)>& 
     unsigned long segment = vplat::sdl::X11SharedSegment();
     ASSERT_NE(segment, 0UL) << "our own X11 path was not taken";
     ASSERT_TRUE(meddle(segment, &error)) << error;
-    vplat::sdl::Present(inverted.pixels.data(), kW, kH, kW, inverted.palette);
-    vplat::sdl::Present(first.pixels.data(), kW, kH, kW, first.palette);
+    vplat::sdl::Present(inverted.Shown());
+    vplat::sdl::Present(first.Shown());
     ExpectShownBySdlAfter(window, out, reason);
 }
 
@@ -363,10 +394,10 @@ TEST_F(PresentPaths, AStalledServerShowsTheLastFrameOnceItResumes) {
         kill(server->pid(), SIGCONT);
     });
     // Every pixel changed: sent through shared memory, unread while stopped.
-    vplat::sdl::Present(inverted.pixels.data(), kW, kH, kW, inverted.palette);
+    vplat::sdl::Present(inverted.Shown());
     for (int i = 0; i < 10; ++i) {
         const Frame& next = i % 2 == 0 ? first : second;
-        vplat::sdl::Present(next.pixels.data(), kW, kH, kW, next.palette);
+        vplat::sdl::Present(next.Shown());
     }
     resume.join();
     std::vector<uint32_t> shown = velmora_test::ReadWindow(window, out.width, out.height, &error);

@@ -3,13 +3,10 @@
 
 #include <cstdio>
 
-#include "present/kept_frame.h"
+#include "present/last_frame.h"
+#include "present/notice.h"
 
 namespace vplat {
-namespace entry {
-void LookUpAnswer(Name name, int64_t result);
-}  // namespace entry
-
 namespace backend {
 namespace {
 
@@ -84,6 +81,7 @@ void ResetBackend() {
         }
     }
     present::ForgetFrames();
+    present::ForgetNotice();
     backend::SetDriver(&backend::FirstDriver());
     backend::g_play = nullptr;
 }
@@ -106,18 +104,17 @@ void ShowMessageBox(const std::string& text, const std::string& caption) {
     }
 }
 
-void PresentIndexed(const uint8_t* pixels, int width, int height, int pitch,
-                    const PALETTEENTRY* palette) {
+void PresentIndexed(const IndexedFrame& frame) {
     const backend::Driver& driver = backend::CurrentDriver();
     present::CountPresent();
     if (driver.present != nullptr) {
-        driver.present(pixels, width, height, pitch, palette);
+        driver.present(frame);
     }
     // Only a frame that is to be written is copied: a player's frames go
     // straight to the screen.
     if (driver.screenshotWanted != nullptr && driver.screenshotWanted()) {
-        present::KeepFrame(pixels, width, height, pitch, palette);
-        driver.saveScreenshot(present::KeptFrameView());
+        present::KeepLastFrame(frame);
+        driver.saveScreenshot(present::LastFrame());
     }
 }
 
@@ -156,21 +153,15 @@ void ReleaseDisplay() {
 }  // namespace internal
 
 namespace entry {
-namespace {
 
-void AnswerNowhere(Name /*unused*/, int64_t /*unused*/) {}
-
-}  // namespace
-
+// Looked up at an answer rather than when the back end is chosen: the first
+// one is in force from the start, when its table may not be made yet.
 void LookUpAnswer(Name name, int64_t result) {
-    auto answered = backend::CurrentDriver().onAnswer;
-    g_answer = answered != nullptr ? answered : AnswerNowhere;
-    g_answer(name, result);
+    g_answer = backend::CurrentDriver().onAnswer;
+    if (g_answer != nullptr) {
+        g_answer(name, result);
+    }
 }
-
-// From the start, before any call: the drivers' tables may not be made yet,
-// so the first answer looks the hook up.
-[[maybe_unused]] const bool g_listening = (g_answer = LookUpAnswer) != nullptr;
 
 }  // namespace entry
 

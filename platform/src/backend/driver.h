@@ -34,8 +34,7 @@ struct Driver {
     // and up to the end of the presented frame's period where it paces.
     bool (*sleepPaced)(DWORD milliseconds);
     // Shows a frame of 8-bit indices through its palette.
-    void (*present)(const uint8_t* pixels, int width, int height, int pitch,
-                    const PALETTEENTRY* palette);
+    void (*present)(const internal::IndexedFrame& frame);
     // Shows a message box and returns when it is dismissed.
     void (*showMessageBox)(const std::string& text, const std::string& caption);
     // The cursor that SetCursor put in force: shown over the window, or none.
@@ -57,8 +56,8 @@ const Driver* const* Drivers(size_t* count);
 const Driver* FindDriver(const std::string& name);
 const Driver& CurrentDriver();
 
-// A script played on a back end that has no script of its own (a recording
-// replayed in the window): `play` runs on every poll, after the driver's own.
+// The player of a script or a recording, on whatever back end shows the
+// game: `play` runs on every poll of the message queue, after the driver's own.
 void PlayOnPolls(void (*play)(bool queueEmpty));
 
 // The one line a message box leaves on standard error, whatever shows it.

@@ -42,8 +42,13 @@ inline bool Faulted(Name name, const void* object, int64_t* result) {
 
 // Every answer, faulted or not, goes to whoever listens for answers (the
 // back end in force, which may find a run that keeps getting the same answer
-// and can never go on); null while nobody does.
+// and can never go on); null while nobody does. Core does not know the back
+// end in force: until it is known (from the start, and again after each
+// change of back end) the hook is LookUpAnswer, defined beside the back ends,
+// which at the next answer puts the back end's own listener in its place, or
+// null where it has none.
 extern void (*g_answer)(Name name, int64_t result);
+void LookUpAnswer(Name name, int64_t result);
 inline void Answered(Name name, int64_t result) {
     if (g_answer != nullptr) {
         g_answer(name, result);

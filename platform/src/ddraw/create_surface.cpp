@@ -152,7 +152,7 @@ bool DescriptionSizeOk(DWORD size) {
 Surface* NewSurface(DirectDraw* owner, DWORD caps, int width, int height, int bitsPerPixel) {
     int pitch = PitchFor(width, bitsPerPixel);
     auto* surface = new Surface();
-    if (!surface->memory.Allocate(width, height, pitch, bitsPerPixel / 8)) {
+    if (!surface->memory.Allocate(height, pitch, bitsPerPixel / 8)) {
         delete surface;
         return nullptr;
     }
@@ -227,7 +227,7 @@ void DescribeSurface(const Surface& surface, DDSURFACEDESC2* desc) {
 }
 
 void FillWithJunk(Surface* surface) {
-    uint8_t* pixels = surface->memory.HandOut();
+    uint8_t* pixels = surface->memory.Writable();
     // A fixed, busy pattern: a picture that was not reloaded stands out in
     // every test that looks at the pixels.
     for (int y = 0; y < surface->height; ++y) {
@@ -237,7 +237,6 @@ void FillWithJunk(Surface* surface) {
             row[x] = static_cast<uint8_t>((x * 37) ^ (y * 101) ^ 0xA5);
         }
     }
-    surface->memory.TakeBack();
 }
 
 HRESULT DirectDraw::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* surface,

@@ -1,6 +1,7 @@
 // Flip: the chain's buffers move one place on, and the new front buffer is
 // shown through the palette.
 #include <algorithm>
+#include <cstring>
 
 #include "ddraw/objects.h"
 
@@ -8,8 +9,18 @@ namespace vplat::ddraw {
 
 namespace {
 
-// The surface being shown, while the back end presents it.
-const Surface* g_presenting = nullptr;
+// The palette's version number: a new one whenever the colours shown differ
+// from the last frame's, whichever way they came to differ (new entries, a
+// palette attached or released, a restore).
+uint64_t PaletteVersion(const PALETTEENTRY* colours) {
+    static PALETTEENTRY shown[256] = {};
+    static uint64_t version = 0;
+    if (version == 0 || memcmp(shown, colours, sizeof shown) != 0) {
+        memcpy(shown, colours, sizeof shown);
+        ++version;
+    }
+    return version;
+}
 
 }  // namespace
 
@@ -19,10 +30,14 @@ void PresentSurface(const Surface& surface) {
     if (surface.bitsPerPixel != 8 || surface.lost) {
         return;
     }
-    g_presenting = &surface;
-    internal::PresentIndexed(surface.memory.Read(), surface.width, surface.height, surface.pitch,
-                             ColoursFor(surface));
-    g_presenting = nullptr;
+    internal::IndexedFrame frame;
+    frame.pixels = surface.memory.Read();
+    frame.width = surface.width;
+    frame.height = surface.height;
+    frame.pitch = surface.pitch;
+    frame.palette = ColoursFor(surface);
+    frame.paletteVersion = PaletteVersion(frame.palette);
+    internal::PresentIndexed(frame);
 }
 
 HRESULT Surface::Flip(IDirectDrawSurface7* target, DWORD flags) {
@@ -61,11 +76,3 @@ HRESULT Surface::Flip(IDirectDrawSurface7* target, DWORD flags) {
 }
 
 }  // namespace vplat::ddraw
-
-namespace vplat::internal {
-
-const RowTag* PresentedRowTags() {
-    return ddraw::g_presenting != nullptr ? ddraw::g_presenting->memory.Tags() : nullptr;
-}
-
-}  // namespace vplat::internal

@@ -65,7 +65,7 @@ struct Surface final : ComObject<Surface, IDirectDrawSurface7> {
     int height = 0;
     int bitsPerPixel = 8;
     int pitch = 0;
-    // Its pixels, and what each row is known to hold (surface_memory.h).
+    // Its pixels (surface_memory.h).
     SurfaceMemory memory;
     bool lost = false;
     bool locked = false;

@@ -29,10 +29,8 @@ int KeyedVectors(Pixel* dest, const Pixel* source, int x, int width, Pixel key) 
 
 template <typename Pixel>
 void KeyedRow(Pixel* dest, const Pixel* source, int width, Pixel key) {
-    // Sixteen bytes at a time, then eight (a glyph of the font is eight
-    // pixels wide), then one by one.
+    // Sixteen bytes at a time, then one by one.
     int x = KeyedVectors<16>(dest, source, 0, width, key);
-    x = KeyedVectors<8>(dest, source, x, width, key);
     for (; x < width; ++x) {
         if (source[x] != key) {
             dest[x] = source[x];

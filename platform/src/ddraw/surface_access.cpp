@@ -37,7 +37,7 @@ HRESULT Surface::Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HANDLE ev
             offset = static_cast<size_t>(rect->top) * pitch +
                      static_cast<size_t>(rect->left) * BytesPerPixel();
         }
-        desc->lpSurface = memory.HandOut() + offset;
+        desc->lpSurface = memory.Writable() + offset;
         locked = true;
         return DD_OK;
     });
@@ -50,7 +50,6 @@ HRESULT Surface::Unlock(LPRECT rect) {
             return DDERR_NOTLOCKED;
         }
         locked = false;
-        memory.TakeBack();
         PresentIfVisible(*this);
         return DD_OK;
     });
@@ -71,8 +70,7 @@ HRESULT Surface::GetDC(HDC* out) {
             return DDERR_SURFACEBUSY;
         }
         const PALETTEENTRY* colours = bitsPerPixel == 8 ? ColoursFor(*this) : nullptr;
-        // Counted as written even if no DC comes of it: the memory was out.
-        dc = internal::CreateSurfaceDC(memory.HandOut(), width, height, pitch, bitsPerPixel,
+        dc = internal::CreateSurfaceDC(memory.Writable(), width, height, pitch, bitsPerPixel,
                                        colours);
         if (dc == nullptr) {
             return DDERR_CANTCREATEDC;
@@ -93,7 +91,6 @@ HRESULT Surface::ReleaseDC(HDC given) {
         }
         internal::DestroySurfaceDC(dc);
         dc = nullptr;
-        memory.TakeBack();
         PresentIfVisible(*this);
         return DD_OK;
     });

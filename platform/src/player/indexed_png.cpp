@@ -1,18 +1,45 @@
-// A frame as an 8-bit palette PNG: the indices as the game drew them and the
-// palette it was shown with, so the file holds the frame without loss.
+// vplat::WritePng: a frame as an 8-bit palette PNG, written by libpng. The
+// indices are kept as the game drew them and the palette as it was shown, so
+// the file holds the frame without loss and any viewer shows its colours.
+// Headless captures and the player's screenshots are both written here.
+#include <fcntl.h>
 #include <png.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <vector>
 
-#include "player/screenshot.h"
+#include <velmora_platform.h>
 
-namespace vplat::player {
+namespace vplat {
+namespace {
 
-bool WriteIndexedPng(const Frame& frame, FILE* file) {
+bool Complete(const Frame& frame) {
     size_t pixels = static_cast<size_t>(frame.width) * static_cast<size_t>(frame.height);
-    if (frame.width <= 0 || frame.height <= 0 || frame.indices.size() < pixels) {
-        return false;
+    return frame.width > 0 && frame.height > 0 && frame.indices.size() >= pixels;
+}
+
+// Opened here rather than by libpng, so that errno still says why when the
+// file cannot be made (a missing folder, one that is read-only, a name
+// taken).
+FILE* Open(const std::string& path, Existing existing) {
+    int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (existing == Existing::Keep ? O_EXCL : O_TRUNC);
+    int fd = open(path.c_str(), flags, 0644);
+    if (fd < 0) {
+        return nullptr;
     }
+    FILE* file = fdopen(fd, "wb");
+    if (file == nullptr) {
+        int why = errno;
+        close(fd);
+        unlink(path.c_str());
+        errno = why;
+    }
+    return file;
+}
+
+bool WriteImage(const Frame& frame, FILE* file) {
     std::vector<uint8_t> colours(256 * 3);
     for (int i = 0; i < 256; ++i) {
         colours[i * 3] = frame.palette[i].peRed;
@@ -31,4 +58,29 @@ bool WriteIndexedPng(const Frame& frame, FILE* file) {
     return written;
 }
 
-}  // namespace vplat::player
+}  // namespace
+
+bool WritePng(const Frame& frame, const std::string& path, Existing existing) {
+    if (!Complete(frame)) {
+        errno = EINVAL;
+        return false;
+    }
+    FILE* file = Open(path, existing);
+    if (file == nullptr) {
+        return false;
+    }
+    errno = 0;
+    bool written = WriteImage(frame, file);
+    int writeError = errno;
+    if (fclose(file) != 0 && written) {
+        written = false;
+        writeError = errno;
+    }
+    if (!written) {
+        unlink(path.c_str());
+        errno = writeError != 0 ? writeError : EIO;
+    }
+    return written;
+}
+
+}  // namespace vplat

@@ -24,6 +24,7 @@ enum OptionId {
     kRecord,
     kReplay,
     kTimedemo,
+    kGif,
 };
 
 const option kLongOptions[] = {
@@ -38,6 +39,7 @@ const option kLongOptions[] = {
     {"record", required_argument, nullptr, kRecord},
     {"replay", required_argument, nullptr, kReplay},
     {"timedemo", required_argument, nullptr, kTimedemo},
+    {"gif", required_argument, nullptr, kGif},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -81,7 +83,7 @@ std::string NameOf(int id) {
 }
 
 bool TakesValue(int id) {
-    return id == kScale || id == kRecord || id == kReplay || id == kTimedemo;
+    return id == kScale || id == kRecord || id == kReplay || id == kTimedemo || id == kGif;
 }
 
 // The line for a word getopt_long refused, or took only as an abbreviation
@@ -124,13 +126,15 @@ bool Apply(int id, const char* value, Options* options, std::string* error) {
         case kRecord:
         case kReplay:
         case kTimedemo:
+        case kGif:
             if (*value == '\0') {
                 *error = "option '" + NameOf(id) + "' needs a file";
                 return false;
             }
-            (id == kRecord   ? options->record
-             : id == kReplay ? options->replay
-                             : options->timedemo) = value;
+            (id == kRecord     ? options->record
+             : id == kReplay   ? options->replay
+             : id == kTimedemo ? options->timedemo
+                               : options->gif) = value;
             break;
         case kScale:
             if (!ParseScale(value, &options->scale)) {
@@ -158,6 +162,11 @@ bool OneRecordingAtMost(const Options& options, std::string* error) {
     }
     if (given.size() > 1) {
         *error = "options '" + given[0] + "' and '" + given[1] + "' do not go together";
+        return false;
+    }
+    // A GIF is made of a recording played, not of a session.
+    if (!options.gif.empty() && options.replay.empty()) {
+        *error = "option '--gif' needs '--replay FILE'";
         return false;
     }
     return true;
@@ -223,6 +232,9 @@ std::string UsageText(const std::string& program) {
            "  --replay FILE        show the recording FILE (Escape ends it)\n"
            "  --timedemo FILE      play the recording FILE as fast as it goes and\n"
            "                       print the frames per second\n"
+           "  --gif OUT            with --replay FILE: make the recording into the\n"
+           "                       animated GIF OUT, at its own speed and without a\n"
+           "                       window; --scale N makes it N times as large\n"
            "  -h, --help           show this help and exit\n"
            "      --version        show the version and exit\n"
            "\n"

@@ -23,6 +23,9 @@ struct Options {
     std::string record;
     std::string replay;
     std::string timedemo;
+    // With a replay: the animated GIF to make of it, headless (scale is then
+    // the GIF's).
+    std::string gif;
 };
 
 constexpr int kMaxScale = 8;

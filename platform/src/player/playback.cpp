@@ -7,11 +7,12 @@
 #include <cstdio>
 
 #include "backend/driver.h"
-#include "backend/headless/runner.h"
 #include "kernel/kernel.h"
+#include "player/gif.h"
 #include "player/options.h"
 #include "player/recording.h"
-#include "present/kept_frame.h"
+#include "player/script_play.h"
+#include "present/last_frame.h"
 
 namespace vplat::player {
 namespace {
@@ -20,6 +21,7 @@ struct Run {
     Playing playing = Playing::Live;
     bool headless = false;
     std::string file;  // the recording played, or the one being written
+    std::string gif;   // the GIF made of the replay, if one is
     // The timed demo's start: the first frame, on both clocks.
     uint64_t firstFrame = 0;
     double wallStart = 0;
@@ -40,9 +42,7 @@ void TimedPoll(bool queueEmpty) {
         run.wallStart = kernel::Seconds();
         run.cpuStart = kernel::Seconds(CLOCK_PROCESS_CPUTIME_ID);
     }
-    if (!run.headless) {
-        headless::PlayScript(queueEmpty);
-    }
+    PlayScript(queueEmpty);
 }
 
 void PrintTimedemo(const Run& run) {
@@ -57,19 +57,18 @@ void PrintTimedemo(const Run& run) {
 }
 
 bool LoadRecording(Run& run, std::string* error) {
-    headless::Playback playback;
+    Playback playback;
     // Headless, a replay writes its captures as any script does; in the
-    // window it is watched, and a timed demo only counts.
-    playback.captures = run.headless && run.playing == Playing::Replay;
+    // window it is watched, a timed demo only counts, and one made into a
+    // GIF leaves nothing else behind.
+    playback.captures = run.headless && run.playing == Playing::Replay && run.gif.empty();
     playback.paced = !run.headless && run.playing == Playing::Replay;
     playback.what = "recording";
-    if (!headless::LoadScript(run.file, error, playback)) {
+    if (!LoadScript(run.file, error, playback)) {
         return false;
     }
     if (run.playing == Playing::Timedemo) {
         backend::PlayOnPolls(TimedPoll);
-    } else if (!run.headless) {
-        backend::PlayOnPolls(headless::PlayScript);
     }
     return true;
 }
@@ -99,7 +98,16 @@ bool StartPlaying(const Options& options, bool headless, std::string* error) {
         return true;
     }
     run.playing = !options.replay.empty() ? Playing::Replay : Playing::Timedemo;
-    return LoadRecording(run, error);
+    run.gif = options.gif;
+    if (!LoadRecording(run, error)) {
+        return false;
+    }
+    if (run.gif.empty()) {
+        return true;
+    }
+    // Standard error is left to the GIF's lines unless asked.
+    EchoDebugOutput(options.verbose);
+    return StartGif(run.gif, options.scale > 0 ? options.scale : 1, error);
 }
 
 void StopPlaying() {
@@ -114,6 +122,16 @@ void StopPlaying() {
     if (TheRun().playing == Playing::Timedemo) {
         PrintTimedemo(TheRun());
     }
+    if (!TheRun().gif.empty()) {
+        FinishGif();
+    }
+}
+
+void CancelPlaying() {
+    if (TheRun().playing == Playing::Live && !TheRun().file.empty()) {
+        DiscardRecording();
+    }
+    TheRun() = Run();
 }
 
 Playing NowPlaying() {

@@ -16,6 +16,8 @@ struct Options;
 bool StartPlaying(const Options& options, bool headless, std::string* error);
 // Once the game has ended: the recording closed, the timed demo's line printed.
 void StopPlaying();
+// The game could not start after all: a recording begun for it is removed.
+void CancelPlaying();
 Playing NowPlaying();
 
 // The player's input, from whatever back end reads it. Live it reaches the

@@ -15,12 +15,13 @@
 
 #include "script/script.h"
 #include "kernel/kernel.h"
-#include "present/kept_frame.h"
+#include "present/last_frame.h"
 
 namespace vplat::player {
 namespace {
 
 constexpr double kLongestHoldSeconds = 1.0;
+constexpr char kExists[] = "it exists; a recording is never written over: name a new file";
 
 struct Recorder {
     int fd = -1;
@@ -89,26 +90,23 @@ void AddLine(const script::Event& event, bool now) {
     }
 }
 
-// Made or replaced as a regular file only: a FIFO or a device named by
-// mistake is refused rather than written to.
+// Made new, as a regular file: a recording already there is the player's
+// own (hours of play, perhaps) and is never written over, and a FIFO or a
+// device named by mistake is not written to. O_EXCL makes the check and the
+// making one step, and refuses a link too.
 int OpenForWriting(const std::string& path, std::string* error) {
     struct stat info {};
-    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-        *error = S_ISDIR(info.st_mode) ? "is a directory" : "is not a regular file";
+    if (stat(path.c_str(), &info) == 0) {
+        *error = S_ISDIR(info.st_mode)   ? "is a directory"
+                 : S_ISREG(info.st_mode) ? kExists
+                                         : "is not a regular file";
         return -1;
     }
-    int fd =
-        open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, 0666);
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd < 0) {
-        *error = strerror(errno);
+        *error = errno == EEXIST ? kExists : strerror(errno);
         return -1;
     }
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        *error = "is not a regular file";
-        close(fd);
-        return -1;
-    }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
 
@@ -170,6 +168,16 @@ void StopRecording() {
         close(recorder.fd);
         recorder.fd = -1;
     }
+}
+
+void DiscardRecording() {
+    Recorder& recorder = TheRecorder();
+    if (recorder.fd < 0) {
+        return;
+    }
+    close(recorder.fd);
+    recorder.fd = -1;
+    unlink(recorder.path.c_str());
 }
 
 RecordingLength RecordingSaved() {

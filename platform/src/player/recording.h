@@ -12,8 +12,9 @@
 
 namespace vplat::player {
 
-// Starts a new recording at `path` (replacing a file there) and writes its
-// header; false, with the reason in *error, when it cannot be written.
+// Starts a new recording at `path` and writes its header; false, with the
+// reason in *error, when it cannot be made there (a file there already is
+// never written over).
 bool StartRecording(const std::string& path, std::string* error);
 bool Recording();
 // One line at the number of frames presented so far; `key` for a key's
@@ -23,6 +24,9 @@ void RecordEvent(script::Action action, int key = 0);
 DWORD RecordReading(DWORD reading);
 // Writes what is still held back and closes the file.
 void StopRecording();
+// Closes and removes a recording just started, before the game ran: a run
+// that never began leaves no file that would stand in the way of the next.
+void DiscardRecording();
 // What the file holds so far: frames, and the milliseconds from the first
 // clock reading to the last.
 struct RecordingLength {

@@ -1,11 +1,10 @@
 // Where screenshots go and how they are named. A name already taken is never
-// overwritten: the file is made with O_EXCL and the next number tried.
+// overwritten: the file there is kept and the next number tried.
 #include "player/screenshot.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -55,6 +54,34 @@ bool MakeFolders(const std::string& folder) {
     return true;
 }
 
+// A failure the system numbered, in the notice's few lower-case words.
+std::string ReasonOf(int error) {
+    switch (error) {
+        case ENOSPC:
+        case EDQUOT:
+            return "disk full";
+        case EACCES:
+        case EPERM:
+            return "no permission to write there";
+        case EROFS:
+            return "read-only disk";
+        case ENOENT:
+            return "no such folder";
+        case ENOTDIR:
+            return "not a folder";
+        default:
+            std::string said = strerror(error);
+            said[0] = static_cast<char>(tolower(static_cast<unsigned char>(said[0])));
+            return said;
+    }
+}
+
+std::string Failed(ScreenshotFailure* failure, const std::string& detail, int error) {
+    failure->detail = detail + ": " + strerror(error);
+    failure->reason = ReasonOf(error);
+    return "";
+}
+
 }  // namespace
 
 std::string ScreenshotFolder() {
@@ -80,41 +107,28 @@ std::string ScreenshotName(const struct tm& local, int nth) {
 }
 
 std::string SaveScreenshot(const Frame& frame, const std::string& folder, time_t when,
-                           std::string* error) {
+                           ScreenshotFailure* failure) {
     if (folder.empty()) {
-        *error = "no folder for screenshots (HOME is not set)";
+        *failure = {"no folder for screenshots (HOME is not set)", "no folder for screenshots"};
         return "";
     }
     if (!MakeFolders(folder)) {
-        *error = "cannot make " + folder + ": " + strerror(errno);
-        return "";
+        return Failed(failure, "cannot make " + folder, errno);
     }
     struct tm local = {};
     localtime_r(&when, &local);
     for (int nth = 1; nth < 1000; ++nth) {
         std::string path = folder + "/" + ScreenshotName(local, nth);
-        int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd < 0 && errno == EEXIST) {
-            continue;
+        if (WritePng(frame, path, Existing::Keep)) {
+            return path;
         }
-        FILE* file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
-        if (file == nullptr) {
-            *error = "cannot write in " + folder + ": " + strerror(errno);
-            if (fd >= 0) {
-                close(fd);
-            }
-            return "";
+        if (errno != EEXIST) {
+            // A full disk is said by the write or the close; a failure that
+            // set no number is an I/O error.
+            return Failed(failure, "cannot write " + path, errno != 0 ? errno : EIO);
         }
-        bool written = WriteIndexedPng(frame, file);
-        written = fclose(file) == 0 && written;
-        if (!written) {
-            unlink(path.c_str());
-            *error = "cannot write " + path;
-            return "";
-        }
-        return path;
     }
-    *error = "too many screenshots in one second in " + folder;
+    *failure = {"too many screenshots in one second in " + folder, "too many in one second"};
     return "";
 }
 

@@ -2,7 +2,6 @@
 // palette in force, in the player's pictures folder. No SDL here.
 #pragma once
 
-#include <cstdio>
 #include <ctime>
 #include <string>
 
@@ -15,10 +14,15 @@ namespace vplat::player {
 std::string ScreenshotFolder();
 // velmora-YYYYMMDD-HHMMSS.png for the first of a second, then -2, -3...
 std::string ScreenshotName(const struct tm& local, int nth);
+// Why a screenshot was not written: in full for standard error, and in a
+// few words for the picture ("disk full").
+struct ScreenshotFailure {
+    std::string detail;
+    std::string reason;
+};
 // Writes the frame into `folder` (made when missing) under the first free
-// name for `when`. Returns the path, or "" with *error saying why not.
+// name for `when`. Returns the path, or "" with *failure saying why not.
 std::string SaveScreenshot(const Frame& frame, const std::string& folder, time_t when,
-                           std::string* error);
-bool WriteIndexedPng(const Frame& frame, FILE* file);
+                           ScreenshotFailure* failure);
 
 }  // namespace vplat::player

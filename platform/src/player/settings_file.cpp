@@ -1,77 +1,62 @@
-// velmora.ini: sections of key=value lines, each key counting only in its
-// own section (the rows of settings_rows.cpp). Unknown keys and sections are
-// skipped; a line that is none of section, comment, blank or key=value, or a
-// known key's value out of range, makes the whole file count as damaged.
-#include "player/settings_file.h"
-
+// What the settings ask of the system, on POSIX: the user's folder, and
+// reading, replacing and setting aside one small file.
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <set>
 
-#include "player/settings_rows.h"
+#include "player/settings.h"
 
 namespace vplat::player {
 namespace {
 
-// A line quoted in a message: short, and nothing that a terminal would act on.
-std::string Printable(const std::string& line) {
-    std::string shown = line.substr(0, 60);
-    for (char& c : shown) {
-        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f) {
-            c = '?';
+// The file `path` names, through any symbolic links; it need not exist.
+bool FollowLinks(std::string path, std::string* target) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat status;
+        if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+            *target = path;
+            return true;
         }
-    }
-    return shown;
-}
-
-// One line of the file, already trimmed: a section heading switches *section;
-// a key=value line of a known key in that section sets its row's value and
-// marks the row seen. False for a line that is none of those forms, or a
-// known key with a bad value.
-bool ReadLine(const std::string& line, std::string* section, Settings* settings,
-              std::set<const SettingRow*>* seen) {
-    if (line.empty() || line[0] == '#' || line[0] == ';') {
-        return true;
-    }
-    if (line[0] == '[') {
-        if (line.back() != ']') {
+        std::string link(4096, '\0');
+        ssize_t length = readlink(path.c_str(), link.data(), link.size());
+        if (length <= 0 || static_cast<size_t>(length) >= link.size()) {
             return false;
         }
-        *section = TrimSpace(line.substr(1, line.size() - 2));
-        return true;
+        link.resize(static_cast<size_t>(length));
+        path = link[0] == '/' ? link : path.substr(0, path.rfind('/') + 1) + link;
     }
-    size_t equals = line.find('=');
-    std::string key = equals == std::string::npos ? "" : TrimSpace(line.substr(0, equals));
-    if (key.empty()) {
-        return false;
-    }
-    // Unknown keys and sections are skipped: a later version may add some.
-    const SettingRow* row = FindSettingRow(*section, key);
-    if (row == nullptr) {
-        return true;
-    }
-    seen->insert(row);
-    return SetSettingValue(*row, TrimSpace(line.substr(equals + 1)), settings);
+    errno = ELOOP;
+    return false;
 }
 
-// A flag that rows depend on holds when every row naming it was read.
-void SettleFlags(const std::set<const SettingRow*>& seen, Settings* settings) {
-    size_t count = 0;
-    const SettingRow* rows = SettingRows(&count);
-    for (size_t i = 0; i < count; ++i) {
-        if (rows[i].onlyWhile != nullptr) {
-            settings->*rows[i].onlyWhile = true;
+bool MakeFolders(const std::string& path) {
+    for (size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        std::string folder = path.substr(0, slash);
+        if (mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
+            return false;
         }
     }
-    for (size_t i = 0; i < count; ++i) {
-        if (rows[i].onlyWhile != nullptr && seen.count(&rows[i]) == 0) {
-            settings->*rows[i].onlyWhile = false;
+    return true;
+}
+
+bool WriteAll(int fd, const std::string& text) {
+    for (size_t done = 0; done < text.size();) {
+        ssize_t written = write(fd, text.data() + done, text.size() - done);
+        if (written < 0 && errno != EINTR) {
+            return false;
         }
+        done += written > 0 ? static_cast<size_t>(written) : 0;
     }
+    return true;
 }
 
 }  // namespace
@@ -88,59 +73,122 @@ std::string SettingsPath() {
     return "";
 }
 
-SettingsFound ReadSettings(const std::string& path, Settings* settings, std::string* error,
-                           std::vector<std::string>* lines) {
-    // Only a regular file: a pipe or a device in its place would block the
-    // start or read without end.
+FileRead ReadFileText(const std::string& path, size_t largest, std::string* text,
+                      std::string* error) {
+    // Not blocking: a pipe in the file's place must not hold up the start.
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        *error = strerror(errno);
+        return errno == ENOENT ? FileRead::Missing : FileRead::Unreadable;
+    }
     struct stat status;
-    if (stat(path.c_str(), &status) != 0) {
-        if (errno == ENOENT) {
-            return SettingsFound::Fine;
-        }
+    text->clear();
+    error->clear();
+    if (fstat(fd, &status) != 0) {
         *error = strerror(errno);
-        return SettingsFound::Unreadable;
-    }
-    if (!S_ISREG(status.st_mode)) {
+    } else if (!S_ISREG(status.st_mode)) {
         *error = "not a regular file";
-        return SettingsFound::Unreadable;
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    char buffer[16384];
+    ssize_t count = 0;
+    while (error->empty() && (count = read(fd, buffer, sizeof buffer)) != 0) {
+        if (count < 0 && errno != EINTR) {
+            *error = strerror(errno);
+        }
+        text->append(buffer, count > 0 ? static_cast<size_t>(count) : 0);
+        if (text->size() > largest) {
+            *error = "too large to be a settings file";
+        }
+    }
+    close(fd);
+    return error->empty() ? FileRead::Read : FileRead::Unreadable;
+}
+
+// The whole text in a file of this process's own beside the target, then
+// renamed over it: a reader sees the old file or the new one, never a mix.
+bool ReplaceFileText(const std::string& path, const std::string& text, std::string* error) {
+    std::string target;
+    if (!FollowLinks(path, &target)) {
         *error = strerror(errno);
-        return SettingsFound::Unreadable;
+        return false;
     }
-    Settings read = *settings;
-    std::set<const SettingRow*> seen;
-    std::vector<std::string> kept;
-    std::string section;
-    std::string line;
-    while (std::getline(file, line)) {
-        kept.push_back(line);
-        size_t number = kept.size();
-        if (number > 1000 || line.size() > 1000) {
-            *error = "too long to be a settings file";
-            return SettingsFound::Damaged;
+    if (!MakeFolders(target)) {
+        *error = std::string("cannot make its folder: ") + strerror(errno);
+        return false;
+    }
+    std::string temporary = target + "." + std::to_string(getpid()) + ".tmp";
+    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        *error = strerror(errno);
+        return false;
+    }
+    // The player's own permissions on the file stay.
+    struct stat old;
+    if (stat(target.c_str(), &old) == 0) {
+        fchmod(fd, old.st_mode & 07777);
+    }
+    bool written = WriteAll(fd, text) && fsync(fd) == 0;
+    written = close(fd) == 0 && written;
+    if (!written || rename(temporary.c_str(), target.c_str()) != 0) {
+        *error = strerror(errno);
+        unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Beside the file the path names: a link at the path stays, and the file
+// written at the end goes where it points.
+bool SetFileAside(const std::string& path, std::string* aside) {
+    std::string target;
+    if (!FollowLinks(path, &target)) {
+        return false;
+    }
+    for (int number = 1; number <= 1000; ++number) {
+        *aside = target + ".bad" + (number > 1 ? "-" + std::to_string(number) : "");
+        // A second name, which is never made over another file, then the
+        // first one gone.
+        if (link(target.c_str(), aside->c_str()) == 0) {
+            return unlink(target.c_str()) == 0;
         }
-        line = TrimSpace(line);
-        if (!ReadLine(line, &section, &read, &seen)) {
-            *error = "line " + std::to_string(number) + " is not a setting: " + Printable(line);
-            return SettingsFound::Damaged;
+        if (errno != EEXIST) {
+            return false;
         }
     }
-    if (file.bad()) {
-        *error = "cannot be read";
-        return SettingsFound::Unreadable;
+    return false;
+}
+
+bool FileIsReadOnly(const std::string& path) {
+    struct stat status;
+    return stat(path.c_str(), &status) == 0 && (status.st_mode & 0222) == 0;
+}
+
+void RemoveStaleTemporaries(const std::string& path) {
+    std::string target;
+    if (!FollowLinks(path, &target)) {
+        return;
     }
-    if ((read.windowWidth == 0) != (read.windowHeight == 0)) {
-        *error = "width and height go together";
-        return SettingsFound::Damaged;
+    size_t slash = target.rfind('/');
+    std::string folder = target.substr(0, slash + 1);
+    std::string prefix = target.substr(slash + 1) + ".";
+    DIR* listing = opendir(folder.empty() ? "." : folder.c_str());
+    if (listing == nullptr) {
+        return;
     }
-    SettleFlags(seen, &read);
-    *settings = read;
-    if (lines != nullptr) {
-        *lines = kept;
+    while (const dirent* entry = readdir(listing)) {
+        std::string name = entry->d_name;
+        if (name.compare(0, prefix.size(), prefix) != 0) {
+            continue;
+        }
+        char* end = nullptr;
+        long pid = strtol(name.c_str() + prefix.size(), &end, 10);
+        bool ours = isdigit(static_cast<unsigned char>(name[prefix.size()])) &&
+                    strcmp(end, ".tmp") == 0 && pid > 0 && pid <= INT_MAX;
+        if (ours && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
+            unlink((folder + name).c_str());
+        }
     }
-    return SettingsFound::Fine;
+    closedir(listing);
 }
 
 }  // namespace vplat::player

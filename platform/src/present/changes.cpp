@@ -7,9 +7,6 @@
 namespace vplat::present {
 namespace {
 
-// Beyond this many rectangles, one that holds them all costs less to send
-// than the calls would.
-constexpr size_t kMostRects = 32;
 // Where two rows differ is looked for this many bytes at a time, then byte
 // by byte.
 constexpr int kStep = 32;
@@ -39,22 +36,16 @@ bool Differs(const uint8_t* a, const uint8_t* b, int width, int* first, int* las
     return true;
 }
 
-// How many rows from y on are known to hold what the kept rows hold.
-int KnownSame(const internal::RowTag* now, const internal::RowTag* kept, int y, int height) {
-    int end = y;
-    while (end < height && now[end].Matches(kept[end])) {
-        ++end;
+void KeepWhole(ShownFrame& shown, const internal::IndexedFrame& frame) {
+    shown.width = frame.width;
+    shown.height = frame.height;
+    shown.paletteVersion = frame.paletteVersion;
+    shown.indices.resize(static_cast<size_t>(frame.width) * frame.height);
+    for (int y = 0; y < frame.height; ++y) {
+        memcpy(shown.indices.data() + static_cast<size_t>(y) * frame.width,
+               frame.pixels + static_cast<ptrdiff_t>(y) * frame.pitch, frame.width);
     }
-    return end - y;
-}
-
-void KeepWhole(KeptFrame& kept, const uint8_t* pixels, int width, int height, int pitch,
-               const PALETTEENTRY* palette) {
-    kept.width = width;
-    kept.height = height;
-    PackRows(pixels, width, height, pitch, &kept.indices);
-    memcpy(kept.palette, palette, sizeof kept.palette);
-    kept.valid = true;
+    shown.valid = true;
 }
 
 // Rows that differ next to each other make one rectangle, as wide as the
@@ -72,66 +63,52 @@ void AddRow(std::vector<ChangedRect>* changed, bool open, int y, int first, int 
 
 }  // namespace
 
-void PackRows(const uint8_t* pixels, int width, int height, int pitch,
-              std::vector<uint8_t>* indices) {
-    indices->resize(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y) {
-        memcpy(indices->data() + static_cast<size_t>(y) * width,
-               pixels + static_cast<ptrdiff_t>(y) * pitch, width);
+void BoundIfMany(std::vector<Rect>* rects) {
+    if (rects->size() <= kMostRects) {
+        return;
     }
+    Rect all = rects->front();
+    for (const Rect& r : *rects) {
+        all.left = std::min(all.left, r.left);
+        all.top = std::min(all.top, r.top);
+        all.right = std::max(all.right, r.right);
+        all.bottom = std::max(all.bottom, r.bottom);
+    }
+    rects->assign(1, all);
 }
 
-void ForgetKeptFrame(KeptFrame& kept) {
-    kept.valid = false;
+void ForgetShownFrame(ShownFrame& shown) {
+    shown.valid = false;
 }
 
-void TakeChanges(KeptFrame& kept, const uint8_t* pixels, int width, int height, int pitch,
-                 const PALETTEENTRY* palette, std::vector<ChangedRect>* changed,
-                 const internal::RowTag* tags) {
+void TakeChanges(ShownFrame& shown, const internal::IndexedFrame& frame,
+                 std::vector<ChangedRect>* changed) {
     changed->clear();
+    int width = frame.width;
+    int height = frame.height;
     if (width <= 0 || height <= 0) {
         return;
     }
-    bool whole = !kept.valid || kept.width != width || kept.height != height ||
-                 memcmp(kept.palette, palette, sizeof kept.palette) != 0;
-    if (whole) {
-        KeepWhole(kept, pixels, width, height, pitch, palette);
+    if (!shown.valid || shown.width != width || shown.height != height ||
+        shown.paletteVersion != frame.paletteVersion) {
+        KeepWhole(shown, frame);
         changed->push_back(ChangedRect{0, 0, width, height});
+        return;
     }
     bool open = false;
-    for (int y = 0; y < height && !whole; ++y) {
-        int same = tags != nullptr ? KnownSame(tags, kept.tags.data(), y, height) : 0;
-        if (same > 0) {
-            y += same - 1;
-            open = false;
-            continue;
-        }
-        const uint8_t* row = pixels + static_cast<ptrdiff_t>(y) * pitch;
-        uint8_t* keptRow = kept.indices.data() + static_cast<size_t>(y) * width;
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = frame.pixels + static_cast<ptrdiff_t>(y) * frame.pitch;
+        uint8_t* shownRow = shown.indices.data() + static_cast<size_t>(y) * width;
         int first = 0;
         int last = 0;
-        bool differs = Differs(row, keptRow, width, &first, &last);
+        bool differs = Differs(row, shownRow, width, &first, &last);
         if (differs) {
-            memcpy(keptRow + first, row + first, last - first);
+            memcpy(shownRow + first, row + first, last - first);
             AddRow(changed, open, y, first, last);
         }
         open = differs;
     }
-    // True of the kept rows now that they are brought up to date.
-    if (tags != nullptr) {
-        kept.tags.assign(tags, tags + height);
-    } else {
-        kept.tags.assign(static_cast<size_t>(height), internal::RowTag{});
-    }
-    if (changed->size() > kMostRects) {
-        ChangedRect all = changed->front();
-        for (const ChangedRect& r : *changed) {
-            all.left = std::min(all.left, r.left);
-            all.right = std::max(all.right, r.right);
-        }
-        all.bottom = changed->back().bottom;
-        changed->assign(1, all);
-    }
+    BoundIfMany(changed);
 }
 
 }  // namespace vplat::present

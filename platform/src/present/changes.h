@@ -1,50 +1,48 @@
-// What differs between the frame presented now and the one before it, so
-// that a back end sends its screen only that. A question about 8-bit frames
-// and their palettes: any back end (a window surface, a canvas) can use it.
+// What differs between the frame presented now and the one an output shows,
+// so that a back end sends its screen only that. A question about 8-bit
+// frames and their palettes: any output (a window, a canvas) can use it.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include <windows.h>
-
 #include "internal.h"
 
 namespace vplat::present {
 
-// Frame pixels; right and bottom are one past the last.
-struct ChangedRect {
+// Pixels; right and bottom are one past the last.
+struct Rect {
     int left;
     int top;
     int right;
     int bottom;
 };
+// Rectangles of a frame's pixels.
+using ChangedRect = Rect;
 
-// The last frame a back end put on its screen.
-struct KeptFrame {
+// Past this many rectangles a list is taken as the one that holds them all,
+// which costs less to send than the calls would.
+constexpr size_t kMostRects = 32;
+void BoundIfMany(std::vector<Rect>* rects);
+
+// The frame an output shows: what the next frame is compared with.
+struct ShownFrame {
     bool valid = false;
     int width = 0;
     int height = 0;
-    std::vector<uint8_t> indices;        // width bytes a row
-    std::vector<internal::RowTag> tags;  // what each kept row is known to hold
-    PALETTEENTRY palette[256] = {};
+    uint64_t paletteVersion = 0;
+    std::vector<uint8_t> indices;  // width bytes a row
 };
 
-// Copies a frame's rows, pitch left out, into *indices (width bytes a row).
-void PackRows(const uint8_t* pixels, int width, int height, int pitch,
-              std::vector<uint8_t>* indices);
+// The output no longer shows it (resized, exposed, restored): the next frame
+// is all new.
+void ForgetShownFrame(ShownFrame& shown);
 
-// The screen no longer shows the kept frame (it was resized, exposed or
-// restored): the next frame is all new.
-void ForgetKeptFrame(KeptFrame& kept);
-
-// Compares a frame with the kept one and keeps it. *changed receives the
-// rectangles that differ, in rows from the top; the whole frame when nothing
-// is kept or the size or palette differs; nothing when they are equal.
-// `tags` (one a row, or null) say what rows are known to hold: a row whose
-// tag matches the kept row's is equal to it without being compared.
-void TakeChanges(KeptFrame& kept, const uint8_t* pixels, int width, int height, int pitch,
-                 const PALETTEENTRY* palette, std::vector<ChangedRect>* changed,
-                 const internal::RowTag* tags = nullptr);
+// Compares a frame with the shown one and takes it as shown. *changed
+// receives the rectangles that differ, from the top; the whole frame when
+// nothing is shown or the size or palette differs; nothing when they are
+// equal.
+void TakeChanges(ShownFrame& shown, const internal::IndexedFrame& frame,
+                 std::vector<ChangedRect>* changed);
 
 }  // namespace vplat::present

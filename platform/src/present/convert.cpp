@@ -2,31 +2,48 @@
 
 #include <cstddef>
 #include <cstring>
+#include <initializer_list>
 
 namespace vplat::present {
 
-void BuildXrgbTable(const PALETTEENTRY* palette, uint32_t* table) {
-    for (int i = 0; i < 256; ++i) {
-        table[i] = 0xFF000000u | (uint32_t{palette[i].peRed} << 16) |
-                   (uint32_t{palette[i].peGreen} << 8) | palette[i].peBlue;
-    }
+namespace {
+
+uint32_t Place(BYTE channel, uint32_t mask) {
+    return (uint32_t{channel} << __builtin_ctz(mask)) & mask;
 }
 
-void BuildRgbaTable(const PALETTEENTRY* palette, uint32_t* table) {
-    for (int i = 0; i < 256; ++i) {
-        table[i] = 0xFF000000u | (uint32_t{palette[i].peBlue} << 16) |
-                   (uint32_t{palette[i].peGreen} << 8) | palette[i].peRed;
-    }
-}
+}  // namespace
 
-bool UpdatePaletteTable(PaletteTable& table, const PALETTEENTRY* palette) {
-    if (table.valid && memcmp(table.palette, palette, sizeof table.palette) == 0) {
-        return false;
+bool EightBitChannels(const ChannelMasks& format) {
+    for (uint32_t mask : {format.red, format.green, format.blue}) {
+        if (mask == 0 || (mask >> __builtin_ctz(mask)) != 0xFFu) {
+            return false;
+        }
     }
-    memcpy(table.palette, palette, sizeof table.palette);
-    table.build(palette, table.pixels);
-    table.valid = true;
     return true;
+}
+
+uint32_t PixelOf(const PALETTEENTRY& colour, const ChannelMasks& format) {
+    return format.rest | Place(colour.peRed, format.red) | Place(colour.peGreen, format.green) |
+           Place(colour.peBlue, format.blue);
+}
+
+void BuildTable(const PALETTEENTRY* palette, const ChannelMasks& format, uint32_t* table) {
+    for (int i = 0; i < 256; ++i) {
+        table[i] = PixelOf(palette[i], format);
+    }
+}
+
+void UpdatePaletteTable(PaletteTable& table, const ChannelMasks& format,
+                        const internal::IndexedFrame& frame) {
+    if (table.valid && table.paletteVersion == frame.paletteVersion &&
+        memcmp(&table.format, &format, sizeof format) == 0) {
+        return;
+    }
+    BuildTable(frame.palette, format, table.pixels);
+    table.format = format;
+    table.paletteVersion = frame.paletteVersion;
+    table.valid = true;
 }
 
 void ConvertThroughTable(const uint8_t* source, int sourcePitch, int width, int height,

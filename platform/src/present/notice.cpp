@@ -1,9 +1,12 @@
-// The notice's 5 x 7 font and its box.
+// The notice: its time on the screen, its 5 x 7 font and its box.
 #include "present/notice.h"
 
 #include <algorithm>
 #include <array>
 #include <map>
+
+#include "kernel/kernel.h"
+#include "present/output.h"
 
 namespace vplat::present {
 namespace {
@@ -12,9 +15,22 @@ constexpr int kGlyphWidth = 5;
 constexpr int kGlyphHeight = 7;
 constexpr int kAdvance = kGlyphWidth + 1;
 constexpr int kPadding = 3;  // font pixels of box around the text
+constexpr double kShownSeconds = 2.0;
+const PALETTEENTRY kBox = {24, 24, 40, 0};
+const PALETTEENTRY kInk = {255, 255, 255, 0};
+
+struct Notice {
+    std::string text;
+    double until = 0;
+};
+
+Notice& TheNotice() {
+    static Notice notice;
+    return notice;
+}
 
 // Each row's five bits, the leftmost pixel the highest. What a notice says:
-// lower-case letters, digits, a capital S and a few signs; anything else
+// lower-case letters, digits, capitals N and S and a few signs; anything else
 // shows as a question mark.
 const std::map<char, std::array<uint8_t, kGlyphHeight>>& Glyphs() {
     static const std::map<char, std::array<uint8_t, kGlyphHeight>> glyphs = {
@@ -55,6 +71,7 @@ const std::map<char, std::array<uint8_t, kGlyphHeight>>& Glyphs() {
         {'x', {0x00, 0x00, 0x11, 0x0a, 0x04, 0x0a, 0x11}},
         {'y', {0x00, 0x00, 0x11, 0x11, 0x0f, 0x01, 0x0e}},
         {'z', {0x00, 0x00, 0x1f, 0x02, 0x04, 0x08, 0x1f}},
+        {'N', {0x11, 0x19, 0x15, 0x13, 0x11, 0x11, 0x11}},
         {'S', {0x0f, 0x10, 0x10, 0x0e, 0x01, 0x01, 0x1e}},
         {':', {0x00, 0x0c, 0x0c, 0x00, 0x0c, 0x0c, 0x00}},
         {'.', {0x00, 0x00, 0x00, 0x00, 0x00, 0x0c, 0x0c}},
@@ -72,6 +89,20 @@ const std::array<uint8_t, kGlyphHeight>& GlyphOf(char letter) {
 }
 
 }  // namespace
+
+void ShowNotice(const std::string& text) {
+    TheNotice() = Notice{text, kernel::Seconds() + kShownSeconds};
+}
+
+const std::string& NoticeNow() {
+    static const std::string none;
+    const Notice& notice = TheNotice();
+    return kernel::Seconds() < notice.until ? notice.text : none;
+}
+
+void ForgetNotice() {
+    TheNotice() = Notice();
+}
 
 NoticeImage DrawNotice(const std::string& text, int scale) {
     NoticeImage image;
@@ -107,6 +138,21 @@ NoticePlace PlaceNotice(const Viewport& picture, int height) {
     int scale = NoticeScale(picture);
     int margin = 8 * scale;
     return NoticePlace{picture.x + margin, picture.y + picture.height - margin - height, scale};
+}
+
+void PaintNotice(const NoticeImage& image, const Rect& from, Canvas& canvas, int x, int y) {
+    uint32_t ink = PixelOf(kInk, canvas.format);
+    uint32_t box = PixelOf(kBox, canvas.format);
+    for (int row = 0; row < from.bottom - from.top; ++row) {
+        auto* out = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(canvas.pixels) +
+                                                static_cast<size_t>(y + row) * canvas.pitch) +
+                    x;
+        const uint8_t* in =
+            &image.ink[static_cast<size_t>(from.top + row) * image.width + from.left];
+        for (int column = 0; column < from.right - from.left; ++column) {
+            out[column] = in[column] != 0 ? ink : box;
+        }
+    }
 }
 
 }  // namespace vplat::present

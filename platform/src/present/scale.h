@@ -23,13 +23,8 @@ struct ScaleMap {
 // Builds the map unless it already is the one for this viewport and frame size.
 void PrepareScaleMap(ScaleMap& map, Viewport viewport, int frameWidth, int frameHeight);
 
-// Output pixels, right and bottom one past the last.
-struct OutputRect {
-    int left;
-    int top;
-    int right;
-    int bottom;
-};
+// Rectangles of an output's pixels.
+using OutputRect = Rect;
 
 // Draws the output pixels that show frame pixels of `area` into dest (rows
 // destPitch bytes apart, the output's own coordinates) and returns them; an

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <sstream>
+#include <utility>
 
 #include <windows.h>
 
@@ -85,28 +85,15 @@ const struct {
     {"tick", Action::Tick, false},
 };
 
-struct Parser {
-    const std::string& fileName;
-    std::vector<Event>* events;
-    std::string* error;
-    int line = 0;
-    bool recording = false;  // the file has the header line
-    int64_t lastFrame = 0;
-    int64_t idlePolls = 0;
+}  // namespace
 
-    bool Fail(const std::string& what) {
-        *error = fileName + ":" + std::to_string(line) + ": " + what;
-        return false;
-    }
+bool Parser::Fail(const std::string& what) {
+    error_ = fileName_ + ":" + std::to_string(line_) + ": " + what;
+    return false;
+}
 
-    bool Header(const std::vector<std::string>& words);
-    bool Line(const std::vector<std::string>& words);
-    bool Argument(const std::string& actionName, bool takesKey,
-                  const std::vector<std::string>& words, Event* event);
-};
-
-bool Parser::Argument(const std::string& actionName, bool takesKey,
-                      const std::vector<std::string>& words, Event* event) {
+bool Parser::Argument(const std::string& actionName, bool takesKey, Event* event) {
+    const std::vector<std::string>& words = words_;
     bool idle = event->action == Action::Idle;
     bool tick = event->action == Action::Tick;
     size_t wanted = takesKey || idle || tick ? 3 : 2;
@@ -126,9 +113,9 @@ bool Parser::Argument(const std::string& actionName, bool takesKey,
     if (idle && !ParseNumber(words[2], &event->polls)) {
         return Fail("bad number of polls " + Quote(words[2]));
     }
-    idlePolls += event->polls;
-    if (idlePolls > kMostFrames) {
-        return Fail("idle polls come to " + std::to_string(idlePolls) +
+    idlePolls_ += event->polls;
+    if (idlePolls_ > kMostFrames) {
+        return Fail("idle polls come to " + std::to_string(idlePolls_) +
                     ", more than any session has (at most " + std::to_string(kMostFrames) + ")");
     }
     if (tick && !ParseReading(words[2], &event->reading)) {
@@ -139,8 +126,9 @@ bool Parser::Argument(const std::string& actionName, bool takesKey,
 
 // `velmora-script VERSION`: only on the first line, and only a version this
 // build knows how to play.
-bool Parser::Header(const std::vector<std::string>& words) {
-    if (line != 1) {
+bool Parser::Header() {
+    const std::vector<std::string>& words = words_;
+    if (line_ != 1) {
         return Fail("the header " + Quote(words[0]) + " belongs on the first line");
     }
     int64_t version = 0;
@@ -152,16 +140,17 @@ bool Parser::Header(const std::vector<std::string>& words) {
         return Fail("written by a newer Velmora (format version " + std::to_string(version) +
                     "; this one plays up to " + std::to_string(kScriptVersion) + ")");
     }
-    recording = true;
+    recording_ = true;
     return true;
 }
 
-bool Parser::Line(const std::vector<std::string>& words) {
+bool Parser::Line(std::vector<Event>* events) {
+    const std::vector<std::string>& words = words_;
     if (words[0] == kScriptHeader) {
-        return Header(words);
+        return Header();
     }
     Event event;
-    event.line = line;
+    event.line = line_;
     if (!ParseNumber(words[0], &event.frame)) {
         return Fail("expected a frame number, not " + Quote(words[0]));
     }
@@ -174,15 +163,18 @@ bool Parser::Line(const std::vector<std::string>& words) {
     }
     // A recording is written as the frames go by: a frame that goes back is
     // a damaged file, not events to reorder.
-    if (recording && event.frame < lastFrame) {
-        return Fail("frame " + words[0] + " comes after frame " + std::to_string(lastFrame));
+    if (event.frame < lastFrame_) {
+        if (recording_) {
+            return Fail("frame " + words[0] + " comes after frame " + std::to_string(lastFrame_));
+        }
+        inFrameOrder_ = false;
     }
-    lastFrame = event.frame;
+    lastFrame_ = std::max(lastFrame_, event.frame);
     std::string name = Lower(words[1]);
     for (const auto& action : kActions) {
         if (name == action.name) {
             event.action = action.action;
-            if (!Argument(name, action.takesKey, words, &event)) {
+            if (!Argument(name, action.takesKey, &event)) {
                 return false;
             }
             events->push_back(event);
@@ -191,8 +183,6 @@ bool Parser::Line(const std::vector<std::string>& words) {
     }
     return Fail("unknown action " + Quote(words[1]));
 }
-
-}  // namespace
 
 const char* ActionName(Action action) {
     for (const auto& entry : kActions) {
@@ -203,32 +193,79 @@ const char* ActionName(Action action) {
     return "?";
 }
 
-bool ParseScript(const std::string& text, const std::string& fileName, std::vector<Event>* events,
-                 std::string* error, std::string* warning) {
-    Parser parser{fileName, events, error};
-    std::istringstream lines(text);
-    std::string lineText;
-    while (std::getline(lines, lineText)) {
-        ++parser.line;
-        // The recorder writes whole lines only: a recording whose last line
-        // has no end was cut short by something else (a crash, a full disk
-        // elsewhere), and plays up to the line before.
-        if (parser.recording && lines.eof()) {
-            if (warning != nullptr) {
-                *warning = fileName + ":" + std::to_string(parser.line) +
-                           ": the file ends inside this line (cut short); it plays up to the "
-                           "line before";
-            }
-            break;
+Parser::Parser(std::string fileName) : fileName_(std::move(fileName)) {}
+
+// One byte of the file: lines end at a newline, words at white space (as C's
+// isspace has it), and `#` starts a comment to the line's end. Only the first
+// few words are kept, each cut short: that is all a message or a check of a
+// line reads, and it keeps a hostile line of any length to a few bytes.
+bool Parser::Take(char c, std::vector<Event>* events) {
+    if (c == '\n') {
+        return EndLine(events);
+    }
+    lineStarted_ = true;
+    if (comment_ || c == '#') {
+        comment_ = true;
+        inWord_ = false;
+    } else if (isspace(static_cast<unsigned char>(c))) {
+        inWord_ = false;
+    } else {
+        if (!inWord_ && words_.size() < kWordsKept) {
+            words_.emplace_back();
         }
-        std::istringstream wordStream(lineText.substr(0, lineText.find('#')));
-        std::vector<std::string> words;
-        for (std::string word; wordStream >> word;) {
-            words.push_back(word);
+        if (!inWord_) {
+            ++wordCount_;
         }
-        if (!words.empty() && !parser.Line(words)) {
+        inWord_ = true;
+        if (wordCount_ <= kWordsKept && words_.back().size() < kWordBytesKept) {
+            words_.back() += c;
+        }
+    }
+    return true;
+}
+
+bool Parser::EndLine(std::vector<Event>* events) {
+    ++line_;
+    bool ok = words_.empty() || Line(events);
+    words_.clear();
+    wordCount_ = 0;
+    inWord_ = comment_ = lineStarted_ = false;
+    return ok;
+}
+
+bool Parser::Feed(std::string_view bytes, std::vector<Event>* events) {
+    for (char c : bytes) {
+        if (!Take(c, events)) {
             return false;
         }
+    }
+    return true;
+}
+
+bool Parser::Finish(std::vector<Event>* events) {
+    if (!lineStarted_) {
+        return true;
+    }
+    // The recorder writes whole lines only: a recording whose last line has
+    // no end was cut short by something else (a crash, a full disk
+    // elsewhere), and plays up to the line before.
+    if (recording_) {
+        warning_ = fileName_ + ":" + std::to_string(line_ + 1) +
+                   ": the file ends inside this line (cut short); it plays up to the line before";
+        return true;
+    }
+    return EndLine(events);
+}
+
+bool ParseScript(const std::string& text, const std::string& fileName, std::vector<Event>* events,
+                 std::string* error, std::string* warning) {
+    Parser parser(fileName);
+    if (!parser.Feed(text, events) || !parser.Finish(events)) {
+        *error = parser.Error();
+        return false;
+    }
+    if (warning != nullptr) {
+        *warning = parser.Warning();
     }
     std::stable_sort(events->begin(), events->end(),
                      [](const Event& a, const Event& b) { return a.frame < b.frame; });

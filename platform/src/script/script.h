@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vplat::script {
@@ -26,7 +27,51 @@ struct Event {
     int line = 0;          // where it stands in the script
 };
 
-// Events come out in the order they fire: by frame, and in script order
+// The one parser of the format: a text taken in parts of any size (a whole
+// file, or a block at a time as it plays), checked line by line.
+class Parser {
+public:
+    explicit Parser(std::string fileName);
+    // Adds the events of each line `bytes` ends to *events, in the file's
+    // order; false at a fault, which Error() names (file, line, what).
+    bool Feed(std::string_view bytes, std::vector<Event>* events);
+    // The text has ended. A last line with no end is read too, except in a
+    // recording, where it was cut short: Warning() then says it is left out.
+    bool Finish(std::vector<Event>* events);
+    const std::string& FileName() const { return fileName_; }
+    const std::string& Error() const { return error_; }
+    const std::string& Warning() const { return warning_; }
+    // Whether no event so far comes before one above it (a recording's never do).
+    bool InFrameOrder() const { return inFrameOrder_; }
+
+private:
+    static constexpr size_t kWordsKept = 4;  // one more than any line has
+    static constexpr size_t kWordBytesKept = 32;
+
+    bool Take(char c, std::vector<Event>* events);
+    bool EndLine(std::vector<Event>* events);
+    bool Line(std::vector<Event>* events);
+    bool Header();
+    bool Argument(const std::string& actionName, bool takesKey, Event* event);
+    bool Fail(const std::string& what);
+
+    std::string fileName_;
+    std::string error_;
+    std::string warning_;
+    int line_ = 0;            // lines ended so far
+    bool recording_ = false;  // the file has the header line
+    bool inFrameOrder_ = true;
+    int64_t lastFrame_ = 0;
+    int64_t idlePolls_ = 0;
+    // The line being read: its first words, cut short, and how many it has.
+    std::vector<std::string> words_;
+    size_t wordCount_ = 0;
+    bool inWord_ = false;
+    bool comment_ = false;
+    bool lineStarted_ = false;
+};
+
+// A whole text. Events come out in the order they fire: by frame, and in script order
 // within a frame. On a fault returns false and sets *error to one line naming
 // the file, the line and what is wrong. A recording whose last line has no
 // end gives the events before it, and *warning (where given) says so.

@@ -1,6 +1,7 @@
 // Activation and focus, with the messages the real platform sends for a
-// top-level window (the order follows Wine's message tests):
-// WM_ACTIVATEAPP, WM_NCACTIVATE, WM_ACTIVATE, then WM_SETFOCUS.
+// top-level window (the order follows Wine's message tests): coming to the
+// front, WM_ACTIVATEAPP, WM_NCACTIVATE, WM_ACTIVATE, then WM_SETFOCUS;
+// leaving it, WM_NCACTIVATE, WM_ACTIVATE, WM_ACTIVATEAPP, then WM_KILLFOCUS.
 #include "core/entry.h"
 #include "internal.h"
 #include "user/user.h"
@@ -19,12 +20,7 @@ bool Alive(HWND window) {
     return record != nullptr && !record->destroying;
 }
 
-}  // namespace
-
-HWND ActiveWindow() {
-    return g_active;
-}
-
+// Moves the focus, sending WM_KILLFOCUS and WM_SETFOCUS.
 void MoveFocus(HWND window) {
     HWND previous = g_focus;
     if (previous == window) {
@@ -37,6 +33,12 @@ void MoveFocus(HWND window) {
     if (window != nullptr) {
         internal::SendToWindow(window, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
     }
+}
+
+}  // namespace
+
+HWND ActiveWindow() {
+    return g_active;
 }
 
 void ActivateWindow(HWND window) {
@@ -65,6 +67,26 @@ void ActivateWindow(HWND window) {
     // A minimised window is active without the focus.
     if (!minimized && g_active == window && g_focus != window && Alive(window)) {
         MoveFocus(window);
+    }
+}
+
+void DeactivateWindow(HWND window, bool minimized, bool toAnotherProgram) {
+    if (window == nullptr) {
+        return;
+    }
+    if (g_active == window) {
+        internal::SendToWindow(window, WM_NCACTIVATE, FALSE, 0);
+        internal::SendToWindow(window, WM_ACTIVATE, MAKELONG(WA_INACTIVE, minimized ? 1 : 0), 0);
+        internal::SendToWindow(window, WM_ACTIVATEAPP, FALSE, 0);
+        g_active = nullptr;
+        // DirectDraw gives the desktop its mode back as the application
+        // hears it is no longer active, before the focus leaves.
+        if (toAnotherProgram && internal::GiveDisplayToDesktop()) {
+            internal::SendToWindow(window, WM_DISPLAYCHANGE, 32, MAKELONG(640, 480));
+        }
+    }
+    if (g_focus == window) {
+        MoveFocus(nullptr);
     }
 }
 
@@ -109,14 +131,7 @@ void SwitchAway() {
     // minimised, so WM_ACTIVATE carries no minimised flag; the desktop's
     // mode comes back; only then is the window minimised.
     user::g_away = window;
-    internal::SendToWindow(window, WM_NCACTIVATE, FALSE, 0);
-    internal::SendToWindow(window, WM_ACTIVATE, WA_INACTIVE, 0);
-    internal::SendToWindow(window, WM_ACTIVATEAPP, FALSE, 0);
-    user::g_active = nullptr;
-    if (internal::GiveDisplayToDesktop()) {
-        internal::SendToWindow(window, WM_DISPLAYCHANGE, 32, MAKELONG(640, 480));
-    }
-    user::MoveFocus(nullptr);
+    user::DeactivateWindow(window, /*minimized=*/false, /*toAnotherProgram=*/true);
     record = user::FindWindowRecord(window);
     if (record != nullptr) {
         record->minimized = true;

@@ -36,20 +36,6 @@ ShowEffect EffectOf(int showCommand) {
     }
 }
 
-// An active window that is minimised or hidden stops being active.
-void LeaveActive(HWND window, bool minimized) {
-    if (ActiveWindow() != window) {
-        return;
-    }
-    internal::SendToWindow(window, WM_NCACTIVATE, FALSE, 0);
-    internal::SendToWindow(window, WM_ACTIVATE, MAKELONG(WA_INACTIVE, minimized ? 1 : 0), 0);
-    internal::SendToWindow(window, WM_ACTIVATEAPP, FALSE, 0);
-    if (internal::FocusWindow() == window) {
-        MoveFocus(nullptr);
-    }
-    ActivateWindow(nullptr);
-}
-
 }  // namespace
 
 bool ShowWindowNow(HWND window, int showCommand) {
@@ -74,7 +60,8 @@ bool ShowWindowNow(HWND window, int showCommand) {
         record->minimized = false;
     }
     if (effect.activation == Activation::Deactivate) {
-        LeaveActive(window, record->minimized);
+        // An active window that is minimised or hidden stops being active.
+        DeactivateWindow(window, record->minimized, /*toAnotherProgram=*/false);
     } else if (effect.activation == Activation::Activate) {
         if (ActiveWindow() == window && wasMinimized != record->minimized) {
             ActivateWindow(nullptr);  // activate again, with the new flag

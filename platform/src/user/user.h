@@ -22,13 +22,19 @@ struct Window {
 Window* FindWindowRecord(HWND window);
 // Destroys a window as DestroyWindow does, without a journal record.
 bool DestroyWindowNow(HWND window);
-// Makes the window active (and, unless minimised, gives it the focus),
-// sending what the real platform sends.
-void ActivateWindow(HWND window);
-// Moves the focus, sending WM_KILLFOCUS and WM_SETFOCUS.
-void MoveFocus(HWND window);
-HWND ActiveWindow();
 void ResetWindows();
+
+// ---- activation.cpp
+// Makes the window active (and, unless minimised, gives it the focus),
+// sending what the real platform sends; null makes no window active.
+void ActivateWindow(HWND window);
+// Takes the activation and the focus from a window, sending what the real
+// platform sends: WM_NCACTIVATE, WM_ACTIVATE (with the minimised flag given)
+// and WM_ACTIVATEAPP where it was active, then WM_KILLFOCUS where it had the
+// focus. When another program takes the front, an exclusive display goes
+// back to the desktop's mode between the two, with WM_DISPLAYCHANGE.
+void DeactivateWindow(HWND window, bool minimized, bool toAnotherProgram);
+HWND ActiveWindow();
 void ResetActivation();
 
 // ---- show_window.cpp
@@ -48,7 +54,7 @@ std::string MessageArgs(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 void DropMessagesFor(HWND window);
 void ResetQueue();
 
-// ---- keyboard.cpp, cursor.cpp, message_box.cpp
+// ---- keyboard.cpp, cursor_icon.cpp, message_box.cpp
 bool KeyDown(int virtualKey);
 void ResetKeyboard();
 void ResetCursor();

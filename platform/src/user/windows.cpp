@@ -44,10 +44,6 @@ bool RunCreation(HWND handle, CREATESTRUCTA* create) {
     return true;
 }
 
-// Destroying the active window deactivates it first, as the real platform
-// does: WM_NCACTIVATE, WM_ACTIVATE, WM_ACTIVATEAPP, WM_KILLFOCUS.
-void Deactivate(HWND window);
-
 }  // namespace
 
 Window* FindWindowRecord(HWND window) {
@@ -62,7 +58,8 @@ bool DestroyWindowNow(HWND window) {
     }
     record->destroying = true;
     record->visible = false;
-    Deactivate(window);
+    // The active window is deactivated first, as the real platform does.
+    DeactivateWindow(window, /*minimized=*/false, /*toAnotherProgram=*/false);
     DropMessagesFor(window);
     internal::SendToWindow(window, WM_DESTROY, 0, 0);
     internal::SendToWindow(window, WM_NCDESTROY, 0, 0);
@@ -73,26 +70,6 @@ bool DestroyWindowNow(HWND window) {
 void ResetWindows() {
     g_windows.clear();
 }
-
-namespace {
-
-void Deactivate(HWND window) {
-    bool wasActive = ActiveWindow() == window;
-    bool hadFocus = internal::FocusWindow() == window;
-    if (wasActive) {
-        internal::SendToWindow(window, WM_NCACTIVATE, FALSE, 0);
-        internal::SendToWindow(window, WM_ACTIVATE, WA_INACTIVE, 0);
-        internal::SendToWindow(window, WM_ACTIVATEAPP, FALSE, 0);
-    }
-    if (hadFocus) {
-        MoveFocus(nullptr);
-    }
-    if (wasActive) {
-        ActivateWindow(nullptr);
-    }
-}
-
-}  // namespace
 
 }  // namespace vplat::user
 

@@ -5,7 +5,7 @@
 #include <atomic>
 
 #include "backend/driver.h"
-#include "backend/sdl/direct_put.h"
+#include "backend/sdl/pump_x11.h"
 #include "backend/sdl/input.h"
 #include "backend/sdl/player_window.h"
 #include "backend/sdl/state.h"

@@ -7,6 +7,7 @@
 #include "backend/driver.h"
 #include "backend/sdl/state.h"
 #include "player/playback.h"
+#include "present/notice.h"
 #include "present/viewport.h"
 
 namespace vplat::sdl {
@@ -41,6 +42,34 @@ SDL_Rect Letterbox(SDL_Renderer* renderer) {
     return SDL_Rect{shown.x, shown.y, shown.width, shown.height};
 }
 
+// The notice over the picture, after the frame's copy and before the
+// renderer presents.
+void DrawNoticeThroughRenderer(SDL_Renderer* renderer, const SDL_Rect& picture) {
+    const std::string& text = present::NoticeNow();
+    if (text.empty()) {
+        return;
+    }
+    present::Viewport shown{picture.x, picture.y, picture.w, picture.h};
+    present::NoticeImage image = present::DrawNotice(text, present::NoticeScale(shown));
+    present::NoticePlace place = present::PlaceNotice(shown, image.height);
+    SDL_Surface* pixels =
+        SDL_CreateRGBSurfaceWithFormat(0, image.width, image.height, 32, SDL_PIXELFORMAT_XRGB8888);
+    if (pixels == nullptr) {
+        return;
+    }
+    present::Canvas canvas{static_cast<uint32_t*>(pixels->pixels), image.width, image.height,
+                           pixels->pitch, present::kXrgb};
+    present::PaintNotice(image, present::Rect{0, 0, image.width, image.height}, canvas, 0, 0);
+    SDL_Texture* texture = SDL_CreateTextureFromSurface(renderer, pixels);
+    SDL_FreeSurface(pixels);
+    if (texture == nullptr) {
+        return;
+    }
+    SDL_Rect area{place.x, place.y, image.width, image.height};
+    SDL_RenderCopy(renderer, texture, nullptr, &area);
+    SDL_DestroyTexture(texture);
+}
+
 }  // namespace
 
 SDL_Renderer* OpenRenderer(SDL_Window* window) {
@@ -53,36 +82,35 @@ SDL_Renderer* OpenRenderer(SDL_Window* window) {
     return renderer;
 }
 
-void PresentThroughRenderer(Screen& screen, const uint8_t* pixels, int width, int height, int pitch,
-                            const PALETTEENTRY* palette) {
-    if (screen.renderer == nullptr || !EnsureTexture(screen, width, height)) {
+void PresentThroughRenderer(Screen& screen, const internal::IndexedFrame& frame) {
+    if (screen.renderer == nullptr || !EnsureTexture(screen, frame.width, frame.height)) {
         return;
     }
-    present::UpdatePaletteTable(screen.rendererTable, palette);
+    present::UpdatePaletteTable(screen.rendererTable, present::kXrgb, frame);
     void* texturePixels = nullptr;
     int texturePitch = 0;
     if (SDL_LockTexture(screen.texture, nullptr, &texturePixels, &texturePitch) != 0) {
         return;
     }
-    present::ConvertThroughTable(pixels, pitch, width, height, screen.rendererTable.pixels,
-                                 static_cast<uint32_t*>(texturePixels), texturePitch);
+    present::ConvertThroughTable(frame.pixels, frame.pitch, frame.width, frame.height,
+                                 screen.rendererTable.pixels, static_cast<uint32_t*>(texturePixels),
+                                 texturePitch);
     SDL_UnlockTexture(screen.texture);
     SDL_SetRenderDrawColor(screen.renderer, 0, 0, 0, 255);
     SDL_RenderClear(screen.renderer);
     SDL_Rect shown = Letterbox(screen.renderer);
     SDL_RenderCopy(screen.renderer, screen.texture, nullptr, &shown);
-    DrawNoticeThroughRenderer(screen, shown);
+    DrawNoticeThroughRenderer(screen.renderer, shown);
     SDL_RenderPresent(screen.renderer);
 }
 
-void Present(const uint8_t* pixels, int width, int height, int pitch, const PALETTEENTRY* palette) {
+void Present(const internal::IndexedFrame& frame) {
     Screen& screen = TheScreen();
     if (screen.window == nullptr) {
         return;
     }
     PaceBeforePresent();
-    if (screen.path == PresentPath::Surface &&
-        !PresentToSurface(screen, pixels, width, height, pitch, palette)) {
+    if (screen.path == PresentPath::Surface && !PresentToSurface(screen, frame)) {
         // A window surface this path cannot draw on: the renderer takes over,
         // said among the set-up lines, with SDL's reason where it gave one.
         std::string reason = SDL_GetError();
@@ -96,7 +124,7 @@ void Present(const uint8_t* pixels, int width, int height, int pitch, const PALE
         screen.renderer = OpenRenderer(screen.window);
     }
     if (screen.path == PresentPath::Gpu) {
-        PresentThroughRenderer(screen, pixels, width, height, pitch, palette);
+        PresentThroughRenderer(screen, frame);
     }
     PaceAfterPresent(screen);
     NotePresented();

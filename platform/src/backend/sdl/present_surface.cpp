@@ -1,133 +1,98 @@
-// The surface path: each frame compared with the one the window shows, and
-// only what changed converted through the palette, scaled, and sent to the
-// window (on X11 by present_x11.cpp, without waiting for the server; on
-// Wayland by present_wayland.cpp; elsewhere through SDL's window surface).
-// A frame that changed nothing sends nothing.
-#include <cstring>
+// The surface path in the SDL window: the frame goes to the output in use
+// (present/output.h), and to the next in order when one is given up. The
+// last of them is SDL's own window surface.
+#include <iterator>
 
-#include "backend/sdl/direct_put.h"
+#include "backend/sdl/outputs.h"
 #include "backend/sdl/state.h"
-#include "present/viewport.h"
 
 namespace vplat::sdl {
 namespace {
 
-// The window's surface as the kept frame was drawn on it; anything else
-// (first frame, new size, contents lost) starts again from black.
-bool SurfaceChanged(Screen& screen, SDL_Surface* surface) {
-    bool changed = screen.repaintAll || surface != screen.surface ||
-                   surface->w != screen.surfaceWidth || surface->h != screen.surfaceHeight;
-    screen.surface = surface;
-    screen.surfaceWidth = surface->w;
-    screen.surfaceHeight = surface->h;
-    screen.repaintAll = false;
-    return changed;
-}
+// SDL's window surface: SDL sends it and then waits for the window system.
+class WindowSurfaceOutput final : public present::Output {
+public:
+    explicit WindowSurfaceOutput(SDL_Window* window) : window_(window) {}
 
-// The table maps palette indices to the surface's own pixel values, whatever
-// order its channels are in.
-void UpdateSurfaceTable(Screen& screen, const SDL_PixelFormat* format,
-                        const PALETTEENTRY* palette) {
-    for (int i = 0; i < 256; ++i) {
-        screen.surfaceTable[i] =
-            SDL_MapRGB(format, palette[i].peRed, palette[i].peGreen, palette[i].peBlue);
+    bool CanvasFor(int /*width*/, int /*height*/, present::Canvas* canvas, bool* fresh) override {
+        SDL_ClearError();  // so that a reason given is this call's
+        SDL_Surface* surface = SDL_GetWindowSurface(window_);
+        if (surface == nullptr || surface->format->BytesPerPixel != 4 || SDL_MUSTLOCK(surface)) {
+            return false;
+        }
+        present::ChannelMasks format{surface->format->Rmask, surface->format->Gmask,
+                                     surface->format->Bmask, 0};
+        if (!present::EightBitChannels(format)) {
+            return false;
+        }
+        // A resized window has a surface of its own.
+        *fresh = surface != surface_ || surface->w != width_ || surface->h != height_;
+        surface_ = surface;
+        width_ = surface->w;
+        height_ = surface->h;
+        *canvas = present::Canvas{static_cast<uint32_t*>(surface->pixels), surface->w, surface->h,
+                                  surface->pitch, format};
+        return true;
     }
-}
 
-void DrawChanges(Screen& screen, SDL_Surface* surface, const uint8_t* pixels, int pitch) {
-    screen.sent.clear();
-    auto* dest = static_cast<uint32_t*>(surface->pixels);
-    for (const present::ChangedRect& area : screen.changed) {
-        present::OutputRect drawn = present::ConvertScaled(
-            pixels, pitch, area, screen.scale, screen.surfaceTable, dest, surface->pitch);
-        if (drawn.right > drawn.left && drawn.bottom > drawn.top) {
-            screen.sent.push_back(SDL_Rect{drawn.left, drawn.top, drawn.right - drawn.left,
-                                           drawn.bottom - drawn.top});
+    bool BeginWrite() override { return true; }
+
+    void Send(const std::vector<present::OutputRect>& rects) override {
+        rects_.clear();
+        for (const present::OutputRect& r : rects) {
+            rects_.push_back(SDL_Rect{r.left, r.top, r.right - r.left, r.bottom - r.top});
+        }
+        if (!rects_.empty()) {
+            SDL_UpdateWindowSurfaceRects(window_, rects_.data(), static_cast<int>(rects_.size()));
         }
     }
-}
 
-// Our own X11 path given up (present_x11.cpp): said once, among the
-// set-up lines.
-void SayIfGivenUp() {
-    if (const char* reason = X11GivenUpUnsaid()) {
-        internal::DebugNote(
-            internal::Format("velmora: %s; presenting through SDL's window surface\n", reason)
-                .c_str());
-    }
-}
+private:
+    SDL_Window* window_;
+    SDL_Surface* surface_ = nullptr;
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<SDL_Rect> rects_;
+};
+
+using Opener = std::unique_ptr<present::Output> (*)(SDL_Window* window);
+const Opener kOutputs[] = {OpenX11Output, OpenWaylandOutput, OpenWindowSurfaceOutput};
 
 }  // namespace
 
-bool PresentToSurface(Screen& screen, const uint8_t* pixels, int width, int height, int pitch,
-                      const PALETTEENTRY* palette) {
-    bool fresh = false;
-    SDL_Surface* surface = X11Canvas(screen.window, &fresh);
-    bool direct = surface != nullptr;
-    SayIfGivenUp();
-    if (!direct) {
-        surface = WaylandCanvas(screen.window, &fresh);
+std::unique_ptr<present::Output> OpenWindowSurfaceOutput(SDL_Window* window) {
+    return std::make_unique<WindowSurfaceOutput>(window);
+}
+
+void OpenNextOutput(Screen& screen) {
+    screen.output.reset();
+    while (screen.output == nullptr && screen.outputsTried < std::size(kOutputs)) {
+        screen.output = kOutputs[screen.outputsTried++](screen.window);
     }
-    bool wayland = !direct && surface != nullptr;
-    if (!direct && !wayland) {
-        SDL_ClearError();  // so that a reason given is this call's
-        surface = SDL_GetWindowSurface(screen.window);
+    screen.repaintAll = true;
+}
+
+bool PresentToSurface(Screen& screen, const internal::IndexedFrame& frame) {
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(screen.window, &width, &height);
+    if (screen.repaintAll) {
+        present::ForgetOutputScreen(screen.shown);
+        screen.repaintAll = false;
     }
-    if (surface == nullptr || surface->format->BytesPerPixel != 4) {
-        return false;
+    while (screen.output != nullptr &&
+           !present::PresentOn(*screen.output, screen.shown, frame, width, height)) {
+        // Said once, among the set-up lines; this frame goes whole to the next.
+        if (const char* reason = screen.output->Failure()) {
+            internal::DebugNote(
+                internal::Format("velmora: %s; presenting through the next output\n", reason)
+                    .c_str());
+        }
+        OpenNextOutput(screen);
+        present::ForgetOutputScreen(screen.shown);
+        screen.repaintAll = false;
     }
-    screen.repaintAll = screen.repaintAll || fresh;
-    bool whole = SurfaceChanged(screen, surface);
-    if (whole || NoticeChangedOnSurface()) {
-        // A notice came or went: the frame under it is sent again.
-        present::ForgetKeptFrame(screen.kept);
-    }
-    // Rebuilt only when the output or the frame's size changed: a map for
-    // another frame size would read outside this one's rows.
-    present::PrepareScaleMap(screen.scale, present::FitFrame(surface->w, surface->h), width,
-                             height);
-    present::TakeChanges(screen.kept, pixels, width, height, pitch, palette, &screen.changed,
-                         internal::PresentedRowTags());
-    if (screen.changed.empty()) {
-        return true;
-    }
-    if (screen.changed.front().right - screen.changed.front().left == width &&
-        screen.changed.front().bottom - screen.changed.front().top == height) {
-        UpdateSurfaceTable(screen, surface->format, palette);  // a new palette, or the first frame
-    }
-    if (direct && !X11BeforeWrite()) {
-        // Its memory may still be read: this frame goes whole to SDL's.
-        screen.repaintAll = true;
-        return PresentToSurface(screen, pixels, width, height, pitch, palette);
-    }
-    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) {
-        screen.repaintAll = true;  // this frame never reached the window
-        return true;
-    }
-    if (whole) {
-        // The bars are drawn once, when the output changes, not every frame.
-        SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
-    }
-    DrawChanges(screen, surface, pixels, pitch);
-    if (whole) {
-        screen.sent.assign(1, SDL_Rect{0, 0, surface->w, surface->h});
-    }
-    DrawNoticeOnSurface(screen, surface);
-    if (SDL_MUSTLOCK(surface)) {
-        SDL_UnlockSurface(surface);
-    }
-    if (screen.sent.empty()) {
-        return true;
-    }
-    int count = static_cast<int>(screen.sent.size());
-    if (direct) {
-        X11Send(screen.sent.data(), count);
-    } else if (wayland) {
-        WaylandSend(screen.sent.data(), count);
-    } else {
-        SDL_UpdateWindowSurfaceRects(screen.window, screen.sent.data(), count);
-    }
-    return true;
+    return screen.output != nullptr;
 }
 
 }  // namespace vplat::sdl

@@ -19,25 +19,24 @@
 #include <cstring>
 #include <vector>
 
-#include "backend/sdl/direct_put.h"
+#include "backend/sdl/outputs.h"
 
 namespace vplat::sdl {
 namespace {
 
 // One shown, one the compositor may still be reading, one to write.
 constexpr int kBuffers = 3;
-// Past this many rectangles a list of changes is taken as their bounding box.
-constexpr size_t kMostRects = 64;
+
+using present::OutputRect;
 
 struct Buffer {
     wl_buffer* buffer = nullptr;
     uint32_t* pixels = nullptr;
-    bool busy = false;             // the compositor may read it
-    std::vector<SDL_Rect> behind;  // changed on the canvas since it was written
+    bool busy = false;               // the compositor may read it
+    std::vector<OutputRect> behind;  // changed on the canvas since it was written
 };
 
 struct Target {
-    SDL_Window* window = nullptr;  // the window this was set up for
     bool usable = false;
     wl_display* display = nullptr;    // SDL's
     wl_surface* surface = nullptr;    // SDL's, the window's own
@@ -46,14 +45,11 @@ struct Target {
     void* memory = nullptr;  // every buffer, one after the other
     size_t size = 0;
     Buffer buffers[kBuffers];
-    SDL_Surface* canvas = nullptr;
-    std::vector<SDL_Rect> unsent;  // changed since the last buffer went out
+    std::vector<uint32_t> canvas;  // what the window is to show, drawn here
+    int width = 0;
+    int height = 0;
+    std::vector<OutputRect> unsent;  // changed since the last buffer went out
 };
-
-Target& TheTarget() {
-    static Target target;
-    return target;
-}
 
 void Global(void* data, wl_registry* registry, uint32_t name, const char* interface,
             uint32_t /*version*/) {
@@ -75,8 +71,7 @@ const wl_buffer_listener kBufferListener = {Released};
 
 // wl_shm on a queue of our own, so that SDL's dispatching never runs our
 // listeners and ours never runs SDL's.
-void SetUp(Target& target, SDL_Window* window) {
-    target.window = window;
+void SetUpTarget(Target& target, SDL_Window* window) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_WAYLAND) {
@@ -106,10 +101,9 @@ void DropBuffers(Target& target) {
         munmap(target.memory, target.size);
         target.memory = nullptr;
     }
-    if (target.canvas != nullptr) {
-        SDL_FreeSurface(target.canvas);
-        target.canvas = nullptr;
-    }
+    target.canvas.clear();
+    target.width = 0;
+    target.height = 0;
     target.unsent.clear();
 }
 
@@ -139,32 +133,26 @@ bool MakeBuffers(Target& target, int width, int height) {
                                                   stride, WL_SHM_FORMAT_XRGB8888);
         buffer.pixels = reinterpret_cast<uint32_t*>(static_cast<char*>(memory) + one * i);
         wl_buffer_add_listener(buffer.buffer, &kBufferListener, &buffer);
-        buffer.behind.assign(1, SDL_Rect{0, 0, width, height});
+        buffer.behind.assign(1, OutputRect{0, 0, width, height});
     }
     wl_shm_pool_destroy(pool);
-    target.canvas = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_XRGB8888);
-    return target.canvas != nullptr;
+    target.canvas.assign(static_cast<size_t>(width) * height, 0);
+    target.width = width;
+    target.height = height;
+    return true;
 }
 
-void Add(std::vector<SDL_Rect>& list, const SDL_Rect* rects, int count) {
-    list.insert(list.end(), rects, rects + count);
-    if (list.size() > kMostRects) {
-        SDL_Rect box = list.front();
-        for (const SDL_Rect& r : list) {
-            SDL_UnionRect(&box, &r, &box);
-        }
-        list.assign(1, box);
-    }
+void Add(std::vector<OutputRect>& list, const std::vector<OutputRect>& rects) {
+    list.insert(list.end(), rects.begin(), rects.end());
+    present::BoundIfMany(&list);
 }
 
 void CopyFromCanvas(const Target& target, Buffer& buffer) {
-    const auto* canvas = static_cast<const char*>(target.canvas->pixels);
-    int pitch = target.canvas->pitch;
-    int stride = target.canvas->w * 4;
-    for (const SDL_Rect& r : buffer.behind) {
-        for (int y = r.y; y < r.y + r.h; ++y) {
-            memcpy(reinterpret_cast<char*>(buffer.pixels) + y * stride + r.x * 4,
-                   canvas + y * pitch + r.x * 4, static_cast<size_t>(r.w) * 4);
+    size_t width = static_cast<size_t>(target.width);
+    for (const OutputRect& r : buffer.behind) {
+        for (int y = r.top; y < r.bottom; ++y) {
+            memcpy(buffer.pixels + y * width + r.left, target.canvas.data() + y * width + r.left,
+                   static_cast<size_t>(r.right - r.left) * 4);
         }
     }
     buffer.behind.clear();
@@ -184,11 +172,13 @@ void SendUnsent(Target& target) {
     wl_surface_attach(target.surface, free->buffer, 0, 0);
     bool inBuffer = wl_proxy_get_version(reinterpret_cast<wl_proxy*>(target.surface)) >=
                     WL_SURFACE_DAMAGE_BUFFER_SINCE_VERSION;
-    for (const SDL_Rect& r : target.unsent) {
+    for (const OutputRect& r : target.unsent) {
+        int w = r.right - r.left;
+        int h = r.bottom - r.top;
         if (inBuffer) {
-            wl_surface_damage_buffer(target.surface, r.x, r.y, r.w, r.h);
+            wl_surface_damage_buffer(target.surface, r.left, r.top, w, h);
         } else {
-            wl_surface_damage(target.surface, r.x, r.y, r.w, r.h);
+            wl_surface_damage(target.surface, r.left, r.top, w, h);
         }
     }
     wl_surface_commit(target.surface);
@@ -197,46 +187,7 @@ void SendUnsent(Target& target) {
     wl_display_flush(target.display);
 }
 
-}  // namespace
-
-SDL_Surface* WaylandCanvas(SDL_Window* window, bool* fresh) {
-    Target& target = TheTarget();
-    if (target.window != window) {
-        ForgetWaylandCanvas();
-        SetUp(target, window);
-    }
-    if (!target.usable) {
-        return nullptr;
-    }
-    wl_display_dispatch_queue_pending(target.display, target.queue);
-    int width = 0;
-    int height = 0;
-    SDL_GetWindowSize(window, &width, &height);
-    if (target.canvas != nullptr && target.canvas->w == width && target.canvas->h == height) {
-        SendUnsent(target);
-        return target.canvas;
-    }
-    DropBuffers(target);
-    if (width <= 0 || height <= 0 || !MakeBuffers(target, width, height)) {
-        DropBuffers(target);
-        target.usable = false;  // SDL's own way from now on
-        return nullptr;
-    }
-    *fresh = true;
-    return target.canvas;
-}
-
-void WaylandSend(const SDL_Rect* rects, int count) {
-    Target& target = TheTarget();
-    for (Buffer& buffer : target.buffers) {
-        Add(buffer.behind, rects, count);
-    }
-    Add(target.unsent, rects, count);
-    SendUnsent(target);
-}
-
-void ForgetWaylandCanvas() {
-    Target& target = TheTarget();
+void Forget(Target& target) {
     DropBuffers(target);
     if (target.shm != nullptr) {
         wl_shm_destroy(target.shm);
@@ -244,7 +195,60 @@ void ForgetWaylandCanvas() {
     if (target.queue != nullptr) {
         wl_event_queue_destroy(target.queue);
     }
-    target = Target();
+}
+
+class WaylandOutput final : public present::Output {
+public:
+    ~WaylandOutput() override { Forget(target_); }
+
+    bool SetUp(SDL_Window* window) {
+        SetUpTarget(target_, window);
+        return target_.usable;
+    }
+
+    bool CanvasFor(int width, int height, present::Canvas* canvas, bool* fresh) override {
+        Target& target = target_;
+        if (!target.usable) {
+            return false;
+        }
+        wl_display_dispatch_queue_pending(target.display, target.queue);
+        if (target.canvas.empty() || target.width != width || target.height != height) {
+            DropBuffers(target);
+            if (width <= 0 || height <= 0 || !MakeBuffers(target, width, height)) {
+                DropBuffers(target);
+                target.usable = false;  // the next output from now on
+                return false;
+            }
+            *fresh = true;
+        } else {
+            SendUnsent(target);  // what waited for a released buffer
+        }
+        *canvas = present::Canvas{target.canvas.data(), width, height, width * 4, present::kXrgb};
+        return true;
+    }
+
+    bool BeginWrite() override { return true; }
+
+    void Send(const std::vector<present::OutputRect>& rects) override {
+        for (Buffer& buffer : target_.buffers) {
+            Add(buffer.behind, rects);
+        }
+        Add(target_.unsent, rects);
+        SendUnsent(target_);
+    }
+
+private:
+    Target target_;
+};
+
+}  // namespace
+
+std::unique_ptr<present::Output> OpenWaylandOutput(SDL_Window* window) {
+    auto output = std::make_unique<WaylandOutput>();
+    if (!output->SetUp(window)) {
+        return nullptr;
+    }
+    return output;
 }
 
 }  // namespace vplat::sdl

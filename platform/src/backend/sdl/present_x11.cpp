@@ -6,8 +6,8 @@
 // event is awaited only before the memory is written again, a small change
 // inside the request itself, which Xlib has copied out before it returns.
 // A server that stops answering or an error on our connection (the window
-// or the segment gone under us) never ends the game: this path is given up
-// for the rest of the run, and SDL's window surface used instead.
+// or the segment gone under us) never ends the game: this output is given up
+// for the rest of the run, and the next one used instead.
 #include <SDL.h>
 #include <X11/Xutil.h>
 #include <SDL_syswm.h>
@@ -16,10 +16,8 @@
 #include <poll.h>
 #include <sys/shm.h>
 
-#include <initializer_list>
-
 #include "kernel/kernel.h"
-#include "backend/sdl/direct_put.h"
+#include "backend/sdl/outputs.h"
 #include "backend/sdl/x11_calls.h"
 #include "backend/sdl/x11_errors.h"
 
@@ -33,7 +31,6 @@ constexpr int kMostCopiedPixels = 256 * 256;
 constexpr double kLongestReading = 0.1;  // seconds
 
 struct Target {
-    SDL_Window* window = nullptr;  // the window this was set up for
     bool usable = false;
     Display* display = nullptr;  // our own connection
     Window xwindow = 0;
@@ -43,39 +40,30 @@ struct Target {
     int completion = 0;  // the event type that says a put has been read
     XImage* image = nullptr;
     XShmSegmentInfo segment{};
-    SDL_Surface* canvas = nullptr;  // over the image's memory
+    int width = 0;
+    int height = 0;
     bool reading = false;           // the server may still read the memory
+    const char* givenUp = nullptr;  // why, once it was
 };
 
-Target& TheTarget() {
-    static Target target;
-    return target;
-}
-
 bool g_attachFailed = false;
-// Once given up, never tried again in this run; the reason is said once.
+// Once given up, never tried again in this run.
 bool g_givenUp = false;
-const char* g_reasonUnsaid = nullptr;
+// The output in use, for the tests' looks at it.
+Target* g_current = nullptr;
 
 int NoteAttachError(Display* /*unused*/, XErrorEvent* /*unused*/) {
     g_attachFailed = true;
     return 0;
 }
 
-bool EightBitChannels(const Visual* visual) {
-    for (unsigned long mask : {visual->red_mask, visual->green_mask, visual->blue_mask}) {
-        if (mask == 0 || (mask >> __builtin_ctzl(mask)) != 0xff) {
-            return false;
-        }
-    }
-    return true;
+present::ChannelMasks FormatOf(const Visual* visual) {
+    return present::ChannelMasks{static_cast<uint32_t>(visual->red_mask),
+                                 static_cast<uint32_t>(visual->green_mask),
+                                 static_cast<uint32_t>(visual->blue_mask), 0};
 }
 
-void SetUp(Target& target, SDL_Window* window) {
-    target.window = window;
-    if (g_givenUp) {
-        return;
-    }
+void SetUpTarget(Target& target, SDL_Window* window) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     const X11Calls& x = X11();
@@ -91,7 +79,7 @@ void SetUp(Target& target, SDL_Window* window) {
     XWindowAttributes attributes;
     if (!x.shmQueryExtension(target.display) ||
         x.windowAttributes(target.display, target.xwindow, &attributes) == 0 ||
-        !EightBitChannels(attributes.visual) ||
+        !present::EightBitChannels(FormatOf(attributes.visual)) ||
         (attributes.depth != 24 && attributes.depth != 32)) {
         return;
     }
@@ -116,7 +104,7 @@ void GiveUp(Target& target, const char* reason) {
     target.usable = false;
     target.reading = false;
     g_givenUp = true;
-    g_reasonUnsaid = reason;
+    target.givenUp = reason;
 }
 
 // False when the server has not said so in time, or our connection failed.
@@ -147,8 +135,6 @@ void DropImage(Target& target) {
         return;
     }
     AwaitReading(target);
-    SDL_FreeSurface(target.canvas);
-    target.canvas = nullptr;
     if (!g_givenUp) {
         X11().shmDetach(target.display, &target.segment);
     }
@@ -196,93 +182,37 @@ bool MakeImage(Target& target, int width, int height) {
         target.image = nullptr;
         return false;
     }
-    target.canvas =
-        SDL_CreateRGBSurfaceFrom(segment.shmaddr, width, height, 32, target.image->bytes_per_line,
-                                 static_cast<Uint32>(target.visual->red_mask),
-                                 static_cast<Uint32>(target.visual->green_mask),
-                                 static_cast<Uint32>(target.visual->blue_mask), 0);
-    return target.canvas != nullptr;
+    target.width = width;
+    target.height = height;
+    return true;
 }
 
-}  // namespace
-
-SDL_Surface* X11Canvas(SDL_Window* window, bool* fresh) {
-    Target& target = TheTarget();
-    if (target.window != window) {
-        ForgetX11Canvas();
-        SetUp(target, window);
-    }
-    if (target.usable && X11ErrorNoted()) {
-        GiveUp(target, "an X error on our connection");
-    }
-    if (!target.usable) {
-        return nullptr;
-    }
-    int width = 0;
-    int height = 0;
-    SDL_GetWindowSize(window, &width, &height);
-    if (target.canvas != nullptr && target.canvas->w == width && target.canvas->h == height) {
-        return target.canvas;
-    }
-    DropImage(target);
-    if (width <= 0 || height <= 0 || !MakeImage(target, width, height)) {
-        target.usable = false;  // SDL's own way from now on
-        return nullptr;
-    }
-    *fresh = true;
-    return target.canvas;
-}
-
-bool X11BeforeWrite() {
-    return AwaitReading(TheTarget());
-}
-
-unsigned long X11SharedSegment() {
-    const Target& target = TheTarget();
-    return target.image != nullptr ? target.segment.shmseg : 0;
-}
-
-void X11Finish() {
-    const Target& target = TheTarget();
-    if (target.display != nullptr && !g_givenUp) {
-        X11().sync(target.display, False);
-    }
-}
-
-const char* X11GivenUpUnsaid() {
-    const char* reason = g_reasonUnsaid;
-    g_reasonUnsaid = nullptr;
-    return reason;
-}
-
-void X11Send(const SDL_Rect* rects, int count) {
-    Target& target = TheTarget();
+void SendRects(Target& target, const std::vector<present::OutputRect>& rects) {
     const X11Calls& x = X11();
     int pixels = 0;
-    for (int i = 0; i < count; ++i) {
-        pixels += rects[i].w * rects[i].h;
+    for (const present::OutputRect& r : rects) {
+        pixels += (r.right - r.left) * (r.bottom - r.top);
     }
     bool shared = pixels > kMostCopiedPixels;
-    for (int i = 0; i < count; ++i) {
-        const SDL_Rect& r = rects[i];
-        auto w = static_cast<unsigned>(r.w);
-        auto h = static_cast<unsigned>(r.h);
+    for (size_t i = 0; i < rects.size(); ++i) {
+        const present::OutputRect& r = rects[i];
+        auto w = static_cast<unsigned>(r.right - r.left);
+        auto h = static_cast<unsigned>(r.bottom - r.top);
         if (shared) {
             // Only the last one's completion is asked for: the server reads
             // one connection's requests in order.
-            x.shmPutImage(target.display, target.xwindow, target.gc, target.image, r.x, r.y, r.x,
-                          r.y, w, h, i + 1 == count ? True : False);
+            x.shmPutImage(target.display, target.xwindow, target.gc, target.image, r.left, r.top,
+                          r.left, r.top, w, h, i + 1 == rects.size() ? True : False);
         } else {
-            x.putImage(target.display, target.xwindow, target.gc, target.image, r.x, r.y, r.x, r.y,
-                       w, h);
+            x.putImage(target.display, target.xwindow, target.gc, target.image, r.left, r.top,
+                       r.left, r.top, w, h);
         }
     }
-    target.reading = shared && count > 0;
+    target.reading = shared && !rects.empty();
     x.flush(target.display);
 }
 
-void ForgetX11Canvas() {
-    Target& target = TheTarget();
+void Forget(Target& target) {
     if (g_givenUp && target.display != nullptr) {
         // Left open, still watched: closing waits for a server that may
         // never answer.
@@ -295,7 +225,74 @@ void ForgetX11Canvas() {
         X11().closeDisplay(target.display);
         WatchX11Errors(nullptr);
     }
-    target = Target();
+}
+
+class X11Output final : public present::Output {
+public:
+    X11Output() { g_current = &target_; }
+    ~X11Output() override {
+        Forget(target_);
+        g_current = nullptr;
+    }
+
+    bool SetUp(SDL_Window* window) {
+        SetUpTarget(target_, window);
+        return target_.usable;
+    }
+
+    bool CanvasFor(int width, int height, present::Canvas* canvas, bool* fresh) override {
+        Target& target = target_;
+        if (target.usable && X11ErrorNoted()) {
+            GiveUp(target, "an X error on our connection");
+        }
+        if (!target.usable) {
+            return false;
+        }
+        if (target.image == nullptr || target.width != width || target.height != height) {
+            DropImage(target);
+            if (width <= 0 || height <= 0 || !MakeImage(target, width, height)) {
+                target.usable = false;  // the next output from now on
+                return false;
+            }
+            *fresh = true;
+        }
+        *canvas =
+            present::Canvas{reinterpret_cast<uint32_t*>(target.segment.shmaddr), target.width,
+                            target.height, target.image->bytes_per_line, FormatOf(target.visual)};
+        return true;
+    }
+
+    // Its memory may still be read: wait until it is not.
+    bool BeginWrite() override { return AwaitReading(target_); }
+    void Send(const std::vector<present::OutputRect>& rects) override { SendRects(target_, rects); }
+    const char* Failure() const override { return target_.givenUp; }
+
+private:
+    Target target_;
+};
+
+}  // namespace
+
+std::unique_ptr<present::Output> OpenX11Output(SDL_Window* window) {
+    if (g_givenUp) {
+        return nullptr;
+    }
+    auto output = std::make_unique<X11Output>();
+    if (!output->SetUp(window)) {
+        return nullptr;
+    }
+    return output;
+}
+
+unsigned long X11SharedSegment() {
+    return g_current != nullptr && g_current->image != nullptr ? g_current->segment.shmseg : 0;
+}
+
+void X11Finish() {
+    const Target* target = g_current;
+    if (target != nullptr && target->display != nullptr && !g_givenUp) {
+        X11().sync(target->display, False);
+    }
 }
 
 }  // namespace vplat::sdl

@@ -20,7 +20,7 @@
 #include <poll.h>
 
 #include "kernel/kernel.h"
-#include "backend/sdl/direct_put.h"
+#include "backend/sdl/pump_x11.h"
 #include "backend/sdl/input.h"
 #include "backend/sdl/x11_calls.h"
 

@@ -1,6 +1,6 @@
 // Print Screen asks; the frame presented next is the one written, taken from
-// the kept-frame copy, which SDL runs make only for this. The window says so
-// for a moment, over the picture only.
+// the last-frame copy, which SDL runs make only for this. The window says
+// so, or why not, for a moment, over the picture only.
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -10,6 +10,7 @@
 #include "player/screenshot.h"
 #include "backend/sdl/input.h"
 #include "backend/sdl/state.h"
+#include "present/notice.h"
 
 namespace vplat::sdl {
 namespace {
@@ -29,14 +30,15 @@ bool ScreenshotWanted() {
 
 void SaveScreenshot(const Frame& frame) {
     g_screenshotWanted = false;
-    std::string error;
+    player::ScreenshotFailure failure;
     std::string path =
-        player::SaveScreenshot(frame, player::ScreenshotFolder(), time(nullptr), &error);
+        player::SaveScreenshot(frame, player::ScreenshotFolder(), time(nullptr), &failure);
     if (path.empty()) {
-        fprintf(stderr, "velmora: no screenshot: %s\n", error.c_str());
+        fprintf(stderr, "velmora: no screenshot: %s\n", failure.detail.c_str());
+        present::ShowNotice("No screenshot: " + failure.reason);
     } else {
         fprintf(stderr, "velmora: screenshot %s\n", path.c_str());
-        ShowNotice("Screenshot saved: " + path.substr(path.find_last_of('/') + 1));
+        present::ShowNotice("Screenshot saved: " + path.substr(path.find_last_of('/') + 1));
     }
     fflush(stderr);
 }

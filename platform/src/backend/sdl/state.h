@@ -4,12 +4,11 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
-#include "present/changes.h"
 #include "present/convert.h"
-#include "present/scale.h"
+#include "present/output.h"
 #include "player/present_choice.h"
 #include "internal.h"
 
@@ -26,7 +25,7 @@ void PumpEvents();
 // idle (polls finding nothing, no frame presented between them).
 void OnMessagePoll(bool queueEmpty);
 void ShowMessageBox(const std::string& text, const std::string& caption);
-void Present(const uint8_t* pixels, int width, int height, int pitch, const PALETTEENTRY* palette);
+void Present(const internal::IndexedFrame& frame);
 void TakeDisplay(HWND window, int width, int height);
 void ShowCursorImage(bool visible);
 void ReleaseDisplay();
@@ -52,28 +51,24 @@ struct Screen {
     bool fullscreen = false;
     bool minimised = false;
     // The GPU path's table, XRGB as its streaming texture holds it.
-    present::PaletteTable rendererTable{present::BuildXrgbTable};
-    // The surface path's table, in the window surface's own pixel format.
-    uint32_t surfaceTable[256] = {};
-    // The surface path: what the window shows, so that only changes are sent.
-    SDL_Surface* surface = nullptr;  // the window surface the kept frame is on
-    int surfaceWidth = 0;
-    int surfaceHeight = 0;
+    present::PaletteTable rendererTable;
+    // The surface path: the output in use (null: none left), how many of the
+    // list were tried, and what the window shows.
+    std::unique_ptr<present::Output> output;
+    size_t outputsTried = 0;
+    present::OutputScreen shown;
     bool repaintAll = true;  // the window lost its contents (exposed, restored)
-    present::KeptFrame kept;
-    present::ScaleMap scale;
-    std::vector<present::ChangedRect> changed;
-    std::vector<SDL_Rect> sent;
 };
 
 Screen& TheScreen();
 // Opens the GPU renderer, vertical sync where it holds.
 SDL_Renderer* OpenRenderer(SDL_Window* window);
-void PresentThroughRenderer(Screen& screen, const uint8_t* pixels, int width, int height, int pitch,
-                            const PALETTEENTRY* palette);
-// False when the window has no surface of a format the path can draw.
-bool PresentToSurface(Screen& screen, const uint8_t* pixels, int width, int height, int pitch,
-                      const PALETTEENTRY* palette);
+void PresentThroughRenderer(Screen& screen, const internal::IndexedFrame& frame);
+// The next output of the surface path in order (X11, Wayland, SDL's window
+// surface) that the window can have, in place of the one in use.
+void OpenNextOutput(Screen& screen);
+// False when no output of the surface path is left for the window.
+bool PresentToSurface(Screen& screen, const internal::IndexedFrame& frame);
 // Auto becomes Surface where the GPU renderer would draw on the processor.
 PresentPath ResolvePresentPath(PresentPath choice);
 // Waits for the display's next refresh where vertical sync does not.
@@ -91,15 +86,6 @@ void WatchTextInput();
 void WatchQueue();
 void KeepTextInputOff();
 void ResetIdle();
-// A notice over the picture for about two seconds ("Screenshot saved: ...").
-void ShowNotice(const std::string& text);
-// The surface path's window shows another notice (or none) than it should:
-// the frame under it is to be sent again.
-bool NoticeChangedOnSurface();
-// After the frame's changes are drawn (screen.sent): the notice over them.
-void DrawNoticeOnSurface(Screen& screen, SDL_Surface* surface);
-// After the frame's copy to `picture`, before the renderer presents.
-void DrawNoticeThroughRenderer(Screen& screen, const SDL_Rect& picture);
 // SIGHUP and SIGQUIT close the game, noted by a flag the pump reads
 // (quit_signals.cpp).
 void WatchQuitSignals();

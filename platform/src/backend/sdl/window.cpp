@@ -6,9 +6,9 @@
 #include "backend/driver.h"
 #include "backend/sdl/input.h"
 #include "backend/sdl/player_window.h"
-#include "backend/sdl/direct_put.h"
+#include "backend/sdl/pump_x11.h"
 #include "backend/sdl/state.h"
-#include "player/settings_file.h"
+#include "player/settings.h"
 
 namespace vplat::sdl {
 namespace {
@@ -36,6 +36,8 @@ void OpenWindow(HWND owner, int width, int height) {
     SDL_ShowWindow(screen.window);
     if (screen.path == PresentPath::Gpu) {
         screen.renderer = OpenRenderer(screen.window);
+    } else {
+        OpenNextOutput(screen);
     }
     screen.minimised = false;
     ResetPacing();
@@ -145,8 +147,7 @@ void ReleaseDisplay() {
         SDL_DestroyRenderer(screen.renderer);
     }
     if (screen.window != nullptr) {
-        ForgetX11Canvas();
-        ForgetWaylandCanvas();
+        screen.output.reset();
         ForgetPumpConnection();
         SDL_DestroyWindow(screen.window);
     }

@@ -20,8 +20,8 @@ namespace {
 
 struct Screen {
     std::vector<uint32_t> rgba;  // the canvas's image, the frame's size
-    present::PaletteTable table{present::BuildRgbaTable};
-    present::KeptFrame kept;
+    present::PaletteTable table;
+    present::ShownFrame shown;
     std::vector<present::ChangedRect> changed;
     bool presentedSinceSleep = false;
 };
@@ -31,26 +31,26 @@ Screen& TheScreen() {
     return screen;
 }
 
-void Draw(Screen& screen, const uint8_t* pixels, int width, int height, int pitch,
-          const present::ChangedRect& area) {
-    const uint8_t* source = pixels + static_cast<ptrdiff_t>(area.top) * pitch + area.left;
-    uint32_t* dest = screen.rgba.data() + static_cast<size_t>(area.top) * width + area.left;
-    present::ConvertThroughTable(source, pitch, area.right - area.left, area.bottom - area.top,
-                                 screen.table.pixels, dest, width * 4);
-    velmora_page_draw(reinterpret_cast<const uint8_t*>(screen.rgba.data()), width, height,
-                      area.left, area.top, area.right, area.bottom);
+void Draw(Screen& screen, const internal::IndexedFrame& frame, const present::ChangedRect& area) {
+    const uint8_t* source =
+        frame.pixels + static_cast<ptrdiff_t>(area.top) * frame.pitch + area.left;
+    uint32_t* dest = screen.rgba.data() + static_cast<size_t>(area.top) * frame.width + area.left;
+    present::ConvertThroughTable(source, frame.pitch, area.right - area.left,
+                                 area.bottom - area.top, screen.table.pixels, dest,
+                                 frame.width * 4);
+    velmora_page_draw(reinterpret_cast<const uint8_t*>(screen.rgba.data()), frame.width,
+                      frame.height, area.left, area.top, area.right, area.bottom);
 }
 
 }  // namespace
 
-void Present(const uint8_t* pixels, int width, int height, int pitch, const PALETTEENTRY* palette) {
+void Present(const internal::IndexedFrame& frame) {
     Screen& screen = TheScreen();
-    screen.rgba.resize(static_cast<size_t>(width) * height);
-    present::UpdatePaletteTable(screen.table, palette);
-    present::TakeChanges(screen.kept, pixels, width, height, pitch, palette, &screen.changed,
-                         internal::PresentedRowTags());
+    screen.rgba.resize(static_cast<size_t>(frame.width) * frame.height);
+    present::UpdatePaletteTable(screen.table, present::kRgbaBytes, frame);
+    present::TakeChanges(screen.shown, frame, &screen.changed);
     for (const present::ChangedRect& area : screen.changed) {
-        Draw(screen, pixels, width, height, pitch, area);
+        Draw(screen, frame, area);
     }
     velmora_page_presented();
     screen.presentedSinceSleep = true;
@@ -58,7 +58,7 @@ void Present(const uint8_t* pixels, int width, int height, int pitch, const PALE
 
 // The canvas was made anew (cleared): the next frame is drawn whole.
 void ForgetCanvas() {
-    present::ForgetKeptFrame(TheScreen().kept);
+    present::ForgetShownFrame(TheScreen().shown);
 }
 
 // The game sleeps after each frame; the next frame waits for the browser's

@@ -17,7 +17,7 @@ constexpr char kRecordingFile[] = "/velmora-recording.txt";
 
 // Keys and the page's visibility into key state and window messages.
 void PumpEvents();
-void Present(const uint8_t* pixels, int width, int height, int pitch, const PALETTEENTRY* palette);
+void Present(const internal::IndexedFrame& frame);
 // After a frame: waits for the browser's next animation frame.
 void PaceAfterSleep(DWORD milliseconds);
 void ShowMessageBox(const std::string& text, const std::string& caption);

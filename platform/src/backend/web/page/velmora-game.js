@@ -106,7 +106,7 @@ function snapshot(id) {
 }
 
 // The session's recording as the game has written it so far (the game
-// writes it into its memory file system, velmora/web.h's kRecordingFile).
+// writes it into its memory file system, backend/web/web.h's kRecordingFile).
 function recording(id) {
   let text = null;
   try {

@@ -5,13 +5,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 
 #include <velmora_platform.h>
 
-#include "backend/headless/runner.h"
+#include "player/script_play.h"
 #include "kernel/kernel.h"
 
-namespace vplat::headless {
+namespace vplat::player {
 namespace {
 
 // The longest a replay waits between two readings: longer gaps are the game
@@ -20,8 +21,9 @@ namespace {
 constexpr double kLongestGapSeconds = 1.0;
 
 struct Readings {
-    std::vector<uint32_t> values;
-    size_t next = 0;
+    script::EventQueue queue;
+    bool answered = false;  // a reading has been answered
+    uint32_t last = 0;      // the reading answered last
     bool paced = false;
     // When, on the real clock, the last reading answered was due.
     double due = 0;
@@ -35,13 +37,16 @@ Readings& TheReadings() {
 // Holds the game back until the reading is due: the time between two
 // readings of the recording passes between them in the replay too. A replay
 // that falls behind goes on from where it is rather than rushing.
-void WaitFor(Readings& readings) {
+void WaitFor(Readings& readings, uint32_t value) {
     double now = kernel::Seconds();
-    if (readings.next == 1) {
+    uint32_t gap = value - readings.last;
+    bool first = !readings.answered;
+    readings.answered = true;
+    readings.last = value;
+    if (first) {
         readings.due = now;
         return;
     }
-    uint32_t gap = readings.values[readings.next - 1] - readings.values[readings.next - 2];
     readings.due += std::min(gap / 1000.0, kLongestGapSeconds);  // wraps as the counter does
     double left = readings.due - now;
     if (left <= 0) {
@@ -56,29 +61,31 @@ void WaitFor(Readings& readings) {
 
 DWORD Answer(DWORD reading) {
     Readings& readings = TheReadings();
-    if (readings.next >= readings.values.size()) {
+    const script::Event* next = readings.queue.Next();
+    if (next == nullptr) {
         return reading;  // past the recording's end: the clock's own
     }
-    uint32_t value = readings.values[readings.next++];
+    uint32_t value = next->reading;
+    readings.queue.Pop();
     // The virtual clock goes on from the recorded time, so that readings
     // after the recording's last are no jump back.
     if (kernel::VirtualClockInUse()) {
         SetVirtualTime(value);
     }
     if (readings.paced) {
-        WaitFor(readings);
+        WaitFor(readings, value);
     }
     return value;
 }
 
 }  // namespace
 
-void ReplayReadings(const std::vector<uint32_t>& values, bool paced) {
-    Readings& readings = TheReadings();
-    readings = Readings();
-    readings.values = values;
-    readings.paced = paced;
-    kernel::SetClockTap(values.empty() ? nullptr : Answer);
+void ReplayReadings(script::EventQueue readings, bool paced) {
+    Readings& now = TheReadings();
+    now = Readings();
+    now.queue = std::move(readings);
+    now.paced = paced;
+    kernel::SetClockTap(now.queue.Next() != nullptr ? Answer : nullptr);
 }
 
-}  // namespace vplat::headless
+}  // namespace vplat::player

@@ -2,8 +2,8 @@
 // the count of frames presented, kept always.
 #include <algorithm>
 
-#include "present/kept_frame.h"
 #include "present/changes.h"
+#include "present/last_frame.h"
 
 namespace vplat {
 namespace {
@@ -13,11 +13,11 @@ Frame& Last() {
     return frame;
 }
 
-// The kept frame is brought up to date as a back end brings its screen up to
-// date, rows whose tags say they hold the same copy as before left unread,
-// so that what tests read back is what a screen would show.
-present::KeptFrame& Screen() {
-    static present::KeptFrame screen;
+// Brought up to date as an output brings its screen up to date, only where
+// the presenter finds a change, so that what tests read back is what a
+// screen would show.
+present::ShownFrame& Screen() {
+    static present::ShownFrame screen;
     return screen;
 }
 
@@ -43,20 +43,18 @@ void KeepPresentedFrames(bool keep) {
 
 namespace present {
 
-const Frame& KeptFrameView() {
+const Frame& LastFrame() {
     return Last();
 }
 
-void KeepFrame(const uint8_t* pixels, int width, int height, int pitch,
-               const PALETTEENTRY* palette) {
+void KeepLastFrame(const internal::IndexedFrame& shown) {
     Frame& frame = Last();
-    frame.width = width;
-    frame.height = height;
+    frame.width = shown.width;
+    frame.height = shown.height;
     static std::vector<ChangedRect> changed;
-    TakeChanges(Screen(), pixels, width, height, pitch, palette, &changed,
-                internal::PresentedRowTags());
+    TakeChanges(Screen(), shown, &changed);
     frame.indices = Screen().indices;
-    std::copy(palette, palette + 256, frame.palette);
+    std::copy(shown.palette, shown.palette + 256, frame.palette);
     frame.number = Count().presented;
 }
 
@@ -74,7 +72,7 @@ bool KeepingAllFrames() {
 
 void ForgetFrames() {
     Last() = Frame();
-    ForgetKeptFrame(Screen());
+    ForgetShownFrame(Screen());
     Count() = Counting();
 }
 
