@@ -20,6 +20,9 @@ constexpr char kOwnDirectDraw[] = "DirectDraw: Velmora's own, drawn with GDI\n";
 [[maybe_unused]] const bool g_dpiAware = BeDpiAware();
 
 void OnAnswer(entry::Name call, int64_t result) {
+    if (call == entry::Name::Restore) {
+        NoteRestore(static_cast<HRESULT>(result));
+    }
     static bool told = false;
     if (call == entry::Name::DirectDrawCreateEx && result == DD_OK && !told) {
         told = true;

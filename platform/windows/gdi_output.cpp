@@ -104,6 +104,7 @@ struct Screen {
     std::unique_ptr<GdiOutput> output;
     present::OutputScreen shown;
     bool failureSaid = false;
+    bool gaveWay = false;  // surfaces lost to another program, not yet restored
 };
 
 Screen& State() {
@@ -140,6 +141,8 @@ void GiveWay(HWND window) {
         return;
     }
     internal::LoseAllSurfacesNow();
+    State().gaveWay = true;
+    OutputDebugStringA("DirectDraw: another program took the focus; surfaces lost\n");
     CallWindowProcA(State().gameProcedure, window, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, TRUE), 0);
     ShowWindow(window, SW_MINIMIZE);
 }
@@ -210,6 +213,14 @@ void ReleaseOutput() {
                           reinterpret_cast<LONG_PTR>(screen.gameProcedure));
     }
     screen = Screen();
+}
+
+void NoteRestore(HRESULT result) {
+    Screen& screen = State();
+    if (screen.gaveWay && result == DD_OK) {
+        screen.gaveWay = false;
+        OutputDebugStringA("DirectDraw: surfaces restored\n");
+    }
 }
 
 void ShowFrame(const internal::IndexedFrame& frame) {

@@ -15,6 +15,10 @@ namespace vplat::windows {
 void CoverMonitor(HWND window);
 // The window is the game's again (exclusive mode ended).
 void ReleaseOutput();
+// The game's Restore answered. Its first success after full screen gave way
+// is said on the debug output, as the giving way is: a player (DebugView)
+// and the tests see the game's own restore path run.
+void NoteRestore(HRESULT result);
 // Sends the rectangles of the frame that differ from what the window shows.
 void ShowFrame(const internal::IndexedFrame& frame);
 

@@ -419,7 +419,15 @@ def sequences_command(exe, native, prefix, workdir):
 # with a window manager and no virtual desktop, as a player's Linux desktop is.
 SCREEN = (1280, 1024)
 OWN_DDRAW = "DirectDraw: Velmora's own, drawn with GDI"
+# What our DirectDraw says when full screen gives way and when the game's own
+# restore path has restored a surface afterwards.
+GAVE_WAY = ["DirectDraw: another program took the focus; surfaces lost",
+            "DirectDraw: surfaces restored"]
 FPS_BAND = (55, 65)
+# A window the player made larger: the frame at 1x in the middle, bars
+# around. (A 2x window needs a client area as wide as this screen, which its
+# frame then does not fit.)
+LARGER_WINDOW = (900, 700)
 FONT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources",
                     "STRINGS.bmp")
 
@@ -505,32 +513,45 @@ def client_area(game):
     return tuple(int(found[k]) for k in keys)
 
 
-def expect_window(game, workdir, name, frame):
-    """The game in an ordinary window: its client area the frame at 1x (the
-    2x window does not fit a 1280 x 1024 screen with its frame), all of it
-    the native frame below the FPS row."""
+def expect_window(game, workdir, name, frame, size=(frames.WIDTH, frames.HEIGHT)):
+    """The game in an ordinary window whose client area is `size`: the frame
+    at the largest whole multiple that fits, black around, all of it the
+    native frame below the FPS row. Returns where the client area is."""
+    x0, y0, width, height = fps_digits.viewports(*size)[1]
+    scale = width // frames.WIDTH
+    expected = Image.new("RGB", size)
+    expected.paste(frame.resize((width, height), Image.NEAREST), (x0, y0))
+    fps_row = (x0, y0, x0 + width, y0 + frames.FPS_ROW_BOX[3] * scale)
     last = {}
 
     def matches():
         if game.exited():
             raise Failure("the game ended while waiting for the %s window" % name)
         last["area"] = client_area(game)
-        if last["area"] is None or last["area"][2:] != (frames.WIDTH, frames.HEIGHT):
+        if last["area"] is None or last["area"][2:] != size:
             return False
         x, y = last["area"][:2]
         shot = frames_load_screen(game, workdir)
-        last["shot"] = shot.crop((x, y, x + frames.WIDTH, y + frames.HEIGHT))
-        last["diffs"] = images.differences(last["shot"], frame, (frames.FPS_ROW_BOX,))
+        last["shot"] = shot.crop((x, y, x + size[0], y + size[1]))
+        last["diffs"] = images.differences(last["shot"], expected, (fps_row,))
         return not last["diffs"]
 
     if not wait_until(matches, FRAME_WAIT, step=0.5):
         if "shot" not in last:
             raise Failure("the %s window is %s, expected a %dx%d client area"
-                          % (name, last.get("area"), frames.WIDTH, frames.HEIGHT))
+                          % (name, last.get("area"), *size))
         path = save_diff(workdir, name, last["shot"], last["diffs"])
-        raise Failure("the %s window differs from the native frame (marked in %s):\n%s"
-                      % (name, path, images.describe(last["diffs"], "wine", "native")))
-    log("%s: a window at %s, the native frame at 1x" % (name, last["area"]))
+        raise Failure("the %s window differs from the native frame at %dx, black around "
+                      "(marked in %s):\n%s"
+                      % (name, scale, path, images.describe(last["diffs"], "wine", "native")))
+    log("%s: a window at %s, the native frame at %dx" % (name, last["area"], scale))
+    return last["area"]
+
+
+def resize_window(game, size):
+    """The player drags the window's corner: the client area becomes `size`."""
+    game.xdotool("search", "--onlyvisible", "--name", "^%s$" % frames.TITLE,
+                 "windowsize", str(size[0]), str(size[1]))
 
 
 def minimised_by_other_program(game):
@@ -557,7 +578,7 @@ def own_ddraw_session(native_frames, workdir, helper):
         place = expect_screen(game, workdir, "title", native_frames["title"])
         check_counter(game, workdir, place)
         game.xdotool("key", "alt+Return")
-        expect_window(game, workdir, "title after Alt+Enter", native_frames["title"])
+        first = expect_window(game, workdir, "title after Alt+Enter", native_frames["title"])
         game.xdotool("key", "F11")
         expect_screen(game, workdir, "title after F11", native_frames["title"])
         game.key_down("space")
@@ -568,14 +589,34 @@ def own_ddraw_session(native_frames, workdir, helper):
         close_other_program(game, minimised_by_other_program(game))
         bring_back(game, helper)
         expect_screen(game, workdir, "play after the focus came back", native_frames["play"])
+        restored(game, expected_lines + GAVE_WAY)
         game.key_down("s")
         try:
             expect_screen(game, workdir, "title after S", native_frames["title"])
         finally:
             game.key_up("s")
-        escape_ends_with_status_0(game, expected_lines)
+        game.xdotool("key", "alt+Return")
+        back = expect_window(game, workdir, "title after the next Alt+Enter",
+                             native_frames["title"])
+        if back != first:
+            raise Failure("the window came back at %s, expected where it was, %s" % (back, first))
+        resize_window(game, LARGER_WINDOW)
+        expect_window(game, workdir, "title in a larger window", native_frames["title"],
+                      LARGER_WINDOW)
+        escape_ends_with_status_0(game, expected_lines + GAVE_WAY)
 
     return body
+
+
+def restored(game, expected):
+    """The debug output says the surfaces were lost and then restored by the
+    game's own restore path, once each, after the set-up lines."""
+    if not wait_until(lambda: len(game.debug_lines()) >= len(expected), FRAME_WAIT, step=0.2):
+        raise Failure("no restore after the focus came back: debug output %s, expected %s"
+                      % (game.debug_lines(), expected))
+    if game.debug_lines() != expected:
+        raise Failure("debug output %s, expected %s" % (game.debug_lines(), expected))
+    log("the surfaces were lost and the game's restore path restored them")
 
 
 def own_ddraw_command(exe, native, helper, prefix, workdir):
