@@ -27,8 +27,11 @@ public:
         return true;
     }
 
-    // GDI may still be drawing from the section's memory.
-    bool BeginWrite() override { return GdiFlush() != FALSE; }
+    // GDI may still be reading the section's memory for an earlier BitBlt.
+    bool BeginWrite() override {
+        GdiFlush();
+        return true;
+    }
 
     void Send(const std::vector<present::OutputRect>& rects) override {
         HDC window = GetDC(window_);
