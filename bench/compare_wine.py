@@ -2,6 +2,11 @@
 
   compare_wine.py LINUX_BIN EXE PREFIX WORKDIR [ROUNDS]
 
+EXE velmora-desktop.exe (the build on our own DirectDraw) runs instead on an
+Xvfb of the Linux build's size under openbox, with no virtual desktop (PREFIX
+made without one), full screen as the Linux build is: the same picture, the
+same screen, the X server's CPU counted on both sides.
+
 Runs, one after the other and alternating, ROUNDS times each: the Linux build
 full screen on an Xvfb of its own at 1024 x 768, and the Windows build under
 Wine in a 640 x 480 virtual desktop with the GDI renderer (prefix as the Wine
@@ -32,6 +37,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "tests", "support"))
 import fps_digits  # noqa: E402
 from velmora_test import Failure  # noqa: E402
 from velmora_test import wine as winehost  # noqa: E402
+from velmora_test.desktop import Openbox  # noqa: E402
 from velmora_test.processes import start, stop_process  # noqa: E402
 from velmora_test.waiting import wait_until  # noqa: E402
 from velmora_test.xserver import XServer  # noqa: E402
@@ -202,6 +208,42 @@ def run_wine(exe, prefix, workdir, name):
         return measure(display, pids, workdir, name, (winehost.SCREEN_W, winehost.SCREEN_H))
 
 
+def run_wine_desktop(exe, prefix, workdir, name):
+    """velmora-desktop.exe full screen on the Linux build's screen; the game,
+    its wineserver and the X server counted, as for Linux."""
+    xserver = XServer(LINUX_SCREEN)
+    openbox = game = None
+    try:
+        openbox = Openbox(xserver)
+        game = winehost.WineGame(exe, prefix, xserver.display, workdir)
+        ready = wait_until(lambda: len(game.debug_lines()) >= 12 or game.exited(), 60)
+        if not ready or game.exited():
+            raise Failure("the desktop build did not start under Wine: %s" % game.debug_lines())
+        time.sleep(1.0)
+        start_play(xserver.display)
+        pids = [pid for pid, cmd in processes_of_prefix(prefix)
+                if "velmora-desktop.exe" in cmd or cmd.startswith("wineserver")
+                or "/wineserver" in cmd]
+        if len(pids) < 2:
+            raise Failure("expected the game's process and the wineserver, found %s" %
+                          processes_of_prefix(prefix))
+        size = tuple(int(v) for v in LINUX_SCREEN.split("x")[:2])
+        return measure(xserver.display, pids + [xserver.process.pid], workdir, name, size)
+    finally:
+        if game is not None:
+            game.stop()
+        winehost.stop_wineserver(prefix)
+        if openbox is not None:
+            openbox.stop()
+        xserver.stop()
+
+
+def run_linux_with_server(binary, workdir, name):
+    with linux_game(binary, workdir, 2.0) as (display, pid, size, server):
+        start_play(display)
+        return measure(display, [pid, server], workdir, name, size)
+
+
 def summary(label, values, unit, scale=1.0):
     return "%-22s median %8.3f %s, range %.3f - %.3f" % (
         label, statistics.median(values) * scale, unit, min(values) * scale, max(values) * scale)
@@ -240,12 +282,18 @@ def main(argv):
     binary, exe, prefix, workdir = (os.path.abspath(a) for a in argv[:4])
     rounds = int(argv[4]) if len(argv) == 5 else 5
     os.makedirs(workdir, exist_ok=True)
+    desktop = os.path.basename(exe) == "velmora-desktop.exe"
     if not os.path.isfile(os.path.join(prefix, "user.reg")):
         print("making the Wine prefix (once)", flush=True)
-        winehost.create_prefix(prefix)
+        winehost.create_prefix(prefix, desktop=not desktop)
     try:
-        alternate(rounds, ("Linux", lambda r: run_linux(binary, workdir, "linux-%d" % r)),
-                  ("Wine", lambda r: run_wine(exe, prefix, workdir, "wine-%d" % r)))
+        if desktop:
+            alternate(rounds, ("Linux", lambda r: run_linux_with_server(binary, workdir,
+                                                                        "linux-%d" % r)),
+                      ("Wine", lambda r: run_wine_desktop(exe, prefix, workdir, "wine-%d" % r)))
+        else:
+            alternate(rounds, ("Linux", lambda r: run_linux(binary, workdir, "linux-%d" % r)),
+                      ("Wine", lambda r: run_wine(exe, prefix, workdir, "wine-%d" % r)))
     except (Failure, subprocess.SubprocessError, OSError) as failure:
         print("FAILED: %s" % failure, file=sys.stderr)
         return 1

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds every package into dist/out/ and prints each with its size:
 #   velmora_VERSION_amd64.deb           Debian package (CPack, `package` preset)
-#   velmora-VERSION-windows.zip         velmora-VERSION/: velmora.exe, README.txt, LICENSE
+#   velmora-VERSION-windows.zip         velmora-VERSION/: velmora.exe (our DirectDraw),
+#                                       velmora-exclusive.exe, README.txt, LICENSE
 #   velmora-VERSION-setup.exe           the Windows installer (NSIS)
 #   velmora-VERSION.tar.gz              the source: the committed tree (git archive HEAD)
 #   velmora-VERSION-web.zip             the browser page's files, for a static web host

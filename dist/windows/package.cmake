@@ -20,12 +20,18 @@ configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${stage}/LICENSE @ONLY NEWLINE_STYL
 
 find_program(VELMORA_MAKENSIS makensis)
 set(windows_packages ${zip})
+# velmora.exe, what a player starts, is the build on the platform's own
+# DirectDraw (a window or a borderless full screen, any monitor);
+# velmora-exclusive.exe is the same game on the system's DirectDraw, which
+# switches the monitor to 640 x 480 at 8 bits.
 add_custom_command(OUTPUT ${zip}
-    COMMAND ${CMAKE_STRIP} -o ${stage}/velmora.exe $<TARGET_FILE:velmora>
+    COMMAND ${CMAKE_STRIP} -o ${stage}/velmora.exe $<TARGET_FILE:velmora_desktop>
+    COMMAND ${CMAKE_STRIP} -o ${stage}/velmora-exclusive.exe $<TARGET_FILE:velmora>
     COMMAND ${CMAKE_COMMAND} -E rm -f ${zip}
     COMMAND ${CMAKE_COMMAND} -E chdir ${stage_root} ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip
-            ${folder}/velmora.exe ${folder}/README.txt ${folder}/LICENSE
-    DEPENDS velmora ${stage}/README.txt ${stage}/LICENSE
+            ${folder}/velmora.exe ${folder}/velmora-exclusive.exe ${folder}/README.txt
+            ${folder}/LICENSE
+    DEPENDS velmora velmora_desktop ${stage}/README.txt ${stage}/LICENSE
     COMMENT "Packing ${zip}"
     VERBATIM)
 if(VELMORA_MAKENSIS)

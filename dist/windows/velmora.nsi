@@ -1,8 +1,10 @@
 ; The Windows installer, built on any system with makensis:
 ;   makensis -DVERSION=1.0.0 -DSTAGE=folder -DOUTFILE=setup.exe velmora.nsi
-; STAGE holds velmora.exe, README.txt and LICENSE. The installer puts them
-; in Program Files, adds a Start menu entry and an uninstaller that Windows
-; lists under its installed programs; /S installs or uninstalls silently.
+; STAGE holds velmora.exe, velmora-exclusive.exe, README.txt and LICENSE.
+; The installer puts them in Program Files, adds two Start menu entries (the
+; game, and the game in exclusive full screen on the system's DirectDraw)
+; and an uninstaller that Windows lists under its installed programs; /S
+; installs or uninstalls silently.
 ; The uninstaller removes every file and registry key the installer made.
 
 ; A 64-bit installer for a 64-bit game: Windows' 64-bit Program Files and
@@ -40,12 +42,15 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (c) 2026 The Velmora deve
 Section "Velmora"
     SetOutPath "$INSTDIR"
     File "${STAGE}\velmora.exe"
+    File "${STAGE}\velmora-exclusive.exe"
     File "${STAGE}\README.txt"
     File "${STAGE}\LICENSE"
     WriteUninstaller "$INSTDIR\uninstall.exe"
 
     SetShellVarContext all
     CreateShortcut "$SMPROGRAMS\Velmora.lnk" "$INSTDIR\velmora.exe"
+    CreateShortcut "$SMPROGRAMS\Velmora (exclusive full screen).lnk" \
+        "$INSTDIR\velmora-exclusive.exe"
 
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Velmora"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -61,7 +66,9 @@ SectionEnd
 Section "Uninstall"
     SetShellVarContext all
     Delete "$SMPROGRAMS\Velmora.lnk"
+    Delete "$SMPROGRAMS\Velmora (exclusive full screen).lnk"
     Delete "$INSTDIR\velmora.exe"
+    Delete "$INSTDIR\velmora-exclusive.exe"
     Delete "$INSTDIR\README.txt"
     Delete "$INSTDIR\LICENSE"
     Delete "$INSTDIR\uninstall.exe"

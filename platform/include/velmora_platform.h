@@ -108,7 +108,7 @@ std::string DebugOutput();
 void EchoDebugOutput(bool toStandardError);
 
 // ---- Back ends ----
-enum class Backend { Headless, Sdl, Web };
+enum class Backend { Headless, Sdl, Web, Windows };
 // Chosen once before WinMain runs; the default is Headless.
 void SelectBackend(Backend backend);
 Backend SelectedBackend();

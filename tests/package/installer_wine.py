@@ -3,8 +3,9 @@
   installer_wine.py SETUP_EXE NATIVE WORKDIR
 
 In a fresh Wine prefix: `setup.exe /S` installs silently into Program Files
-with a Start menu entry and an entry in Windows' list of installed programs;
-the installed game shows the title frame the native build captures; the
+with two Start menu entries (the game, and the game in exclusive full
+screen) and an entry in Windows' list of installed programs; the program
+of each entry shows the title frame the native build captures; the
 uninstaller's `/S` then leaves no file and no registry key of ours behind
 (once Windows has restarted and deleted the uninstaller's own copy).
 Status 77 (skipped) when the installer has not been built."""
@@ -23,7 +24,10 @@ from velmora_test.xserver import XServer
 
 LIMIT = 280  # seconds; inside the test's own timeout
 UNINSTALL_KEY = r"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmora"
-INSTALLED = ["velmora.exe", "README.txt", "LICENSE", "uninstall.exe"]
+INSTALLED = ["velmora.exe", "velmora-exclusive.exe", "README.txt", "LICENSE", "uninstall.exe"]
+# Start menu entry: the program it starts.
+ENTRIES = {"Velmora.lnk": "velmora.exe",
+           "Velmora (exclusive full screen).lnk": "velmora-exclusive.exe"}
 STARTED = time.monotonic()
 
 
@@ -64,18 +68,24 @@ def check_installed(prefix):
     missing = [name for name in INSTALLED if not os.path.isfile(os.path.join(folder, name))]
     if missing:
         raise Failure("not installed in C:\\Program Files\\Velmora: %s" % missing)
-    link = os.path.join(prefix, "drive_c", "ProgramData", "Microsoft", "Windows", "Start Menu",
-                        "Programs", "Velmora.lnk")
-    if not os.path.isfile(link):
-        raise Failure("no Start menu entry at %s" % link)
+    menu = os.path.join(prefix, "drive_c", "ProgramData", "Microsoft", "Windows", "Start Menu",
+                        "Programs")
+    for name, program in ENTRIES.items():
+        link = os.path.join(menu, name)
+        if not os.path.isfile(link):
+            raise Failure("no Start menu entry at %s" % link)
+        with open(link, "rb") as shortcut:
+            target = shortcut.read()
+            if program.encode() not in target and program.encode("utf-16-le") not in target:
+                raise Failure("the Start menu entry %s does not start %s" % (name, program))
     entry = [block for key, block in registry(prefix).items() if key.endswith(UNINSTALL_KEY)]
     if not entry or '"UninstallString"' not in entry[0]:
         raise Failure("no entry in the installed programs (HKLM\\%s): %s" % (UNINSTALL_KEY, entry))
     if '"DisplayVersion"="%s"' % os.environ["VELMORA_VERSION"] not in entry[0]:
         raise Failure("the installed programs' entry has not version %s: %s" %
                       (os.environ["VELMORA_VERSION"], entry[0]))
-    log("installed: the files, the Start menu entry, the uninstall entry")
-    return os.path.join(folder, "velmora.exe")
+    log("installed: the files, the Start menu entries, the uninstall entry")
+    return [os.path.join(folder, program) for program in ENTRIES.values()]
 
 
 def check_title(exe, prefix, display, workdir, title):
@@ -94,7 +104,7 @@ def check_title(exe, prefix, display, workdir, title):
                                       shot["diffs"])
             raise Failure("the installed game's title differs from the native one (%s):\n%s" %
                           (path, images.describe(shot["diffs"], "installed", "native")))
-        log("the installed game shows the native title frame")
+        log("the installed %s shows the native title frame" % os.path.basename(exe))
         game.key_down("Escape")
         status = game.wait_exit(30)
         game.key_up("Escape")
@@ -131,8 +141,8 @@ def main(setup, native, workdir):
         status = wine(prefix, xserver.display, os.path.abspath(setup), "/S")
         if status != 0:
             raise Failure("the silent install ended with status %d" % status)
-        exe = check_installed(prefix)
-        check_title(exe, prefix, xserver.display, workdir, title)
+        for exe in check_installed(prefix):
+            check_title(exe, prefix, xserver.display, workdir, title)
         status = wine(prefix, xserver.display, "C:\\Program Files\\Velmora\\uninstall.exe", "/S")
         if status != 0:
             raise Failure("the silent uninstall ended with status %d" % status)

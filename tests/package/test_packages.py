@@ -110,27 +110,45 @@ def version_strings(exe):
     return dict(re.findall(r"(%s)\x00+([^\x00]+)\x00" % "|".join(names), text))
 
 
+def directdraw_of(exe):
+    """Which DirectDraw a Windows executable draws on: the system's when it
+    imports ddraw.dll, ours when it holds our DirectDraw's marker line."""
+    with open(exe, "rb") as program:
+        data = program.read()
+    system = b"ddraw.dll" in data.lower()
+    own = b"DirectDraw: Velmora's own" in data
+    return {(True, False): "system", (False, True): "own"}.get((system, own), "unclear")
+
+
 class WindowsZip(unittest.TestCase):
-    def test_zip_holds_the_program_readme_and_licence_in_one_folder(self):
+    def test_zip_holds_both_programs_readme_and_licence_in_one_folder(self):
         top = "velmora-%s" % VERSION
         with zipfile.ZipFile(ZIP) as archive, tempfile.TemporaryDirectory() as scratch:
             self.assertEqual(sorted(archive.namelist()),
-                             [top + "/LICENSE", top + "/README.txt", top + "/velmora.exe"])
+                             [top + "/LICENSE", top + "/README.txt",
+                              top + "/velmora-exclusive.exe", top + "/velmora.exe"])
             archive.extractall(scratch)
             folder = os.path.join(scratch, top)
             with open(os.path.join(folder, "LICENSE"), "rb") as got, \
                     open(os.path.join(SOURCE, "LICENSE"), "rb") as licence:
                 self.assertEqual(got.read(), licence.read().replace(b"\n", b"\r\n"))
             with open(os.path.join(folder, "README.txt"), "rb") as readme:
-                title, underline = readme.read().split(b"\r\n")[:2]
+                text = readme.read()
+            title, underline = text.split(b"\r\n")[:2]
             self.assertEqual((title, underline),
                              (b"Velmora " + VERSION.encode(), b"=" * len(title)),
                              "README.txt's title and its underline")
-            strings = version_strings(os.path.join(folder, "velmora.exe"))
-        self.assertEqual(strings, {"FileVersion": VERSION, "ProductVersion": VERSION,
-                                   "ProductName": "Velmora",
-                                   "OriginalFilename": "velmora.exe"},
-                         "the VERSIONINFO of velmora.exe")
+            for name in ("velmora.exe", "velmora-exclusive.exe"):
+                self.assertIn(name.encode(), text, "README.txt names %s" % name)
+            # What a player starts is the build on our DirectDraw; the
+            # exclusive one is the system's.
+            found = {name: (directdraw_of(os.path.join(folder, name)),
+                            version_strings(os.path.join(folder, name)))
+                     for name in ("velmora.exe", "velmora-exclusive.exe")}
+        expected = {name: (ddraw, {"FileVersion": VERSION, "ProductVersion": VERSION,
+                                   "ProductName": "Velmora", "OriginalFilename": name})
+                    for name, ddraw in (("velmora.exe", "own"), ("velmora-exclusive.exe", "system"))}
+        self.assertEqual(found, expected, "each program's DirectDraw and VERSIONINFO")
 
 
 class SourceTarball(unittest.TestCase):

@@ -11,6 +11,16 @@
                                                     Wine's ddraw and on ours
   wine_suite.py files EXE PREFIX WORKDIR            the player's settings and files on
                                                     Windows' own calls (player_files.exe)
+  wine_suite.py bare-prefix PREFIX                  a prefix without a virtual desktop
+  wine_suite.py own-imports EXE                     the build on our own DirectDraw
+                                                    needs no ddraw.dll
+  wine_suite.py own-ddraw EXE NATIVE HELPER PREFIX WORKDIR
+                                                    that build on a bare X screen under
+                                                    openbox: our DirectDraw answers,
+                                                    the frame is the native one
+                                                    scaled, paced to the refresh, in
+                                                    full screen and in a window, and
+                                                    whole after a loss of the focus
 
 Wine's ddraw, user32 and gdi32 stand for the real platform here: the title and
 play frames it shows must equal, pixel for pixel, the frames that the native
@@ -24,9 +34,13 @@ import subprocess
 import sys
 import time
 
+from PIL import Image
+
+import fps_digits
 from velmora_test import Failure, frames, headless, images
 from velmora_test import wine as winehost
 from velmora_test.frames import PROGRESS as PROGRESS_LINES
+from velmora_test.desktop import Openbox
 from velmora_test.waiting import wait_until
 from velmora_test.xserver import XServer
 
@@ -47,7 +61,7 @@ def log(text):
     print("[%6.1fs] %s" % (time.monotonic() - STARTED, text), flush=True)
 
 
-def check_imports(exe):
+def check_imports(exe, wants_ddraw=True):
     dump = subprocess.run(["x86_64-w64-mingw32-objdump", "-p", exe], capture_output=True,
                           text=True, timeout=60, check=True).stdout
     dlls = [line.split(":", 1)[1].strip() for line in dump.splitlines()
@@ -60,8 +74,9 @@ def check_imports(exe):
     foreign = [d for d in dlls if d.lower() not in SYSTEM_DLLS]
     if foreign:
         raise Failure("velmora.exe needs DLLs that Windows does not have: %s" % foreign)
-    if "ddraw.dll" not in [d.lower() for d in dlls]:
-        raise Failure("velmora.exe does not import ddraw.dll")
+    imports_ddraw = "ddraw.dll" in [d.lower() for d in dlls]
+    if imports_ddraw != wants_ddraw:
+        raise Failure("%s %s ddraw.dll" % (exe, "does not import" if wants_ddraw else "imports"))
 
 
 def save_diff(workdir, name, shot, diffs):
@@ -162,7 +177,7 @@ def check_movement(session, play, sprite, background):
         where = moved
 
 
-def check_progress_lines(game):
+def check_progress_lines(game, expected=PROGRESS_LINES):
     # Set-up takes a second or two; a failed step shows a message box and waits.
     progress = {"lines": [], "since": time.monotonic()}
 
@@ -175,17 +190,17 @@ def check_progress_lines(game):
             progress.update(lines=lines, since=time.monotonic())
         if time.monotonic() - progress["since"] > SETUP_STALL:
             raise Failure("set-up stopped after %s (a failed step shows a message box)" % lines)
-        return len(lines) >= len(PROGRESS_LINES)
+        return len(lines) >= len(expected)
 
     if not wait_until(complete, 90, step=0.2):
         raise Failure("set-up did not finish; debug output so far: %s" % game.debug_lines())
     lines = game.debug_lines()
-    if lines != PROGRESS_LINES:
-        raise Failure("progress lines %s, expected %s" % (lines, PROGRESS_LINES))
-    log("the eleven progress lines, in order")
+    if lines != expected:
+        raise Failure("progress lines %s, expected %s" % (lines, expected))
+    log("the %d progress lines, in order" % len(expected))
 
 
-def escape_ends_with_status_0(game):
+def escape_ends_with_status_0(game, expected=PROGRESS_LINES):
     game.key_down("Escape")
     status = game.wait_exit(30)
     game.key_up("Escape")
@@ -193,15 +208,16 @@ def escape_ends_with_status_0(game):
         raise Failure("Escape did not end the game")
     if status != 0:
         raise Failure("the game ended with status %d after Escape" % status)
-    if game.debug_lines() != PROGRESS_LINES:
-        raise Failure("unexpected debug output: %s" % game.debug_lines()[11:])
+    if game.debug_lines() != expected:
+        raise Failure("unexpected debug output: %s" % game.debug_lines()[len(expected):])
     log("Escape: the game ended with status 0")
 
 
-def run_game(exe, prefix, workdir, body):
+def run_game(exe, prefix, workdir, body, xserver=None):
     """Starts the game on an X server of its own, runs body(game, session) and
     stops everything, with a screenshot of the screen when a check failed."""
-    xserver = XServer()
+    own_server = xserver is None
+    xserver = xserver or XServer()
     game = None
     try:
         log("Xvfb on %s" % xserver.display)
@@ -216,7 +232,8 @@ def run_game(exe, prefix, workdir, body):
         winehost.no_more_alarms()
         if game is not None:
             game.stop()
-        xserver.stop()
+        if own_server:
+            xserver.stop()
 
 
 def play_session(native_frames):
@@ -442,6 +459,241 @@ def files_command(exe, prefix, workdir):
     for name in names:
         check_screenshot(os.path.join(shots, name))
     log("settings, files and screenshots on Windows' own calls: as on Linux")
+# The build on our own DirectDraw, on an X screen larger than the game's mode
+# with a window manager and no virtual desktop, as a player's Linux desktop is.
+SCREEN = (1280, 1024)
+OWN_DDRAW = "DirectDraw: Velmora's own, drawn with GDI"
+# What our DirectDraw says when full screen gives way and when the game's own
+# restore path has restored a surface afterwards.
+GAVE_WAY = ["DirectDraw: another program took the focus; surfaces lost",
+            "DirectDraw: surfaces restored"]
+FPS_BAND = (55, 65)
+# A window the player made larger: the frame at 1x in the middle, bars
+# around. Maximised on this screen, it holds the frame at 2x.
+LARGER_WINDOW = (900, 700)
+FONT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources",
+                    "STRINGS.bmp")
+
+
+def on_screen(frame):
+    """The whole screen as full screen should show `frame`: black, the frame
+    scaled by the viewport rule (the largest whole multiple) in the middle."""
+    x, y, width, height = fps_digits.viewports(*SCREEN)[1]
+    screen = Image.new("RGB", SCREEN)
+    screen.paste(frame.resize((width, height), Image.NEAREST), (x, y))
+    return screen, (x, y, width // frames.WIDTH)
+
+
+def frame_seen(shot, place):
+    """The 640 x 480 frame inside a screenshot, one pixel a scaled pixel."""
+    x, y, scale = place
+    box = (x, y, x + frames.WIDTH * scale, y + frames.HEIGHT * scale)
+    return shot.crop(box).resize((frames.WIDTH, frames.HEIGHT), Image.NEAREST)
+
+
+def expect_screen(game, workdir, name, frame):
+    expected, place = on_screen(frame)
+    x, y, scale = place
+    fps_row = (x, y, x + frames.FPS_ROW_BOX[2] * scale, y + frames.FPS_ROW_BOX[3] * scale)
+    last = {}
+
+    def matches():
+        if game.exited():
+            raise Failure("the game ended while waiting for the %s screen" % name)
+        last["shot"] = frames_load_screen(game, workdir)
+        last["diffs"] = images.differences(last["shot"], expected, (fps_row,))
+        return not last["diffs"]
+
+    if not wait_until(matches, FRAME_WAIT, step=0.5):
+        path = save_diff(workdir, name, last["shot"], last["diffs"])
+        raise Failure("the %s screen differs from the native frame at %dx, black around "
+                      "(marked in %s; the game's window: %s):\n%s"
+                      % (name, scale, path, client_area(game),
+                         images.describe(last["diffs"], "wine", "native")))
+    log("%s: the native frame at %dx, black around" % (name, scale))
+    return place
+
+
+def frames_load_screen(game, workdir):
+    path = game.whole_screen(os.path.join(workdir, "screen.png"))
+    return images.load(path, SCREEN)
+
+
+def check_counter(game, workdir, place):
+    """The game's own counter: paced to the 60 Hz Wine reports as 0. A busy
+    machine may show fewer for a second; never many more."""
+    font = fps_digits.Font(FONT)
+    seen = []
+
+    def in_band():
+        rate = font.read_fps(frame_seen(frames_load_screen(game, workdir), place))
+        if rate is not None and (not seen or seen[-1] != rate):
+            seen.append(rate)
+        if rate is not None and rate > FPS_BAND[1]:
+            raise Failure("the counter reads %d frames a second (seen: %s); expected %d to %d"
+                          % (rate, seen, *FPS_BAND))
+        return rate is not None and FPS_BAND[0] <= rate <= FPS_BAND[1]
+
+    if not wait_until(in_band, FRAME_WAIT, step=0.5):
+        raise Failure("the counter never read %d to %d frames a second; it read %s"
+                      % (*FPS_BAND, seen))
+    log("the counter reads %s" % seen)
+
+
+def client_area(game):
+    """(x, y, width, height) of the game's window on the X screen, or None.
+    xwininfo's absolute corner: xdotool's geometry counts the decoration."""
+    ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % frames.TITLE],
+                         env=game.env, capture_output=True, text=True, timeout=10).stdout.split()
+    if len(ids) != 1:
+        return None
+    out = subprocess.run(["xwininfo", "-id", ids[0]], env=game.env, capture_output=True,
+                         text=True, timeout=10).stdout
+    keys = ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")
+    found = dict(line.strip().split(":", 1) for line in out.splitlines() if ":" in line)
+    if not all(k in found for k in keys):
+        return None
+    return tuple(int(found[k]) for k in keys)
+
+
+def expect_window(game, workdir, name, frame, size=(frames.WIDTH, frames.HEIGHT)):
+    """The game in an ordinary window whose client area is `size`: the frame
+    at the largest whole multiple that fits, black around, all of it the
+    native frame below the FPS row. Returns where the client area is."""
+    x0, y0, width, height = fps_digits.viewports(*size)[1]
+    scale = width // frames.WIDTH
+    expected = Image.new("RGB", size)
+    expected.paste(frame.resize((width, height), Image.NEAREST), (x0, y0))
+    fps_row = (x0, y0, x0 + width, y0 + frames.FPS_ROW_BOX[3] * scale)
+    last = {}
+
+    def matches():
+        if game.exited():
+            raise Failure("the game ended while waiting for the %s window" % name)
+        last["area"] = client_area(game)
+        if last["area"] is None or last["area"][2:] != size:
+            return False
+        x, y = last["area"][:2]
+        shot = frames_load_screen(game, workdir)
+        last["shot"] = shot.crop((x, y, x + size[0], y + size[1]))
+        last["diffs"] = images.differences(last["shot"], expected, (fps_row,))
+        return not last["diffs"]
+
+    if not wait_until(matches, FRAME_WAIT, step=0.5):
+        if "shot" not in last:
+            raise Failure("the %s window is %s, expected a %dx%d client area"
+                          % (name, last.get("area"), *size))
+        path = save_diff(workdir, name, last["shot"], last["diffs"])
+        raise Failure("the %s window differs from the native frame at %dx, black around "
+                      "(marked in %s):\n%s"
+                      % (name, scale, path, images.describe(last["diffs"], "wine", "native")))
+    log("%s: a window at %s, the native frame at %dx" % (name, last["area"], scale))
+    return last["area"]
+
+
+def window_manager(game, *args):
+    """wmctrl on the game's window: the window manager moves it, as a
+    player's drag or its title bar's buttons do."""
+    subprocess.run(["wmctrl", "-r", frames.TITLE, *args], env=game.env, timeout=10, check=True)
+
+
+def resize_window(game, size):
+    """The player drags the window's corner: the client area becomes `size`."""
+    window_manager(game, "-e", "0,-1,-1,%d,%d" % size)
+
+
+def maximise_window(game):
+    """The player maximises the window: returns its client area's size, once
+    it is as wide as the screen."""
+    window_manager(game, "-b", "add,maximized_vert,maximized_horz")
+    if not wait_until(lambda: (client_area(game) or (0, 0, 0))[2] == SCREEN[0], FRAME_WAIT,
+                      step=0.2):
+        raise Failure("the maximised window is %s, expected one as wide as the screen"
+                      % (client_area(game),))
+    return client_area(game)[2:]
+
+
+def minimised_by_other_program(game):
+    """winver takes the focus from the full-screen game, which gives way."""
+    other = game.start_beside("winver")
+
+    def gone():
+        if other.poll() is not None:
+            raise Failure("winver ended by itself with status %d" % other.returncode)
+        return client_area(game) is None
+
+    if not wait_until(gone, FRAME_WAIT, step=0.5):
+        raise Failure("the full-screen game is still on the screen (%s) with winver in front"
+                      % (client_area(game),))
+    log("winver in front, the game minimised")
+    return other
+
+
+def own_ddraw_session(native_frames, workdir, helper):
+    expected_lines = [OWN_DDRAW] + PROGRESS_LINES
+
+    def body(game, _session):
+        check_progress_lines(game, expected_lines)
+        place = expect_screen(game, workdir, "title", native_frames["title"])
+        check_counter(game, workdir, place)
+        game.xdotool("key", "alt+Return")
+        first = expect_window(game, workdir, "title after Alt+Enter", native_frames["title"])
+        game.xdotool("key", "F11")
+        expect_screen(game, workdir, "title after F11", native_frames["title"])
+        game.key_down("space")
+        try:
+            expect_screen(game, workdir, "play", native_frames["play"])
+        finally:
+            game.key_up("space")
+        close_other_program(game, minimised_by_other_program(game))
+        bring_back(game, helper)
+        expect_screen(game, workdir, "play after the focus came back", native_frames["play"])
+        restored(game, expected_lines + GAVE_WAY)
+        game.key_down("s")
+        try:
+            expect_screen(game, workdir, "title after S", native_frames["title"])
+        finally:
+            game.key_up("s")
+        game.xdotool("key", "alt+Return")
+        back = expect_window(game, workdir, "title after the next Alt+Enter",
+                             native_frames["title"])
+        if back != first:
+            raise Failure("the window came back at %s, expected where it was, %s" % (back, first))
+        resize_window(game, LARGER_WINDOW)
+        expect_window(game, workdir, "title in a larger window", native_frames["title"],
+                      LARGER_WINDOW)
+        expect_window(game, workdir, "title in the maximised window", native_frames["title"],
+                      maximise_window(game))
+        escape_ends_with_status_0(game, expected_lines + GAVE_WAY)
+
+    return body
+
+
+def restored(game, expected):
+    """The debug output says the surfaces were lost and then restored by the
+    game's own restore path, once each, after the set-up lines."""
+    if not wait_until(lambda: len(game.debug_lines()) >= len(expected), FRAME_WAIT, step=0.2):
+        raise Failure("no restore after the focus came back: debug output %s, expected %s"
+                      % (game.debug_lines(), expected))
+    if game.debug_lines() != expected:
+        raise Failure("debug output %s, expected %s" % (game.debug_lines(), expected))
+    log("the surfaces were lost and the game's restore path restored them")
+
+
+def own_ddraw_command(exe, native, helper, prefix, workdir):
+    fresh_workdir(workdir)
+    native_frames = headless.reference_frames(native, os.path.join(workdir, "native"))
+    log("native frames captured")
+    xserver = XServer.of_size(*SCREEN)
+    openbox = None
+    try:
+        openbox = Openbox(xserver)
+        run_game(os.path.abspath(exe), prefix, workdir, own_ddraw_session(native_frames, workdir, os.path.abspath(helper)),
+                 xserver)
+    finally:
+        if openbox is not None:
+            openbox.stop()
+        xserver.stop()
 
 
 def on_alarm(signum, frame):
@@ -458,6 +710,13 @@ def main(argv):
             log("Wine prefix ready")
         elif argv[:1] == ["imports"] and len(argv) == 2:
             check_imports(argv[1])
+        elif argv[:1] == ["bare-prefix"] and len(argv) == 2:
+            winehost.create_prefix(os.path.abspath(argv[1]), desktop=False)
+            log("Wine prefix without a virtual desktop ready")
+        elif argv[:1] == ["own-imports"] and len(argv) == 2:
+            check_imports(argv[1], wants_ddraw=False)
+        elif argv[:1] == ["own-ddraw"] and len(argv) == 6:
+            own_ddraw_command(*argv[1:])
         elif argv[:1] == ["session"] and len(argv) == 5:
             session_command(*argv[1:])
         elif argv[:1] == ["loss"] and len(argv) == 6:

@@ -77,3 +77,6 @@ extern const backend::Driver kDriver;
 namespace vplat::web {
 extern const backend::Driver kDriver;
 }
+namespace vplat::windows {
+extern const backend::Driver kDriver;
+}

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "core/entry.h"
+#include "ddraw/interface_base.h"
 #include "internal.h"
 
 namespace vplat::ddraw {
@@ -17,7 +18,7 @@ inline bool SameGuid(const GUID& a, const GUID& b) {
 }
 
 template <typename Self, typename Interface>
-struct ComObject : Interface {
+struct ComObject : Unsupported<Interface> {
     HRESULT QueryInterface(REFIID riid, void** object) override {
         auto args = [&] { return internal::Format("object=%p", static_cast<void*>(object)); };
         return entry::RunOn(entry::Name::QueryInterface, this, args, [&]() -> HRESULT {

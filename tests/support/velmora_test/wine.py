@@ -54,8 +54,9 @@ def stop_wineserver(prefix):
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
 
 
-def create_prefix(prefix):
-    """A fresh prefix with the virtual desktop and the GDI renderer set."""
+def create_prefix(prefix, desktop=True):
+    """A fresh prefix with the virtual desktop and the GDI renderer set, or
+    a plain one (desktop=False): programs on the X screen itself."""
     stop_wineserver(prefix)
     shutil.rmtree(prefix, ignore_errors=True)
     os.makedirs(os.path.dirname(prefix), exist_ok=True)
@@ -63,16 +64,19 @@ def create_prefix(prefix):
     try:
         subprocess.run(["wineboot", "-i"], env=env, timeout=180, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        reg_file = os.path.join(prefix, "velmora-desktop.reg")
-        with open(reg_file, "w", encoding="ascii") as out:
-            out.write(DESKTOP_REG)
-        subprocess.run(["wine", "regedit", "/S", reg_file], env=env, timeout=60, check=True,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if desktop:
+            reg_file = os.path.join(prefix, "velmora-desktop.reg")
+            with open(reg_file, "w", encoding="ascii") as out:
+                out.write(DESKTOP_REG)
+            subprocess.run(["wine", "regedit", "/S", reg_file], env=env, timeout=60, check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         # The registry reaches the files only when the server has finished.
         subprocess.run(["wineserver", "-w"], env=env, timeout=60, check=True)
     finally:
         no_more_alarms()
         stop_wineserver(prefix)
+    if not desktop:
+        return
     with open(os.path.join(prefix, "user.reg"), encoding="latin-1") as reg:
         if '"renderer"="gdi"' not in reg.read():
             raise Failure("the prefix's registry did not take the desktop settings")
@@ -137,6 +141,11 @@ class WineGame:
         subprocess.run(["import", "-window", "root", "-crop",
                         "%dx%d+0+0" % (SCREEN_W, SCREEN_H), "+repage", path],
                        env=self.env, timeout=20, check=True)
+        return path
+
+    def whole_screen(self, path):
+        """The X screen, all of it."""
+        subprocess.run(["import", "-window", "root", path], env=self.env, timeout=20, check=True)
         return path
 
     def stop(self):
