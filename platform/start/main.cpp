@@ -76,35 +76,13 @@ bool StartHeadless() {
     return true;
 }
 
-// The settings file's; VELMORA_WINDOWED and the command line count for this
-// run only, the later winning.
 vplat::player::Settings FileSettings() {
     return vplat::player::LoadSettingsFile(vplat::player::SettingsPath());
 }
 
-vplat::player::Settings ChooseSettings(vplat::player::Settings settings,
-                                       const vplat::player::Options& options) {
-    const char* windowed = getenv("VELMORA_WINDOWED");
-    if (windowed != nullptr && strcmp(windowed, "1") == 0) {
-        settings.fullscreen = false;
-    }
-    if (options.scale > 0) {
-        settings.fullscreen = false;
-        settings.windowMaximized = false;
-        settings.scale = options.scale;
-    }
-    if (options.setFullscreen) {
-        settings.fullscreen = options.fullscreen;
-    }
-    if (options.setIntegerScale) {
-        settings.integerScale = options.integerScale;
-    }
-    return settings;
-}
-
 bool StartWindowed(const vplat::backend::Driver& driver, const vplat::player::Options& options) {
     vplat::player::Settings saved = FileSettings();
-    vplat::player::UseSettings(ChooseSettings(saved, options));
+    vplat::player::UseSettings(vplat::player::SettingsForRun(saved, options));
     vplat::EchoDebugOutput(options.verbose);
     std::string error;
     if (driver.start != nullptr && !driver.start(&error)) {

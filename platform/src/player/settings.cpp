@@ -13,6 +13,7 @@
 #include <initializer_list>
 #include <iterator>
 
+#include "player/options.h"
 #include "present/viewport.h"
 
 namespace vplat::player {
@@ -419,6 +420,24 @@ Settings LoadSettingsFile(const std::string& path) {
     Say(path, ignored);
     session.loaded = session.saved;
     return session.saved;
+}
+
+Settings SettingsForRun(Settings settings, const Options& options) {
+    if (EnvironmentText("VELMORA_WINDOWED") == "1") {
+        settings.fullscreen = false;
+    }
+    if (options.scale > 0) {
+        settings.fullscreen = false;
+        settings.windowMaximized = false;
+        settings.scale = options.scale;
+    }
+    if (options.setFullscreen) {
+        settings.fullscreen = options.fullscreen;
+    }
+    if (options.setIntegerScale) {
+        settings.integerScale = options.integerScale;
+    }
+    return settings;
 }
 
 void UseSettings(const Settings& inForce) {

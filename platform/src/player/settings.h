@@ -40,6 +40,10 @@ struct Settings {
 // read is left alone and never written. An empty path (no home folder) is
 // said once: nothing is kept.
 Settings LoadSettingsFile(const std::string& path);
+struct Options;
+// The settings file's, with VELMORA_WINDOWED and the command line over them:
+// those count for this run only, the later winning.
+Settings SettingsForRun(Settings saved, const Options& options);
 // The settings in force for this run (the file's, with the environment and
 // the command line over them). It also sets the scaling rule.
 void UseSettings(const Settings& inForce);
