@@ -8,6 +8,7 @@
 #include "gdi_output.h"
 #include "idle.h"
 #include "pacing.h"
+#include "screenshot_key.h"
 
 namespace vplat::windows {
 namespace {
@@ -55,9 +56,7 @@ const backend::Driver kDriver = {
     Present,
     nullptr,  // showMessageBox: the real user32's
     nullptr,  // showCursor
-    TakeDisplay, ReleaseOutput,
-    nullptr,  // screenshotWanted
-    nullptr,  // saveScreenshot
+    TakeDisplay, ReleaseOutput,    ScreenshotWanted, SaveScreenshot,
 };
 
 }  // namespace vplat::windows

@@ -9,6 +9,8 @@
 
 #include "present/output.h"
 #include "screen_mode.h"
+#include "screenshot_key.h"
+#include "window_settings.h"
 
 namespace vplat::windows {
 namespace {
@@ -170,8 +172,20 @@ LRESULT CALLBACK OutputProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     if (message == WM_ERASEBKGND) {
         return 1;
     }
+    // The window's place before a switch to full screen, which the window
+    // comes back to, is the player's choice.
+    if ((message == WM_KEYDOWN || message == WM_SYSKEYDOWN) && !InFullScreen()) {
+        NoteWindowChoice(window);
+    }
     if (SwitchOnKey(window, message, wParam, lParam)) {
+        NoteWindowChoice(window);
         return 0;
+    }
+    if (ScreenshotOnKey(message, wParam, lParam)) {
+        return 0;
+    }
+    if (message == WM_DESTROY || (message == WM_ENDSESSION && wParam)) {
+        KeepSettings(window);
     }
     if (message == WM_ACTIVATEAPP && !wParam && InFullScreen()) {
         SetTimer(window, kGiveWayTimer, kGiveWayAfterMs, nullptr);
@@ -205,13 +219,14 @@ void CoverMonitor(HWND window) {
     }
     ReleaseOutput();
     TakeWindow(screen, window);
-    EnterFullScreen(window);
+    ShowAsSaved(window);
     InvalidateRect(window, nullptr, FALSE);
 }
 
 void ReleaseOutput() {
     Screen& screen = State();
     if (screen.window != nullptr && IsWindow(screen.window)) {
+        KeepSettings(screen.window);
         SetWindowLongPtrA(screen.window, GWLP_WNDPROC,
                           reinterpret_cast<LONG_PTR>(screen.gameProcedure));
     }

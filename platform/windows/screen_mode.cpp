@@ -9,7 +9,6 @@ namespace {
 
 constexpr int kFrameWidth = 640;
 constexpr int kFrameHeight = 480;
-constexpr DWORD kWindowedStyle = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
 
 struct Mode {
     bool fullScreen = false;
@@ -58,15 +57,22 @@ RECT FirstWindow(HWND window) {
     return RECT{left, top, left + width, top + height};
 }
 
-void EnterWindow(HWND window) {
+}  // namespace
+
+void EnterWindow(HWND window, const RECT* where) {
     Mode& mode = State();
-    if (!mode.placed) {
+    if (where != nullptr) {
+        mode.windowed = *where;
+        mode.placed = true;
+    } else if (!mode.placed) {
         mode.windowed = FirstWindow(window);
         mode.placed = true;
     }
     mode.fullScreen = false;
     Place(window, kWindowedStyle, mode.windowed);
 }
+
+namespace {
 
 bool IsSwitchKey(UINT message, WPARAM wParam, LPARAM lParam) {
     bool repeat = (lParam & (1L << 30)) != 0;

@@ -27,6 +27,7 @@ play frames it shows must equal, pixel for pixel, the frames that the native
 build (our own platform layer, run headless) captures of the same moments.
 """
 
+import glob
 import os
 import shutil
 import signal
@@ -556,15 +557,30 @@ def client_area(game):
     return tuple(int(found[k]) for k in keys)
 
 
-def expect_window(game, workdir, name, frame, size=(frames.WIDTH, frames.HEIGHT)):
-    """The game in an ordinary window whose client area is `size`: the frame
-    at the largest whole multiple that fits, black around, all of it the
-    native frame below the FPS row. Returns where the client area is."""
+def window_picture(frame, size):
+    """A client area of `size` showing the frame: (the area, its scale, the
+    FPS row's box in it)."""
     x0, y0, width, height = fps_digits.viewports(*size)[1]
     scale = width // frames.WIDTH
     expected = Image.new("RGB", size)
     expected.paste(frame.resize((width, height), Image.NEAREST), (x0, y0))
-    fps_row = (x0, y0, x0 + width, y0 + frames.FPS_ROW_BOX[3] * scale)
+    return expected, scale, (x0, y0, x0 + width, y0 + frames.FPS_ROW_BOX[3] * scale)
+
+
+def window_shot(game, workdir, size):
+    """The client area of the game's window of `size`, or None."""
+    area = client_area(game)
+    if area is None or area[2:] != size:
+        return None
+    x, y = area[:2]
+    return frames_load_screen(game, workdir).crop((x, y, x + size[0], y + size[1]))
+
+
+def expect_window(game, workdir, name, frame, size=(frames.WIDTH, frames.HEIGHT)):
+    """The game in an ordinary window whose client area is `size`: the frame
+    at the largest whole multiple that fits, black around, all of it the
+    native frame below the FPS row. Returns where the client area is."""
+    expected, scale, fps_row = window_picture(frame, size)
     last = {}
 
     def matches():
@@ -629,7 +645,9 @@ def minimised_by_other_program(game):
     return other
 
 
-def own_ddraw_session(native_frames, workdir, helper):
+def own_ddraw_session(native_frames, workdir, helper, ended):
+    """The first run, from a prefix with no settings; `ended` gets the size of
+    the maximised window the player quits in."""
     expected_lines = [OWN_DDRAW] + PROGRESS_LINES
 
     def body(game, _session):
@@ -662,11 +680,137 @@ def own_ddraw_session(native_frames, workdir, helper):
         resize_window(game, LARGER_WINDOW)
         expect_window(game, workdir, "title in a larger window", native_frames["title"],
                       LARGER_WINDOW)
+        ended["maximised"] = maximise_window(game)
         expect_window(game, workdir, "title in the maximised window", native_frames["title"],
-                      maximise_window(game))
+                      ended["maximised"])
         escape_ends_with_status_0(game, expected_lines + GAVE_WAY)
 
     return body
+
+
+def settings_files(prefix):
+    """Every velmora.ini in the prefix's user folders (%APPDATA%\\Velmora)."""
+    return glob.glob(os.path.join(prefix, "drive_c", "users", "*", "AppData", "Roaming", "Velmora",
+                                  "velmora.ini"))
+
+
+def saved_window(prefix):
+    """The [window] keys the game wrote, as a dict."""
+    files = settings_files(prefix)
+    if len(files) != 1:
+        raise Failure("settings files in the prefix: %s, expected one velmora.ini" % files)
+    keys = {}
+    with open(files[0], encoding="utf-8") as ini:
+        for line in ini:
+            if "=" in line:
+                key, value = line.split("=", 1)
+                keys[key.strip()] = value.strip()
+    return keys
+
+
+def check_saved_window(prefix):
+    """Quit maximised after a resize to LARGER_WINDOW: kept as a window,
+    maximised, the size it comes back to the player's."""
+    keys = saved_window(prefix)
+    wanted = {"fullscreen": "0", "maximized": "1", "width": str(LARGER_WINDOW[0]),
+              "height": str(LARGER_WINDOW[1])}
+    found = {key: keys.get(key) for key in wanted}
+    if found != wanted:
+        raise Failure("velmora.ini after quitting in a window holds %s, expected %s"
+                      % (found, wanted))
+    log("velmora.ini keeps the window: %s" % found)
+
+
+def expect_notice(game, workdir, frame, size):
+    """F9's notice over the picture: the window differs from the frame, and
+    only in the lower half of the picture, where the notice goes."""
+    expected, _scale, fps_row = window_picture(frame, size)
+    last = {}
+
+    def shown():
+        shot = window_shot(game, workdir, size)
+        last["diffs"] = [] if shot is None else images.differences(shot, expected, (fps_row,))
+        return bool(last["diffs"])
+
+    if not wait_until(shown, FRAME_WAIT, step=0.2):
+        raise Failure("no notice on the screen after F9: the window shows the bare frame")
+    box = images.bounding_box(last["diffs"])
+    if box[1] < size[1] // 2:
+        raise Failure("the window differs from the frame at %s after F9, expected only the "
+                      "notice in the lower half of the %dx%d area" % (box, *size))
+    log("F9: a notice over the picture at %s" % (box,))
+
+
+def expect_capture_png(folder, capture):
+    """The one screenshot in `folder` holds the native capture's palette and
+    indices (the FPS row aside): the frame, and no notice. Returns its name."""
+    def written():
+        return sorted(n for n in os.listdir(folder) if n.endswith(".png")) \
+            if os.path.isdir(folder) else []
+
+    wait_until(written, FRAME_WAIT, step=0.2)
+    names = written()
+    if len(names) != 1:
+        raise Failure("screenshots in %s: %s, expected one" % (folder, names))
+    below_fps = (0, frames.FPS_ROW_BOX[3], frames.WIDTH, frames.HEIGHT)
+    found, wanted = [], []
+    for path, into in ((os.path.join(folder, names[0]), found), (capture, wanted)):
+        with Image.open(path) as png:
+            into += [png.mode, png.size, png.getpalette()[:768],
+                     png.crop(below_fps).tobytes()]
+    for what, got, want in zip(("mode", "size", "palette", "indices"), found, wanted):
+        if got != want:
+            raise Failure("screenshot %s: its %s differs from the native capture's (%s, "
+                          "expected %s)" % (names[0], what, str(got)[:120], str(want)[:120]))
+    log("F9 wrote %s: the native capture's palette and indices" % names[0])
+    return names[0]
+
+
+def second_run_session(native_frames, workdir, maximised, shots):
+    """The next run starts as the last one ended: a maximised window. F9
+    writes the title frame as the native build captures it."""
+    def body(game, _session):
+        title = native_frames["title"]
+        expect_window(game, workdir, "title at the next start", title, maximised)
+        game.xdotool("key", "F9")
+        expect_notice(game, workdir, title, maximised)
+        name = expect_capture_png(shots, os.path.join(workdir, "native", "frame-000003.png"))
+        expect_window(game, workdir, "title after the notice", title, maximised)
+        # Wine's debug channel doubles each backslash of the text.
+        said = ("velmora: screenshot %s\\%s" % (winehost_path(shots), name)).replace("\\", "\\\\")
+        escape_ends_with_status_0(game, [OWN_DDRAW] + PROGRESS_LINES + [said])
+
+    return body
+
+
+def command_line_answers(exe, prefix):
+    """--help and a bad option answer on the caller's standard output and
+    error, with the statuses of the Linux program, before any window."""
+    cases = [(["--help"], 0, "stdout", "Usage: velmora [OPTION]..."),
+             (["--scale", "9"], 2, "stderr", "velmora: "),
+             (["--no-such-option"], 2, "stderr", "velmora: "),
+             (["--record", "x.txt"], 2, "stderr", "velmora: --record is not available on Windows")]
+    try:
+        for args, status, where, start in cases:
+            done = subprocess.run(["wine", exe, *args], env=winehost.wine_env(prefix),
+                                  capture_output=True, timeout=60, stdin=subprocess.DEVNULL,
+                                  check=False)
+            text = getattr(done, where).decode("utf-8", "replace")
+            said = [line for line in text.replace("\r", "").splitlines()
+                    if not line.startswith(("0", "wine:", "err:", "fixme:"))]
+            if done.returncode != status or not said or not said[0].startswith(start):
+                raise Failure("velmora %s: status %d and %s %s, expected status %d and a line "
+                              "starting %r" % (" ".join(args), done.returncode, where,
+                                               said[:3], status, start))
+            log("velmora %s: status %d, %r" % (" ".join(args), status, said[0]))
+    finally:
+        winehost.no_more_alarms()
+        winehost.stop_wineserver(prefix)
+
+
+def winehost_path(path):
+    """A Unix path as Wine's Z: drive names it."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 def restored(game, expected):
@@ -688,8 +832,17 @@ def own_ddraw_command(exe, native, helper, prefix, workdir):
     openbox = None
     try:
         openbox = Openbox(xserver)
-        run_game(os.path.abspath(exe), prefix, workdir, own_ddraw_session(native_frames, workdir, os.path.abspath(helper)),
-                 xserver)
+        for ini in settings_files(prefix):
+            os.remove(ini)
+        ended = {}
+        run_game(os.path.abspath(exe), prefix, workdir,
+                 own_ddraw_session(native_frames, workdir, os.path.abspath(helper), ended), xserver)
+        check_saved_window(prefix)
+        shots = os.path.join(os.path.abspath(workdir), "shots")
+        os.environ["VELMORA_SCREENSHOT_DIR"] = winehost_path(shots)
+        run_game(os.path.abspath(exe), prefix, workdir,
+                 second_run_session(native_frames, workdir, ended["maximised"], shots), xserver)
+        command_line_answers(os.path.abspath(exe), prefix)
     finally:
         if openbox is not None:
             openbox.stop()
