@@ -29,19 +29,39 @@ bool SameRect(const RECT& a, const RECT& b) {
     return EqualRect(&a, &b) != 0;
 }
 
-}  // namespace
-
-// --scale N: a window of N times the frame, centred on the work area.
-RECT ScaledWindow(HWND window, int scale) {
+MONITORINFO MonitorOf(HWND window) {
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
-    const RECT& work = monitor.rcWork;
+    return monitor;
+}
+
+// The placement's normal rectangle is in work-area coordinates: where a
+// taskbar sits at the top or left, they are not the screen's, and a window
+// put back at them would move by the taskbar's size on every run.
+RECT OnScreen(HWND window, RECT normal) {
+    MONITORINFO monitor = MonitorOf(window);
+    OffsetRect(&normal, monitor.rcWork.left - monitor.rcMonitor.left,
+               monitor.rcWork.top - monitor.rcMonitor.top);
+    return normal;
+}
+
+// --scale N: a window of N times the frame, centred on the work area; the
+// largest multiple that fits where N does not.
+RECT ScaledWindow(HWND window, int scale) {
+    const RECT work = MonitorOf(window).rcWork;
     RECT outer = OuterRect(0, 0, kFrameWidth * scale, kFrameHeight * scale);
+    while (scale > 1 &&
+           (outer.right > work.right - work.left || outer.bottom > work.bottom - work.top)) {
+        --scale;
+        outer = OuterRect(0, 0, kFrameWidth * scale, kFrameHeight * scale);
+    }
     int x = work.left + ((work.right - work.left) - outer.right) / 2;
     int y = work.top + ((work.bottom - work.top) - outer.bottom) / 2;
     return OuterRect(x, y, kFrameWidth * scale, kFrameHeight * scale);
 }
+
+}  // namespace
 
 void ShowAsSaved(HWND window) {
     player::Settings settings =
@@ -81,7 +101,7 @@ void NoteWindowChoice(HWND window) {
         placement.showCmd == SW_SHOWMAXIMIZED ||
         (placement.showCmd == SW_SHOWMINIMIZED && (placement.flags & WPF_RESTORETOMAXIMIZED) != 0);
     player::ChooseMaximized(maximized);
-    const RECT& normal = placement.rcNormalPosition;
+    const RECT normal = OnScreen(window, placement.rcNormalPosition);
     if (SameRect(normal, g_opened)) {
         return;
     }

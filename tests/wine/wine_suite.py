@@ -20,7 +20,11 @@
                                                     the frame is the native one
                                                     scaled, paced to the refresh, in
                                                     full screen and in a window, and
-                                                    whole after a loss of the focus
+                                                    whole after a loss of the focus;
+                                                    a second run starts in the window
+                                                    the first quit in, F9 and Print
+                                                    Screen write the native capture;
+                                                    --help and bad options answer
 
 Wine's ddraw, user32 and gdi32 stand for the real platform here: the title and
 play frames it shows must equal, pixel for pixel, the frames that the native
@@ -722,48 +726,52 @@ def check_saved_window(prefix):
 
 
 def expect_notice(game, workdir, frame, size):
-    """F9's notice over the picture: the window differs from the frame, and
+    """A screenshot key's notice over the picture: the window differs from the frame, and
     only in the lower half of the picture, where the notice goes."""
     expected, _scale, fps_row = window_picture(frame, size)
     last = {}
 
     def shown():
         shot = window_shot(game, workdir, size)
+        last["shot"] = shot
         last["diffs"] = [] if shot is None else images.differences(shot, expected, (fps_row,))
         return bool(last["diffs"])
 
     if not wait_until(shown, FRAME_WAIT, step=0.2):
-        raise Failure("no notice on the screen after F9: the window shows the bare frame")
+        raise Failure("no notice on the screen after the key: the window shows the bare frame")
+    last["shot"].save(os.path.join(workdir, "notice.png"))
     box = images.bounding_box(last["diffs"])
     if box[1] < size[1] // 2:
-        raise Failure("the window differs from the frame at %s after F9, expected only the "
+        raise Failure("the window differs from the frame at %s, expected only the "
                       "notice in the lower half of the %dx%d area" % (box, *size))
-    log("F9: a notice over the picture at %s" % (box,))
+    log("a notice over the picture at %s" % (box,))
 
 
-def expect_capture_png(folder, capture):
-    """The one screenshot in `folder` holds the native capture's palette and
-    indices (the FPS row aside): the frame, and no notice. Returns its name."""
+def expect_capture_pngs(folder, capture, count, key):
+    """`count` screenshots in `folder`, the last written after `key`, each
+    holding the native capture's palette and indices (the FPS row aside):
+    the frame, and no notice. Returns the new one's name."""
     def written():
         return sorted(n for n in os.listdir(folder) if n.endswith(".png")) \
             if os.path.isdir(folder) else []
 
-    wait_until(written, FRAME_WAIT, step=0.2)
+    wait_until(lambda: len(written()) >= count, FRAME_WAIT, step=0.2)
     names = written()
-    if len(names) != 1:
-        raise Failure("screenshots in %s: %s, expected one" % (folder, names))
+    if len(names) != count:
+        raise Failure("screenshots in %s after %s: %s, expected %d" % (folder, key, names, count))
     below_fps = (0, frames.FPS_ROW_BOX[3], frames.WIDTH, frames.HEIGHT)
+    new = max(names, key=lambda n: os.path.getmtime(os.path.join(folder, n)))
     found, wanted = [], []
-    for path, into in ((os.path.join(folder, names[0]), found), (capture, wanted)):
+    for path, into in ((os.path.join(folder, new), found), (capture, wanted)):
         with Image.open(path) as png:
             into += [png.mode, png.size, png.getpalette()[:768],
                      png.crop(below_fps).tobytes()]
     for what, got, want in zip(("mode", "size", "palette", "indices"), found, wanted):
         if got != want:
             raise Failure("screenshot %s: its %s differs from the native capture's (%s, "
-                          "expected %s)" % (names[0], what, str(got)[:120], str(want)[:120]))
-    log("F9 wrote %s: the native capture's palette and indices" % names[0])
-    return names[0]
+                          "expected %s)" % (new, what, str(got)[:120], str(want)[:120]))
+    log("%s wrote %s: the native capture's palette and indices" % (key, new))
+    return new
 
 
 def second_run_session(native_frames, workdir, maximised, shots):
@@ -772,13 +780,17 @@ def second_run_session(native_frames, workdir, maximised, shots):
     def body(game, _session):
         title = native_frames["title"]
         expect_window(game, workdir, "title at the next start", title, maximised)
-        game.xdotool("key", "F9")
-        expect_notice(game, workdir, title, maximised)
-        name = expect_capture_png(shots, os.path.join(workdir, "native", "frame-000003.png"))
-        expect_window(game, workdir, "title after the notice", title, maximised)
-        # Wine's debug channel doubles each backslash of the text.
-        said = ("velmora: screenshot %s\\%s" % (winehost_path(shots), name)).replace("\\", "\\\\")
-        escape_ends_with_status_0(game, [OWN_DDRAW] + PROGRESS_LINES + [said])
+        capture = os.path.join(workdir, "native", "frame-000003.png")
+        said = []
+        for count, key in enumerate(("F9", "Print"), 1):
+            game.xdotool("key", key)
+            expect_notice(game, workdir, title, maximised)
+            name = expect_capture_pngs(shots, capture, count, key)
+            expect_window(game, workdir, "title after the notice", title, maximised)
+            # Wine's debug channel doubles each backslash of the text.
+            said.append(("velmora: screenshot %s\\%s" % (winehost_path(shots), name))
+                        .replace("\\", "\\\\"))
+        escape_ends_with_status_0(game, [OWN_DDRAW] + PROGRESS_LINES + said)
 
     return body
 
