@@ -172,6 +172,13 @@ bool OneRecordingAtMost(const Options& options, std::string* error) {
     return true;
 }
 
+// Where velmora.ini is, in the words a player of this system uses.
+#ifdef _WIN32
+constexpr char kSettingsPlace[] = "%APPDATA%\\Velmora\\velmora.ini";
+#else
+constexpr char kSettingsPlace[] = "$XDG_CONFIG_HOME/velmora/velmora.ini";
+#endif
+
 }  // namespace
 
 bool ParseOptions(const std::vector<std::string>& args, Options* options, std::string* error) {
@@ -242,7 +249,9 @@ std::string UsageText(const std::string& program) {
            "Escape or F12 quits, Alt+Enter or F11 switches full screen and window,\n"
            "Print Screen or F9 saves a screenshot. A gamepad works too.\n"
            "\n"
-           "Settings are kept in $XDG_CONFIG_HOME/velmora/velmora.ini: what you choose\n"
+           "Settings are kept in " +
+           std::string(kSettingsPlace) +
+           ": what you choose\n"
            "in the game (full screen or window, the window's size and place, maximised).\n"
            "The options above count for one run only: they override the settings and\n"
            "are never saved. VELMORA_WINDOWED=1 is the same as --window.\n";
