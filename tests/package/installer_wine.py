@@ -114,8 +114,18 @@ def check_title(exe, prefix, display, workdir, title):
         game.stop()
 
 
+# The player's own files: what they chose in the game is theirs, and an
+# uninstall keeps it, as removing the Linux package keeps ~/.config/velmora.
+PLAYER_SETTINGS = "/AppData/Roaming/Velmora/velmora.ini"
+
+
 def check_nothing_left(prefix, files_before, keys_before):
-    left = sorted(files(prefix) - files_before)
+    new = files(prefix) - files_before
+    kept = [path for path in new if path.endswith(PLAYER_SETTINGS)]
+    if len(kept) != 1:
+        raise Failure("player settings after the uninstall: %s, expected one velmora.ini kept"
+                      % kept)
+    left = sorted(new - set(kept))
     if left:
         raise Failure("files left after the uninstall: %s" % left)
     keys = registry(prefix)
@@ -123,7 +133,7 @@ def check_nothing_left(prefix, files_before, keys_before):
                   keys[key] != keys_before.get(key))
     if ours:
         raise Failure("registry keys naming Velmora after the uninstall: %s" % ours)
-    log("uninstalled: no file and no registry key of ours left")
+    log("uninstalled: no file and no registry key of ours left but the player's settings")
 
 
 def main(setup, native, workdir):
