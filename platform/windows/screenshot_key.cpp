@@ -44,17 +44,10 @@ bool ScreenshotWanted() {
 
 void SaveScreenshot(const Frame& frame) {
     g_wanted = false;
-    player::ScreenshotFailure failure;
-    std::string path =
-        player::SaveScreenshot(frame, player::ScreenshotFolder(), time(nullptr), &failure);
-    if (path.empty()) {
-        OutputDebugStringA(
-            internal::Format("velmora: no screenshot: %s\n", failure.detail.c_str()).c_str());
-        present::ShowNotice("No screenshot: " + failure.reason);
-        return;
-    }
-    OutputDebugStringA(internal::Format("velmora: screenshot %s\n", path.c_str()).c_str());
-    present::ShowNotice("Screenshot saved: " + path.substr(path.find_last_of("\\/") + 1));
+    // A program without a console says it on the debug output.
+    player::ScreenshotOutcome outcome = player::TakeScreenshot(frame);
+    OutputDebugStringA(outcome.line.c_str());
+    present::ShowNotice(outcome.notice);
 }
 
 }  // namespace vplat::windows

@@ -88,4 +88,16 @@ std::string SaveScreenshot(const Frame& frame, const std::string& folder, time_t
     return "";
 }
 
+ScreenshotOutcome TakeScreenshot(const Frame& frame) {
+    ScreenshotFailure failure;
+    std::string path = SaveScreenshot(frame, ScreenshotFolder(), time(nullptr), &failure);
+    if (path.empty()) {
+        return {"velmora: no screenshot: " + failure.detail + "\n",
+                "No screenshot: " + failure.reason};
+    }
+    // The name alone: the folder may be long, and is in the log line.
+    return {"velmora: screenshot " + path + "\n",
+            "Screenshot saved: " + path.substr(path.find_last_of("\\/") + 1)};
+}
+
 }  // namespace vplat::player

@@ -24,5 +24,13 @@ struct ScreenshotFailure {
 // name for `when`. Returns the path, or "" with *failure saying why not.
 std::string SaveScreenshot(const Frame& frame, const std::string& folder, time_t when,
                            ScreenshotFailure* failure);
+// What a screenshot key does, on every system: the frame saved in
+// ScreenshotFolder() now, and what to tell the player of it: a line for the
+// log and the words for the notice over the picture.
+struct ScreenshotOutcome {
+    std::string line;    // "velmora: screenshot PATH" or "velmora: no screenshot: WHY"
+    std::string notice;  // "Screenshot saved: NAME" or "No screenshot: REASON"
+};
+ScreenshotOutcome TakeScreenshot(const Frame& frame);
 
 }  // namespace vplat::player

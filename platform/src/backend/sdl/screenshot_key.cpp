@@ -30,17 +30,10 @@ bool ScreenshotWanted() {
 
 void SaveScreenshot(const Frame& frame) {
     g_screenshotWanted = false;
-    player::ScreenshotFailure failure;
-    std::string path =
-        player::SaveScreenshot(frame, player::ScreenshotFolder(), time(nullptr), &failure);
-    if (path.empty()) {
-        fprintf(stderr, "velmora: no screenshot: %s\n", failure.detail.c_str());
-        present::ShowNotice("No screenshot: " + failure.reason);
-    } else {
-        fprintf(stderr, "velmora: screenshot %s\n", path.c_str());
-        present::ShowNotice("Screenshot saved: " + path.substr(path.find_last_of('/') + 1));
-    }
+    player::ScreenshotOutcome outcome = player::TakeScreenshot(frame);
+    fputs(outcome.line.c_str(), stderr);
     fflush(stderr);
+    present::ShowNotice(outcome.notice);
 }
 
 }  // namespace vplat::sdl
