@@ -184,6 +184,9 @@ LRESULT CALLBACK OutputProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     if (ScreenshotOnKey(message, wParam, lParam)) {
         return 0;
     }
+    if (message == WM_WINDOWPOSCHANGED) {
+        HoldFullScreen(window);
+    }
     if (message == WM_DESTROY || (message == WM_ENDSESSION && wParam)) {
         KeepSettings(window);
     }

@@ -9,10 +9,15 @@ namespace {
 
 constexpr int kFrameWidth = 640;
 constexpr int kFrameHeight = 480;
+// A window manager busy with the window's old frame can answer the switch to
+// full screen with the old size; a few more asks settle it, and a manager
+// that refuses for good is not fought.
+constexpr int kFullScreenAsks = 3;
 
 struct Mode {
     bool fullScreen = false;
     bool placed = false;  // `windowed` holds where the player left the window
+    int asksLeft = 0;     // how often a full screen the window manager undid is asked again
     RECT windowed = {};
 };
 
@@ -89,7 +94,20 @@ void EnterFullScreen(HWND window) {
         GetWindowRect(window, &mode.windowed);
     }
     mode.fullScreen = true;
+    mode.asksLeft = kFullScreenAsks;
     Place(window, WS_POPUP | WS_VISIBLE, Monitor(window).rcMonitor);
+}
+
+void HoldFullScreen(HWND window) {
+    Mode& mode = State();
+    RECT monitor = Monitor(window).rcMonitor;
+    RECT now = {};
+    if (!mode.fullScreen || IsIconic(window) || !GetWindowRect(window, &now) ||
+        EqualRect(&now, &monitor) || mode.asksLeft <= 0) {
+        return;
+    }
+    --mode.asksLeft;
+    Place(window, WS_POPUP | WS_VISIBLE, monitor);
 }
 
 bool InFullScreen() {

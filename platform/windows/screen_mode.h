@@ -11,6 +11,9 @@ constexpr DWORD kWindowedStyle = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
 // The window covers its monitor without a border; the monitor keeps its mode.
 void EnterFullScreen(HWND window);
 bool InFullScreen();
+// The window was moved or sized: in full screen, a size the window manager
+// put back is asked again, a few times at most.
+void HoldFullScreen(HWND window);
 // An ordinary window: at `where` (its outer rectangle) when given, else where
 // the player left it, else the largest whole multiple of the frame that fits,
 // centred.
