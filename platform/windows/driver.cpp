@@ -9,6 +9,7 @@
 #include "idle.h"
 #include "pacing.h"
 #include "screenshot_key.h"
+#include "xinput_pad.h"
 
 namespace vplat::windows {
 namespace {
@@ -33,6 +34,7 @@ void OnAnswer(entry::Name call, int64_t result) {
 
 void Present(const internal::IndexedFrame& frame) {
     FramePresented();
+    PollPads(GetTickCount());
     WaitForRefresh();
     ShowFrame(frame);
 }
