@@ -12,6 +12,9 @@
   wine_suite.py files EXE PREFIX WORKDIR            the player's settings and files on
                                                     Windows' own calls (player_files.exe)
   wine_suite.py bare-prefix PREFIX                  a prefix without a virtual desktop
+  wine_suite.py pad PAD_POLL FAKE_XINPUT PREFIX WORKDIR
+                                                    the pad module on a stand-in
+                                                    XInput: keys, plugging, slots
   wine_suite.py own-imports EXE                     the build on our own DirectDraw
                                                     needs no ddraw.dll
   wine_suite.py own-ddraw EXE NATIVE HELPER PREFIX WORKDIR
@@ -31,6 +34,7 @@ play frames it shows must equal, pixel for pixel, the frames that the native
 build (our own platform layer, run headless) captures of the same moments.
 """
 
+import contextlib
 import glob
 import os
 import shutil
@@ -218,7 +222,7 @@ def escape_ends_with_status_0(game, expected=PROGRESS_LINES):
     log("Escape: the game ended with status 0")
 
 
-def run_game(exe, prefix, workdir, body, xserver=None):
+def run_game(exe, prefix, workdir, body, xserver=None, overrides=None):
     """Starts the game on an X server of its own, runs body(game, session) and
     stops everything, with a screenshot of the screen when a check failed."""
     own_server = xserver is None
@@ -226,7 +230,7 @@ def run_game(exe, prefix, workdir, body, xserver=None):
     game = None
     try:
         log("Xvfb on %s" % xserver.display)
-        game = winehost.WineGame(exe, prefix, xserver.display, workdir)
+        game = winehost.WineGame(exe, prefix, xserver.display, workdir, overrides)
         body(game, Session(game, workdir))
     except Failure:
         if game is not None and not game.exited():
@@ -464,6 +468,62 @@ def files_command(exe, prefix, workdir):
     for name in names:
         check_screenshot(os.path.join(shots, name))
     log("settings, files and screenshots on Windows' own calls: as on Linux")
+# Wine's own XInput reads the HID devices Wine's bus finds; an X server has
+# none, and this machine no uinput to make one. A stand-in of ours
+# (fake_xinput.cpp) is put in place of the prefix's xinput1_4.dll, the folder
+# the game loads XInput from, and reads its pads from a file.
+FAKE_XINPUT = "xinput1_4=n"
+NO_XINPUT = "xinput1_4,xinput1_3,xinput9_1_0=d"
+
+
+@contextlib.contextmanager
+def fake_xinput(prefix, dll, workdir):
+    """The stand-in in the prefix's system folder while the block runs, and
+    VELMORA_FAKE_PAD naming the file of its pads; a `pads` call writes it."""
+    system = os.path.join(prefix, "drive_c", "windows", "system32", "xinput1_4.dll")
+    kept = os.path.join(workdir, "xinput1_4.wine.dll")
+    pads_file = os.path.join(os.path.abspath(workdir), "pads.txt")
+    shutil.copyfile(system, kept)
+    shutil.copyfile(dll, system)
+    os.environ["VELMORA_FAKE_PAD"] = winehost_path(pads_file)
+
+    def pads(*slots):
+        """Up to four slots, each "BUTTONS LX LY" or None for no pad."""
+        lines = [slot or "-" for slot in slots] + ["-"] * (4 - len(slots))
+        with open(pads_file + ".new", "w", encoding="ascii") as out:
+            out.write("\n".join(lines) + "\n")
+        os.replace(pads_file + ".new", pads_file)
+
+    pads()
+    try:
+        yield pads
+    finally:
+        shutil.copyfile(kept, system)
+
+
+def pad_program(exe, prefix, display, overrides, *args):
+    done = subprocess.run(["wine", exe, *args], env=winehost.wine_env(prefix, display, overrides),
+                          capture_output=True, timeout=120, stdin=subprocess.DEVNULL, check=False)
+    output = done.stdout.decode("utf-8", "replace").replace("\r", "")
+    print(output, end="", flush=True)
+    if done.returncode != 0 or "ok " not in output:
+        raise Failure("pad_poll.exe %s ended with status %d" % (" ".join(args), done.returncode))
+
+
+def pad_command(pad_poll, dll, prefix, workdir):
+    fresh_workdir(workdir)
+    xserver = XServer()
+    try:
+        with fake_xinput(prefix, dll, workdir):
+            pad_program(os.path.abspath(pad_poll), prefix, xserver.display, FAKE_XINPUT)
+            pad_program(os.path.abspath(pad_poll), prefix, xserver.display, NO_XINPUT, "none")
+    finally:
+        winehost.no_more_alarms()
+        winehost.stop_wineserver(prefix)
+        xserver.stop()
+    log("pads on the stand-in XInput: the keys as on Linux; none at all: no keys")
+
+
 # The build on our own DirectDraw, on an X screen larger than the game's mode
 # with a window manager and no virtual desktop, as a player's Linux desktop is.
 SCREEN = (1280, 1024)
@@ -888,6 +948,8 @@ def main(argv):
             loss_command(*argv[1:])
         elif argv[:1] == ["sequences"] and len(argv) == 5:
             sequences_command(*argv[1:])
+        elif argv[:1] == ["pad"] and len(argv) == 5:
+            pad_command(*argv[1:])
         elif argv[:1] == ["files"] and len(argv) == 4:
             files_command(*argv[1:])
         else:
