@@ -15,6 +15,11 @@
   wine_suite.py pad PAD_POLL FAKE_XINPUT PREFIX WORKDIR
                                                     the pad module on a stand-in
                                                     XInput: keys, plugging, slots
+  wine_suite.py own-pad EXE NATIVE FAKE_XINPUT PREFIX WORKDIR
+                                                    velmora-desktop.exe played with
+                                                    that pad: it starts play and
+                                                    moves the ball, unplugged it
+                                                    lets go
   wine_suite.py own-imports EXE                     the build on our own DirectDraw
                                                     needs no ddraw.dll
   wine_suite.py own-ddraw EXE NATIVE HELPER PREFIX WORKDIR
@@ -921,6 +926,77 @@ def own_ddraw_command(exe, native, helper, prefix, workdir):
         xserver.stop()
 
 
+def screen_ball(game, workdir, place, play, sprite):
+    """Where the ball is in the full-screen picture at `place`."""
+    where = frames.locate_ball(frame_seen(frames_load_screen(game, workdir), place), play, sprite)
+    if where is None:
+        raise Failure("the ball is nowhere on the screen (%s)" % os.path.join(workdir, "screen.png"))
+    return where
+
+
+def ball_goes(game, workdir, place, play, moving):
+    """Waits until the ball moves, or rests, as `moving` says; its place."""
+    sprite = frames.ball_pixels(play, *frames.BALL_START)
+    seen = [screen_ball(game, workdir, place, play, sprite)]
+
+    def as_wanted():
+        seen.append(screen_ball(game, workdir, place, play, sprite))
+        return (seen[-1] != seen[-2]) == moving
+
+    if not wait_until(as_wanted, FRAME_WAIT, step=0.2):
+        raise Failure("the ball %s: %s" % ("never moved" if moving else "keeps moving", seen[-5:]))
+    return seen[-1]
+
+
+def own_pad_session(native_frames, workdir, pads):
+    """A pad in the third slot starts play and moves the ball; unplugged while
+    it holds Left, the ball stops; a key the keyboard holds too stays down."""
+    play = native_frames["play"]
+
+    def body(game, _session):
+        check_progress_lines(game, [OWN_DDRAW] + PROGRESS_LINES)
+        place = expect_screen(game, workdir, "title", native_frames["title"])
+        pads(None, None, "1000 0 0")
+        expect_screen(game, workdir, "play after the pad's A", play)
+        pads(None, None, "0 0 0")
+        pads(None, None, "4 0 0")
+        moved = ball_goes(game, workdir, place, play, True)
+        if moved[0] >= frames.BALL_START[0] or moved[1] != frames.BALL_START[1]:
+            raise Failure("the d-pad's Left moved the ball to %s" % (moved,))
+        pads()
+        log("d-pad Left moved the ball to %s; the pad unplugged, the ball rests at %s"
+            % (moved, ball_goes(game, workdir, place, play, False)))
+        pads(None, None, "0 0 -20000")
+        game.key_down("Down")
+        try:
+            ball_goes(game, workdir, place, play, True)
+            pads(None, None, "0 0 0")
+            ball_goes(game, workdir, place, play, True)
+        finally:
+            game.key_up("Down")
+        log("the stick let go of Down while the keyboard held it: the ball went on down")
+        ball_goes(game, workdir, place, play, False)
+        escape_ends_with_status_0(game, [OWN_DDRAW] + PROGRESS_LINES)
+
+    return body
+
+
+def own_pad_command(exe, native, dll, prefix, workdir):
+    fresh_workdir(workdir)
+    native_frames = headless.reference_frames(native, os.path.join(workdir, "native"))
+    xserver = XServer.of_size(*SCREEN)
+    openbox = None
+    try:
+        openbox = Openbox(xserver)
+        with fake_xinput(prefix, dll, workdir) as pads:
+            run_game(os.path.abspath(exe), prefix, workdir,
+                     own_pad_session(native_frames, workdir, pads), xserver, FAKE_XINPUT)
+    finally:
+        if openbox is not None:
+            openbox.stop()
+        xserver.stop()
+
+
 def on_alarm(signum, frame):
     raise Failure("the session took longer than %d s" % SESSION_LIMIT)
 
@@ -948,6 +1024,8 @@ def main(argv):
             loss_command(*argv[1:])
         elif argv[:1] == ["sequences"] and len(argv) == 5:
             sequences_command(*argv[1:])
+        elif argv[:1] == ["own-pad"] and len(argv) == 6:
+            own_pad_command(*argv[1:])
         elif argv[:1] == ["pad"] and len(argv) == 5:
             pad_command(*argv[1:])
         elif argv[:1] == ["files"] and len(argv) == 4:
