@@ -128,7 +128,8 @@ void Ask(DWORD index) {
     }
 }
 
-// A pad in a game the player has left for another program acts on neither.
+// The pad plays the program in front: a game the player left for another
+// program is not moved by it.
 bool GameInFront() {
     DWORD process = 0;
     GetWindowThreadProcessId(GetForegroundWindow(), &process);

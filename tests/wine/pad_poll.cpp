@@ -30,6 +30,7 @@ using vplat::windows::PollPads;
 
 int g_failed = 0;
 DWORD g_now = 1000;
+HWND g_window = nullptr;
 
 // Four lines, one a slot; "-" for no pad.
 void Pads(const char* slots) {
@@ -90,20 +91,22 @@ void Checks() {
     Expect("first pad unplugged: Space let go, Up kept", "-\n-\n-\n0020 0 20000\n", 16, "-20");
     Expect("second pad unplugged: all let go", none, 16, "-53 -26");
     Expect("stick right and down", "0 20000 -20000\n-\n-\n-\n", kLookForPadsMs, "+27 +28");
+    DestroyWindow(g_window);
+    Expect("no window of ours in front: all let go", "0 20000 -20000\n-\n-\n-\n", 16, "-27 -28");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     // The pads count for the program in front only.
-    HWND window = CreateWindowA("STATIC", "pads", WS_POPUP | WS_VISIBLE, 0, 0, 64, 64, nullptr,
-                                nullptr, nullptr, nullptr);
-    SetForegroundWindow(window);
+    g_window = CreateWindowA("STATIC", "pads", WS_POPUP | WS_VISIBLE, 0, 0, 64, 64, nullptr,
+                             nullptr, nullptr, nullptr);
+    SetForegroundWindow(g_window);
     if (argc > 1 && strcmp(argv[1], "none") == 0) {
         Expect("no XInput: no keys, and the game goes on", "1000 0 0\n-\n-\n-\n", 0, "");
     } else {
         Checks();
     }
-    DestroyWindow(window);
+    DestroyWindow(g_window);
     return g_failed;
 }
