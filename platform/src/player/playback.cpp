@@ -8,7 +8,6 @@
 
 #include "backend/driver.h"
 #include "kernel/kernel.h"
-#include "player/gif.h"
 #include "player/options.h"
 #include "player/recording.h"
 #include "player/script_play.h"
@@ -99,15 +98,7 @@ bool StartPlaying(const Options& options, bool headless, std::string* error) {
     }
     run.playing = !options.replay.empty() ? Playing::Replay : Playing::Timedemo;
     run.gif = options.gif;
-    if (!LoadRecording(run, error)) {
-        return false;
-    }
-    if (run.gif.empty()) {
-        return true;
-    }
-    // Standard error is left to the GIF's lines unless asked.
-    EchoDebugOutput(options.verbose);
-    return StartGif(run.gif, options.scale > 0 ? options.scale : 1, error);
+    return LoadRecording(run, error);
 }
 
 void StopPlaying() {
@@ -121,9 +112,6 @@ void StopPlaying() {
     }
     if (TheRun().playing == Playing::Timedemo) {
         PrintTimedemo(TheRun());
-    }
-    if (!TheRun().gif.empty()) {
-        FinishGif();
     }
 }
 
