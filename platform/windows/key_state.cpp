@@ -7,7 +7,9 @@
 
 #include "gdi_output.h"
 #include "internal.h"
+#include "key_holders.h"
 #include "player/playback.h"
+#include "xinput_pad.h"
 
 namespace vplat::windows {
 namespace {
@@ -48,12 +50,15 @@ bool IsKeyboardMessage(UINT message) {
            message == WM_SYSKEYUP;
 }
 
+// The pads' keys too: a pad still held when the window is back gives them again.
 void ReleaseHeldKeys() {
     for (int key = 1; key < 256; ++key) {
         if (g_down[key]) {
             player::GiveKey(key, false);
         }
     }
+    ForgetHeldKeys();
+    ForgetPadKeys();
 }
 
 SHORT WINAPI KeyStateFromTable(int virtualKey) {
@@ -85,7 +90,7 @@ bool KeyMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
     bool repeat = down && (lParam & (1L << 30)) != 0;
     if (!repeat) {
-        player::GiveKey(static_cast<int>(wParam), down);
+        HoldKey(static_cast<int>(wParam), down);
     }
     return true;
 }

@@ -138,6 +138,17 @@ bool GameInFront() {
 
 }  // namespace
 
+void ForgetPadKeys() {
+    for (Slot& slot : g_slots) {
+        for (bool& held : slot.held) {
+            held = false;
+        }
+    }
+    for (int& holders : g_holders) {
+        holders = 0;
+    }
+}
+
 void PollPads(DWORD now) {
     if (!g_loaded) {
         g_loaded = true;

@@ -16,6 +16,10 @@ constexpr DWORD kLookForPadsMs = 500;
 // asked. A pad unplugged, or the game no longer in front, lets go of what it held.
 void PollPads(DWORD now);
 
+// Every key was let go of elsewhere (the window lost the focus): what the
+// pads still hold is given again at the next poll.
+void ForgetPadKeys();
+
 // Where the pads' keys go: a key goes down when the first pad control takes
 // it and up when the last one lets go, so a key held by the d-pad and the stick
 // at once stays down until both are let go.

@@ -91,6 +91,8 @@ void Checks() {
     Expect("first pad unplugged: Space let go, Up kept", "-\n-\n-\n0020 0 20000\n", 16, "-20");
     Expect("second pad unplugged: all let go", none, 16, "-53 -26");
     Expect("stick right and down", "0 20000 -20000\n-\n-\n-\n", kLookForPadsMs, "+27 +28");
+    vplat::windows::ForgetPadKeys();
+    Expect("keys forgotten elsewhere given again", "0 20000 -20000\n-\n-\n-\n", 16, "+27 +28");
     DestroyWindow(g_window);
     Expect("no window of ours in front: all let go", "0 20000 -20000\n-\n-\n-\n", 16, "-27 -28");
 }
