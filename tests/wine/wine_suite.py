@@ -999,6 +999,9 @@ def own_pad_command(exe, native, dll, prefix, workdir):
     openbox = None
     try:
         openbox = Openbox(xserver)
+        # Full screen, whatever an earlier run in the prefix quit in.
+        for ini in settings_files(prefix):
+            os.remove(ini)
         with fake_xinput(prefix, dll, workdir) as pads:
             run_game(os.path.abspath(exe), prefix, workdir,
                      own_pad_session(native_frames, workdir, pads), xserver, FAKE_XINPUT)
