@@ -173,19 +173,21 @@ bool OneRecordingAtMost(const Options& options, std::string* error) {
 }
 
 // Where velmora.ini is, in the words a player of this system uses, and what
-// this system's build offers beyond the window: the Windows build has no
-// recordings or pad yet, and its help must not promise them.
-#ifdef _WIN32
-constexpr char kSettingsPlace[] = "%APPDATA%\\Velmora\\velmora.ini";
-constexpr char kRecordingOptions[] = "";
-constexpr char kPadLine[] = "";
-#else
-constexpr char kSettingsPlace[] = "$XDG_CONFIG_HOME/velmora/velmora.ini";
+// this system's build offers beyond the window: the Windows build makes no
+// GIF (that is a run without a window) and reads no pad yet, and its help
+// must not promise them.
 constexpr char kRecordingOptions[] =
     "  --record FILE        record this session to FILE, to replay it later\n"
     "  --replay FILE        show the recording FILE (Escape ends it)\n"
     "  --timedemo FILE      play the recording FILE as fast as it goes and\n"
-    "                       print the frames per second\n"
+    "                       print the frames per second\n";
+#ifdef _WIN32
+constexpr char kSettingsPlace[] = "%APPDATA%\\Velmora\\velmora.ini";
+constexpr char kGifOption[] = "";
+constexpr char kPadLine[] = "";
+#else
+constexpr char kSettingsPlace[] = "$XDG_CONFIG_HOME/velmora/velmora.ini";
+constexpr char kGifOption[] =
     "  --gif OUT            with --replay FILE: make the recording into the\n"
     "                       animated GIF OUT, at its own speed and without a\n"
     "                       window; --scale N makes it N times as large\n";
@@ -248,7 +250,7 @@ std::string UsageText(const std::string& program) {
            "  --integer-scale      scale by whole multiples where one fits (default)\n"
            "  --no-integer-scale   fill as much of the screen as the shape allows\n"
            "  --verbose            show the display set-up lines\n" +
-           std::string(kRecordingOptions) +
+           std::string(kRecordingOptions) + kGifOption +
            "  -h, --help           show this help and exit\n"
            "      --version        show the version and exit\n"
            "\n"
