@@ -4,10 +4,10 @@ of their own under openbox.
 
   recordings.py EXE NATIVE PREFIX WORKDIR
 
-A session played under Wine with real keys, --record and --verbose replays
-headless on Linux to the frames F9 saved under Wine, pixel for pixel, the FPS
-digits included; --verbose put the set-up lines on standard error; --timedemo
-of it prints its figures. A session played in the Linux build's window with
+A session played under Wine with real keys and a minimise, --record and
+--verbose replays headless on Linux to the frames F9 saved under Wine, pixel
+for pixel, the FPS digits included; --verbose put the set-up lines on
+standard error; --timedemo of it prints its figures. A session played in the Linux build's window with
 --record replays under Wine to the frame Linux replays it to (the FPS row
 aside: past the recording's end the clock is the machine's); Escape ends it.
 """
@@ -19,7 +19,7 @@ import subprocess
 import sys
 
 import wine_suite as suite
-from velmora_test import Failure, frames, headless, images
+from velmora_test import Failure, desktop, frames, headless, images
 from velmora_test import wine as winehost
 from velmora_test.desktop import Openbox
 from velmora_test.processes import stop_process
@@ -55,8 +55,8 @@ class NativeGame:
 
 
 def play(game, workdir, native_frames, screenshot=lambda count: None):
-    """Title, Space to play, Left held until the ball has moved; the
-    screenshot key on the title and at the end."""
+    """Title, Space to play, Left held until the ball has moved, minimised
+    and back; the screenshot key on the title and at the end."""
     suite.expect_window(game, workdir, "title", native_frames["title"])
     screenshot(1)
     game.xdotool("keydown", "space")
@@ -76,7 +76,29 @@ def play(game, workdir, native_frames, screenshot=lambda count: None):
             raise Failure("Left held did not move the ball")
     finally:
         game.xdotool("keyup", "Left")
+    minimised_and_back(game, workdir)
     screenshot(2)
+
+
+def minimised_and_back(game, workdir):
+    """The window minimised and brought back: the game's frames stop and it
+    restores its surfaces; the picture is the one before, the FPS row aside."""
+    window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % frames.TITLE],
+                            env=game.env, capture_output=True, text=True,
+                            timeout=10).stdout.split()[0]
+    before = suite.window_shot(game, workdir, SIZE)
+    fps_row = suite.window_picture(before, SIZE)[2]
+    game.xdotool("windowminimize", window)
+    if not wait_until(lambda: desktop.iconic(game.env["DISPLAY"], window), suite.FRAME_WAIT):
+        raise Failure("the window was not minimised")
+    game.xdotool("windowactivate", window)
+
+    def back():
+        shot = suite.window_shot(game, workdir, SIZE)
+        return shot is not None and not images.differences(shot, before, (fps_row,))
+
+    if not wait_until(back, suite.FRAME_WAIT, step=0.2):
+        raise Failure("the picture did not come back after the window was minimised")
 
 
 def escape_ends(game, what):
@@ -111,6 +133,12 @@ def recorded_under_wine(exe, prefix, workdir, native_frames, xserver):
 
     args = SMALL_WINDOW + ["--verbose", "--record", suite.winehost_path(recording)]
     suite.run_game(os.path.abspath(exe), prefix, workdir, body, xserver, args)
+    with open(recording) as handle:
+        text = handle.read()
+    missing = [want for want in ("velmora-script 1", "down SPACE", "down LEFT", "minimize",
+                                 "restore", "capture", "tick") if want not in text]
+    if missing:
+        raise Failure("the recording made under Wine has no %s" % missing)
     suite.log("recorded under Wine with --verbose's lines on standard error")
     return recording, shots_in_order(shots)
 
