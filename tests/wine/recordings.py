@@ -7,7 +7,8 @@ of their own under openbox.
 A session played under Wine with real keys and a minimise, --record and
 --verbose replays headless on Linux to the frames F9 saved under Wine, pixel
 for pixel, the FPS digits included; --verbose put the set-up lines on
-standard error; --timedemo of it prints its figures. A session played in the Linux build's window with
+standard error; --timedemo of it prints its figures, and --replay plays it at
+its pace to its end. A session played in the Linux build's window with
 --record replays under Wine to the frame Linux replays it to (the FPS row
 aside: past the recording's end the clock is the machine's); Escape ends it.
 """
@@ -17,6 +18,7 @@ import re
 import signal
 import subprocess
 import sys
+import time
 
 import wine_suite as suite
 from velmora_test import Failure, desktop, frames, headless, images
@@ -58,6 +60,15 @@ def play(game, workdir, native_frames, screenshot=lambda count: None):
     """Title, Space to play, Left held until the ball has moved, minimised
     and back; the screenshot key on the title and at the end."""
     suite.expect_window(game, workdir, "title", native_frames["title"])
+    # A second of play at least before the keys: the FPS text has come.
+    title, _scale, _row = suite.window_picture(native_frames["title"], SIZE)
+
+    def counted():
+        shot = suite.window_shot(game, workdir, SIZE)
+        return shot is not None and images.differences(shot, title)
+
+    if not wait_until(counted, suite.FRAME_WAIT, step=0.2):
+        raise Failure("no FPS text on the title")
     screenshot(1)
     game.xdotool("keydown", "space")
     try:
@@ -159,19 +170,38 @@ def replayed_on_linux(native, recording, taken, workdir):
     suite.log("replayed on Linux: frames %s equal Wine's screenshots" % numbers)
 
 
-def timedemo_under_wine(exe, prefix, recording, xserver):
-    with open(recording) as handle:
-        last = int(re.findall(r"^(\d+) ", handle.read(), re.M)[-1])
-    done = subprocess.run(["wine", os.path.abspath(exe), "--timedemo",
-                           suite.winehost_path(recording)],
+def run_wine(exe, prefix, xserver, *args):
+    """Runs the game to its end: what it did, and how long it took."""
+    began = time.monotonic()
+    done = subprocess.run(["wine", os.path.abspath(exe), *args],
                           env=winehost.wine_env(prefix, xserver.display), capture_output=True,
                           text=True, timeout=120, stdin=subprocess.DEVNULL)
+    return done, time.monotonic() - began
+
+
+def timedemo_and_replay_under_wine(exe, prefix, recording, xserver):
+    """The timed demo's line; the replay at the recorded pace, to its end:
+    longer than the timed demo (the same start-up) by most of the recording."""
+    with open(recording) as handle:
+        text = handle.read()
+    last = int(re.findall(r"^(\d+) ", text, re.M)[-1])
+    readings = [int(ms) for ms in re.findall(r"^\d+ tick (\d+)$", text, re.M)]
+    # A pause of more than a second (minimised) replays as one.
+    recorded = sum(min(b - a, 1000) for a, b in zip(readings, readings[1:])) / 1000
+    done, timed = run_wine(exe, prefix, xserver, "--timedemo", suite.winehost_path(recording))
     said = re.search(r"^timedemo .*wine\.txt: (\d+) frames, [\d.]+ s, [\d.]+ frames per second",
                      done.stdout, re.M)
     if done.returncode != 0 or not said or int(said.group(1)) != last:
         raise Failure("--timedemo: status %d and %r, expected 0 and a line of %d frames"
                       % (done.returncode, done.stdout, last))
     suite.log("--timedemo: %s" % done.stdout.strip())
+    done, replayed = run_wine(exe, prefix, xserver, "--replay", suite.winehost_path(recording))
+    if done.returncode != 0 or replayed - timed < 0.5 * recorded:
+        raise Failure("--replay: status %d after %.1f s, the timed demo %.1f s, for %.1f s "
+                      "recorded; expected status 0 and a replay at its pace"
+                      % (done.returncode, replayed, timed, recorded))
+    suite.log("--replay: %.1f s, the timed demo %.1f s, for %.1f s recorded"
+              % (replayed, timed, recorded))
 
 
 def recorded_on_linux(native, xserver, workdir, native_frames):
@@ -239,7 +269,7 @@ def recordings_command(exe, native, prefix, workdir):
             os.remove(ini)
         recording, taken = recorded_under_wine(exe, prefix, workdir, native_frames, xserver)
         replayed_on_linux(native, recording, taken, workdir)
-        timedemo_under_wine(exe, prefix, recording, xserver)
+        timedemo_and_replay_under_wine(exe, prefix, recording, xserver)
         linux = recorded_on_linux(native, xserver, workdir, native_frames)
         replayed_under_wine(exe, native, linux, prefix, workdir, xserver)
     finally:
