@@ -227,15 +227,16 @@ def escape_ends_with_status_0(game, expected=PROGRESS_LINES):
     log("Escape: the game ended with status 0")
 
 
-def run_game(exe, prefix, workdir, body, xserver=None, overrides=None):
-    """Starts the game on an X server of its own, runs body(game, session) and
-    stops everything, with a screenshot of the screen when a check failed."""
+def run_game(exe, prefix, workdir, body, xserver=None, overrides=None, args=()):
+    """Starts the game (with `args`) on an X server of its own, runs
+    body(game, session) and stops everything, with a screenshot of the screen
+    when a check failed."""
     own_server = xserver is None
     xserver = xserver or XServer()
     game = None
     try:
         log("Xvfb on %s" % xserver.display)
-        game = winehost.WineGame(exe, prefix, xserver.display, workdir, overrides)
+        game = winehost.WineGame(exe, prefix, xserver.display, workdir, overrides, args)
         body(game, Session(game, workdir))
     except Failure:
         if game is not None and not game.exited():
@@ -866,7 +867,8 @@ def command_line_answers(exe, prefix):
     cases = [(["--help"], 0, "stdout", "Usage: velmora [OPTION]..."),
              (["--scale", "9"], 2, "stderr", "velmora: "),
              (["--no-such-option"], 2, "stderr", "velmora: "),
-             (["--record", "x.txt"], 2, "stderr", "velmora: --record is not available on Windows")]
+             (["--replay", "x.txt", "--gif", "x.gif"], 2, "stderr",
+              "velmora: --gif is not available on Windows")]
     try:
         for args, status, where, start in cases:
             done = subprocess.run(["wine", exe, *args], env=winehost.wine_env(prefix),

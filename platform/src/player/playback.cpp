@@ -25,6 +25,7 @@ struct Run {
     uint64_t firstFrame = 0;
     double wallStart = 0;
     double cpuStart = 0;
+    std::string figures;  // the timed demo's line, once printed
 };
 
 Run& TheRun() {
@@ -44,14 +45,18 @@ void TimedPoll(bool queueEmpty) {
     PlayScript(queueEmpty);
 }
 
-void PrintTimedemo(const Run& run) {
+void PrintTimedemo(Run& run) {
     double wall = kernel::Seconds() - run.wallStart;
     double cpu = kernel::Seconds(CLOCK_PROCESS_CPUTIME_ID) - run.cpuStart;
     uint64_t frames = run.firstFrame > 0 ? present::FramesPresented() - run.firstFrame : 0;
     double perFrame = frames > 0 ? cpu * 1000 / static_cast<double>(frames) : 0;
-    printf("timedemo %s: %llu frames, %.3f s, %.1f frames per second, %.3f ms CPU per frame\n",
-           run.file.c_str(), static_cast<unsigned long long>(frames), wall,
-           wall > 0 ? static_cast<double>(frames) / wall : 0.0, perFrame);
+    char line[160];
+    snprintf(line, sizeof line,
+             "%llu frames, %.3f s, %.1f frames per second, %.3f ms CPU per frame\n",
+             static_cast<unsigned long long>(frames), wall,
+             wall > 0 ? static_cast<double>(frames) / wall : 0.0, perFrame);
+    run.figures = "timedemo " + run.file + ": " + line;
+    fputs(run.figures.c_str(), stdout);
     fflush(stdout);
 }
 
@@ -120,6 +125,10 @@ void CancelPlaying() {
         DiscardRecording();
     }
     TheRun() = Run();
+}
+
+std::string TimedemoFigures() {
+    return TheRun().figures;
 }
 
 Playing NowPlaying() {

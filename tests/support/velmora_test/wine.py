@@ -96,13 +96,13 @@ class WineGame:
 
     PROGRESS = re.compile(r'OutputDebugStringA "(.*)"$')
 
-    def __init__(self, exe, prefix, display, workdir, overrides=None):
+    def __init__(self, exe, prefix, display, workdir, overrides=None, args=()):
         self.prefix = prefix
         self.display = display
         self.env = wine_env(prefix, display, overrides)
         self.stderr_path = os.path.join(workdir, "wine-stderr.txt")
         self.stderr = open(self.stderr_path, "w", encoding="utf-8")
-        self.process = subprocess.Popen(["wine", exe], env=self.env, cwd=os.path.dirname(exe),
+        self.process = subprocess.Popen(["wine", exe, *args], env=self.env, cwd=os.path.dirname(exe),
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=self.stderr)
         self.others = []
