@@ -35,7 +35,9 @@ void OnAnswer(entry::Name call, int64_t result) {
 
 void Present(const internal::IndexedFrame& frame) {
     FramePresented();
-    PollPads(GetTickCount());
+    // Not GetTickCount: its import slot is the game's clock, and a reading
+    // of ours would be written into a recording as the game's.
+    PollPads(static_cast<DWORD>(GetTickCount64()));
     // A timed demo goes as fast as the machine does.
     if (player::Paced()) {
         WaitForRefresh();

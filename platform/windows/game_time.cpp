@@ -2,7 +2,8 @@
 // import slots): every clock reading passes through the tap (a recording
 // writes it down, a replay answers what was recorded), and in a timed demo
 // the clock is the recording's and the sleep after each frame waits for
-// nothing.
+// nothing. The wrap redirects every caller in the exe, so the platform's own
+// code reads time otherwise (GetTickCount64, the performance counter).
 #include <windows.h>
 
 #include <velmora_platform.h>

@@ -1006,7 +1006,7 @@ def own_pad_command(exe, native, dll, prefix, workdir):
             os.remove(ini)
         with fake_xinput(prefix, dll, workdir) as pads:
             run_game(os.path.abspath(exe), prefix, workdir,
-                     own_pad_session(native_frames, workdir, pads), xserver, FAKE_XINPUT)
+                     own_pad_session(native_frames, workdir, pads), xserver, overrides=FAKE_XINPUT)
     finally:
         if openbox is not None:
             openbox.stop()
