@@ -38,6 +38,7 @@ void Present(const internal::IndexedFrame& frame) {
 }
 
 void TakeDisplay(HWND window, int /*width*/, int /*height*/) {
+    WatchWindow(window);
     CoverMonitor(window);
 }
 
