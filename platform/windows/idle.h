@@ -1,6 +1,6 @@
 // The waits of the game's polls of its message queue: the game's loop, which
-// never waits for anything, costs next to nothing while it has no frames to
-// run.
+// never waits for anything, keeps to the display's refresh and costs next to
+// nothing while it has no frames to run.
 #pragma once
 
 #include <windows.h>
