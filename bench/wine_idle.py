@@ -26,21 +26,11 @@ sys.path.insert(0, os.path.join(HERE, "..", "tests", "support"))
 from velmora_test import Failure, desktop  # noqa: E402
 from velmora_test import wine as winehost  # noqa: E402
 from velmora_test.frames import TITLE  # noqa: E402
-from velmora_test.processes import cpu_seconds_fine  # noqa: E402
+from velmora_test.processes import cpu_seconds_fine, wakes  # noqa: E402
 from velmora_test.waiting import wait_until  # noqa: E402
 from velmora_test.xserver import XServer  # noqa: E402
 
 SCREEN = "1280x1024x24"
-
-
-def wakes(pid):
-    total = 0
-    for task in os.listdir("/proc/%d/task" % pid):
-        with open("/proc/%d/task/%s/status" % (pid, task), encoding="ascii") as status:
-            for line in status:
-                if line.startswith("voluntary_ctxt_switches"):
-                    total += int(line.split()[1])
-    return total
 
 
 def minimised_share(exe, prefix, workdir, seconds):

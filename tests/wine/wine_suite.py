@@ -47,7 +47,7 @@ from velmora_test import Failure, desktop, frames, headless, images
 from velmora_test import wine as winehost
 from velmora_test.frames import PROGRESS as PROGRESS_LINES
 from velmora_test.desktop import Openbox
-from velmora_test.processes import cpu_seconds_fine
+from velmora_test.processes import cpu_seconds_fine, wakes
 from velmora_test.waiting import wait_until
 from velmora_test.xserver import XServer
 
@@ -487,6 +487,9 @@ FONT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "res
 # while minimised takes 3 % and more).
 MINIMISED_SHARE = 2.0
 MINIMISED_SECONDS = 4
+# A window that lost the focus but is shown runs its frames, 60 a second, each
+# a wake at least; a game that waited for messages there would not wake at all.
+UNFOCUSED_WAKES = 20
 
 
 def on_screen(frame):
@@ -696,6 +699,35 @@ def minimised_and_back(game, workdir, frame):
     return area
 
 
+def unfocused_window_draws(game, window):
+    """winver takes the focus from the game's window, which stays as it was
+    and goes on running its frames; closed, the game has the front again."""
+    other = game.start_beside("winver")
+
+    def elsewhere():
+        if other.poll() is not None:
+            raise Failure("winver ended by itself with status %d" % other.returncode)
+        active = subprocess.run(["xdotool", "getactivewindow"], env=game.env, timeout=10,
+                                capture_output=True, text=True).stdout.strip()
+        return active not in ("", window)
+
+    if not wait_until(elsewhere, FRAME_WAIT, step=0.2):
+        raise Failure("winver did not take the focus from the game's window")
+    pid, _ = winehost.program_and_server(game.prefix, "velmora-desktop.exe")
+    before, started = wakes(pid), time.monotonic()
+    time.sleep(2)  # the span measured, not a wait for something
+    rate = (wakes(pid) - before) / (time.monotonic() - started)
+    if desktop.iconic(game.display, window) or rate < UNFOCUSED_WAKES:
+        raise Failure("the game's window without the focus: %s, the game woke %.0f times a "
+                      "second; expected shown, running its frames (%d wakes a second at least)"
+                      % ("minimised" if desktop.iconic(game.display, window) else "shown",
+                         rate, UNFOCUSED_WAKES))
+    log("winver has the focus; the game's window, shown, runs its frames (%.0f wakes a second)"
+        % rate)
+    close_other_program(game, other)
+    game.xdotool("windowactivate", window)
+
+
 def own_ddraw_session(native_frames, workdir, helper, ended):
     """The first run, from a prefix with no settings; `ended` gets the size of
     the maximised window the player quits in."""
@@ -710,6 +742,7 @@ def own_ddraw_session(native_frames, workdir, helper, ended):
         if minimised_and_back(game, workdir, native_frames["title"]) != first:
             raise Failure("the window came back from the minimised state elsewhere than %s"
                           % (first,))
+        unfocused_window_draws(game, game_window(game))
         game.xdotool("key", "F11")
         expect_screen(game, workdir, "title after F11", native_frames["title"])
         game.key_down("space")

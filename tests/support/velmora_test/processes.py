@@ -57,3 +57,15 @@ def cpu_seconds_fine(pid):
         with open("/proc/%d/task/%s/schedstat" % (pid, task), encoding="ascii") as handle:
             total += int(handle.read().split()[0])
     return total / 1e9
+
+
+def wakes(pid):
+    """Times every live thread of a process has gone to sleep of its own
+    accord so far (voluntary context switches): each wait that ended."""
+    total = 0
+    for task in os.listdir("/proc/%d/task" % pid):
+        with open("/proc/%d/task/%s/status" % (pid, task), encoding="ascii") as status:
+            for line in status:
+                if line.startswith("voluntary_ctxt_switches"):
+                    total += int(line.split()[1])
+    return total
