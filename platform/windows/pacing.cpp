@@ -56,27 +56,14 @@ Period& ThePeriod() {
     return period;
 }
 
-// The timer and, where asked, the message queue in one wait: a key pressed
-// meanwhile is read at once and the frame still starts on time.
-void WaitOn(HANDLE timer, DWORD ms, bool orMessage) {
-    if (orMessage) {
-        MsgWaitForMultipleObjectsEx(timer != nullptr ? 1 : 0, &timer, ms, QS_ALLINPUT,
-                                    MWMO_INPUTAVAILABLE);
-    } else if (timer != nullptr) {
-        WaitForSingleObject(timer, ms);
-    } else {
-        Sleep(ms);
-    }
-}
-
-void WaitTicks(int64_t ticks, int64_t perSecond, bool orMessage) {
+void WaitTicks(int64_t ticks, int64_t perSecond) {
     LARGE_INTEGER due;
     due.QuadPart = -(ticks * 10000000 / perSecond);  // relative, in 100 ns
     HANDLE timer = Timer();
     if (timer != nullptr && SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE)) {
-        WaitOn(timer, INFINITE, orMessage);
+        WaitForSingleObject(timer, INFINITE);
     } else {
-        WaitOn(nullptr, static_cast<DWORD>((ticks * 1000 + perSecond - 1) / perSecond), orMessage);
+        Sleep(static_cast<DWORD>((ticks * 1000 + perSecond - 1) / perSecond));
     }
 }
 
@@ -92,15 +79,13 @@ void FrameShown() {
     period.running = true;
 }
 
-bool WaitForRefresh(bool orMessage) {
+void WaitForRefresh() {
     Period& period = ThePeriod();
     int64_t now = Now();
-    if (!period.running || now >= period.end) {
-        period.running = false;
-        return false;
+    if (period.running && now < period.end) {
+        WaitTicks(period.end - now, period.perSecond);
     }
-    WaitTicks(period.end - now, period.perSecond, orMessage);
-    return true;
+    period.running = false;
 }
 
 }  // namespace vplat::windows
