@@ -42,7 +42,7 @@ void SendToScreen() {
 void Present(const internal::IndexedFrame& frame) {
     FramePresented();
     // Waited out by the game's next poll; here only when it did not poll.
-    WaitForRefresh();
+    WaitForRefresh(false);
     ShowFrame(frame);
     SendToScreen();
     FrameShown();

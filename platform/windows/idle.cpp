@@ -1,11 +1,8 @@
 // The game's PeekMessageA, wrapped at link time (--wrap of its import slot),
 // so that the game's loop, which never waits, is unchanged:
 //  - after a presented frame, an empty poll waits out the display's refresh
-//    period: the next frame starts on the refresh and reads the keys then, as
-//    late as it can. A message that comes meanwhile waits for that frame: the
-//    keys are read from the key state, which the wait does not hold back, and
-//    under Wine waking for each message and polling again cost more than the
-//    frame's key to picture gained;
+//    period (a message ends the wait at once): the next frame starts on the
+//    refresh and reads the keys then, as late as it can;
 //  - while the game's window is minimised, an empty poll waits for the next
 //    message, without end: a frame would show nothing, and only a message
 //    can bring the window back. The game stops its frames by itself when told
@@ -57,16 +54,17 @@ void WaitForMessage(DWORD ms) {
 BOOL WINAPI PeekMessageWaiting(LPMSG message, HWND window, UINT first, UINT last, UINT remove) {
     using namespace vplat::windows;
     BOOL found = __real___imp_PeekMessageA(message, window, first, last, remove);
-    while (!found && Minimised()) {
-        WaitForMessage(INFINITE);
+    while (!found) {
+        if (Minimised()) {
+            WaitForMessage(INFINITE);
+        } else if (!WaitForRefresh(true)) {
+            break;
+        }
         found = __real___imp_PeekMessageA(message, window, first, last, remove);
     }
     if (found) {
         g_emptyPolls = 0;
-        return found;
-    }
-    WaitForRefresh();
-    if (++g_emptyPolls >= 2) {
+    } else if (++g_emptyPolls >= 2) {
         WaitForMessage(kLongestShownWaitMs);
     }
     return found;

@@ -56,14 +56,27 @@ Period& ThePeriod() {
     return period;
 }
 
-void WaitTicks(int64_t ticks, int64_t perSecond) {
+// The timer and, where asked, the message queue in one wait: a key pressed
+// meanwhile is read at once and the frame still starts on time.
+void WaitOn(HANDLE timer, DWORD ms, bool orMessage) {
+    if (orMessage) {
+        MsgWaitForMultipleObjectsEx(timer != nullptr ? 1 : 0, &timer, ms, QS_ALLINPUT,
+                                    MWMO_INPUTAVAILABLE);
+    } else if (timer != nullptr) {
+        WaitForSingleObject(timer, ms);
+    } else {
+        Sleep(ms);
+    }
+}
+
+void WaitTicks(int64_t ticks, int64_t perSecond, bool orMessage) {
     LARGE_INTEGER due;
     due.QuadPart = -(ticks * 10000000 / perSecond);  // relative, in 100 ns
     HANDLE timer = Timer();
     if (timer != nullptr && SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE)) {
-        WaitForSingleObject(timer, INFINITE);
+        WaitOn(timer, INFINITE, orMessage);
     } else {
-        Sleep(static_cast<DWORD>((ticks * 1000 + perSecond - 1) / perSecond));
+        WaitOn(nullptr, static_cast<DWORD>((ticks * 1000 + perSecond - 1) / perSecond), orMessage);
     }
 }
 
@@ -79,13 +92,15 @@ void FrameShown() {
     period.running = true;
 }
 
-void WaitForRefresh() {
+bool WaitForRefresh(bool orMessage) {
     Period& period = ThePeriod();
     int64_t now = Now();
-    if (period.running && now < period.end) {
-        WaitTicks(period.end - now, period.perSecond);
+    if (!period.running || now >= period.end) {
+        period.running = false;
+        return false;
     }
-    period.running = false;
+    WaitTicks(period.end - now, period.perSecond, orMessage);
+    return true;
 }
 
 }  // namespace vplat::windows

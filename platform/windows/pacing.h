@@ -9,8 +9,8 @@ namespace vplat::windows {
 // catch up.
 void FrameShown();
 
-// Waits until the shown frame's refresh period ends; at once when it has, or
-// when it was waited out already.
-void WaitForRefresh();
+// Waits, while the shown frame's refresh period runs, until it ends or, with
+// `orMessage`, until a message comes; false at once when no period runs.
+bool WaitForRefresh(bool orMessage);
 
 }  // namespace vplat::windows
