@@ -183,7 +183,7 @@ def wine_desktop_game(exe, prefix, workdir, screen=LINUX_SCREEN, args=()):
     openbox = game = None
     try:
         openbox = Openbox(xserver)
-        game = winehost.WineGame(exe, prefix, xserver.display, workdir, args)
+        game = winehost.WineGame(exe, prefix, xserver.display, workdir, args=args)
         ready = wait_until(lambda: len(game.debug_lines()) >= 12 or game.exited(), 60)
         if not ready or game.exited():
             raise Failure("the desktop build did not start under Wine: %s" % game.debug_lines())

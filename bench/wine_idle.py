@@ -39,7 +39,7 @@ def minimised_share(exe, prefix, workdir, seconds):
     openbox = game = None
     try:
         openbox = desktop.Openbox(xserver)
-        game = winehost.WineGame(exe, prefix, xserver.display, workdir, ["--window"])
+        game = winehost.WineGame(exe, prefix, xserver.display, workdir, args=["--window"])
         found = wait_until(lambda: subprocess.run(
             ["xdotool", "search", "--onlyvisible", "--name", "^%s$" % TITLE], env=game.env,
             capture_output=True, text=True, timeout=10).stdout.split(), 60)

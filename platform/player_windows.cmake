@@ -1,5 +1,5 @@
 # The Windows build's player library: the player's features as on Linux (the
-# settings, the screenshots' folder, names and PNG, the recording writer),
+# settings, the screenshots' folder, names and PNG),
 # with what they ask of the system answered by Windows
 # (system_files_windows.cpp) and the PNG encoded by the Windows imaging
 # component.
@@ -7,7 +7,8 @@
 # platform's headers come after the system's, for velmora_platform.h alone.
 set(player_dir ${CMAKE_CURRENT_LIST_DIR}/src/player)
 add_library(velmora_player_windows STATIC
-    ${player_dir}/settings.cpp ${player_dir}/options.cpp ${player_dir}/screenshot.cpp ${player_dir}/recording.cpp
+    ${player_dir}/settings.cpp ${player_dir}/options.cpp ${player_dir}/pad_keys.cpp
+    ${player_dir}/screenshot.cpp
     ${player_dir}/indexed_png.cpp ${player_dir}/indexed_png_encode_windows.cpp
     ${player_dir}/system_files_windows.cpp ${CMAKE_CURRENT_LIST_DIR}/src/present/viewport.cpp)
 target_include_directories(velmora_player_windows PUBLIC ${CMAKE_CURRENT_LIST_DIR}/src)

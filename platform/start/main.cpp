@@ -14,6 +14,7 @@
 
 #include "backend/driver.h"
 #include "core/fault_list.h"
+#include "player/gif.h"
 #include "player/options.h"
 #include "player/playback.h"
 #include "player/present_choice.h"
@@ -131,6 +132,16 @@ std::string CommandLine(int argc, char** argv) {
     return line;
 }
 
+// A replay made into a GIF: standard error is left to the GIF's lines unless
+// asked.
+bool StartGif(const vplat::player::Options& options, std::string* error) {
+    if (options.gif.empty()) {
+        return true;
+    }
+    vplat::EchoDebugOutput(options.verbose);
+    return vplat::player::StartGif(options.gif, options.scale > 0 ? options.scale : 1, error);
+}
+
 }  // namespace
 
 // VELMORA_PRESENT (auto, surface or gpu) is checked in every run, so that a
@@ -159,7 +170,7 @@ int main(int argc, char** argv) {
     bool headless = driver->id == vplat::Backend::Headless;
     // The recording to write or play is checked before any window opens.
     std::string error;
-    if (!vplat::player::StartPlaying(options, headless, &error)) {
+    if (!vplat::player::StartPlaying(options, headless, &error) || !StartGif(options, &error)) {
         fprintf(stderr, "velmora: %s\n", error.c_str());
         return 2;
     }
@@ -170,6 +181,9 @@ int main(int argc, char** argv) {
     std::string commandLine = CommandLine(argc, argv);
     int result = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWDEFAULT);
     vplat::player::StopPlaying();
+    if (!options.gif.empty()) {
+        vplat::player::FinishGif();
+    }
     if (!headless) {
         // Stopping closes the window, which keeps its last size and place.
         if (driver->stop != nullptr) {

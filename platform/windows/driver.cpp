@@ -8,7 +8,9 @@
 #include "gdi_output.h"
 #include "idle.h"
 #include "pacing.h"
+#include "player/playback.h"
 #include "screenshot_key.h"
+#include "xinput_pad.h"
 
 namespace vplat::windows {
 namespace {
@@ -41,11 +43,18 @@ void SendToScreen() {
 
 void Present(const internal::IndexedFrame& frame) {
     FramePresented();
-    // Waited out by the game's next poll; here only when it did not poll.
-    WaitForRefresh(false);
+    PollPads(GetTickCount());
+    // A timed demo goes as fast as the machine does.
+    bool paced = player::Paced();
+    if (paced) {
+        // Waited out by the game's next poll; here only when it did not poll.
+        WaitForRefresh(false);
+    }
     ShowFrame(frame);
     SendToScreen();
-    FrameShown();
+    if (paced) {
+        FrameShown();
+    }
 }
 
 void TakeDisplay(HWND window, int /*width*/, int /*height*/) {

@@ -7,6 +7,9 @@
 
 #include <memory>
 
+#include "activation.h"
+#include "key_state.h"
+#include "player/playback.h"
 #include "present/output.h"
 #include "screen_mode.h"
 #include "screenshot_key.h"
@@ -124,10 +127,10 @@ RECT Client(HWND window) {
 }
 
 // Full screen gives way to a program that takes the focus, as an exclusive
-// DirectDraw program does: the window is minimised and every surface lost,
-// so the game stops its frames and, back in front, runs its own restore
-// path. The game hears it as the deactivation of a minimised window, which
-// is what stops its frames. Only a loss that lasts: while a window manager
+// DirectDraw program does: the window is minimised, which the game hears
+// as any minimise (activation.h): every surface lost and the deactivation
+// that stops its frames; back in front, it runs its own restore path. Only
+// a loss that lasts: while a window manager
 // maps and lays out a full-screen window the focus may leave it for a
 // moment. In a window, losing the focus changes nothing.
 constexpr UINT_PTR kGiveWayTimer = 0x564D;  // an id the game's timers do not use
@@ -145,10 +148,11 @@ void GiveWay(HWND window) {
     if (!InFullScreen() || !FocusElsewhere(window)) {
         return;
     }
-    internal::LoseAllSurfacesNow();
-    State().gaveWay = true;
-    OutputDebugStringA("DirectDraw: another program took the focus; surfaces lost\n");
-    CallWindowProcA(State().gameProcedure, window, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, TRUE), 0);
+    // A recording that plays the game decides its minimises itself.
+    if (player::NowPlaying() == player::Playing::Live) {
+        State().gaveWay = true;
+        OutputDebugStringA("DirectDraw: another program took the focus; surfaces lost\n");
+    }
     ShowWindow(window, SW_MINIMIZE);
 }
 
@@ -181,7 +185,19 @@ LRESULT CALLBACK OutputProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         NoteWindowChoice(window);
         return 0;
     }
-    if (ScreenshotOnKey(message, wParam, lParam)) {
+    if (ScreenshotOnKey(message, wParam, lParam) || KeyMessage(message, wParam, lParam)) {
+        return 0;
+    }
+    // The game hears of activation from whoever plays, never from the window.
+    if (message == WM_ACTIVATE) {
+        return 0;
+    }
+    if (message == WM_SIZE) {
+        WindowSized(wParam);
+    }
+    // The close button, Alt+F4 or the window's menu.
+    if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE) {
+        player::GiveClose();
         return 0;
     }
     if (message == WM_WINDOWPOSCHANGED) {
@@ -212,6 +228,14 @@ void TakeWindow(Screen& screen, HWND window) {
 }
 
 }  // namespace
+
+LRESULT ToGame(UINT message, WPARAM wParam, LPARAM lParam) {
+    Screen& screen = State();
+    if (screen.gameProcedure == nullptr) {
+        return 0;
+    }
+    return CallWindowProcA(screen.gameProcedure, screen.window, message, wParam, lParam);
+}
 
 void CoverMonitor(HWND window) {
     Screen& screen = State();
@@ -261,3 +285,11 @@ void ShowFrame(const internal::IndexedFrame& frame) {
 }
 
 }  // namespace vplat::windows
+
+namespace vplat::internal {
+
+HWND GameWindow() {
+    return windows::State().window;
+}
+
+}  // namespace vplat::internal

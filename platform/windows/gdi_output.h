@@ -19,6 +19,10 @@ void ReleaseOutput();
 // is said on the debug output, as the giving way is: a player (DebugView)
 // and the tests see the game's own restore path run.
 void NoteRestore(HRESULT result);
+// A message for the game's own window procedure, past ours: what the game
+// hears of the player's input (keys, activation). Nothing before DirectDraw
+// took the window.
+LRESULT ToGame(UINT message, WPARAM wParam, LPARAM lParam);
 // Sends the rectangles of the frame that differ from what the window shows.
 void ShowFrame(const internal::IndexedFrame& frame);
 

@@ -14,9 +14,14 @@
 //    most 10 ms, because a game whose frames present nothing (a lost surface
 //    that its restore path retries every frame) must go on retrying without
 //    a message.
+// Each poll is also where a recording plays (script_play.h), as on every
+// other system; a replay goes on while the window is minimised.
 #include "idle.h"
 
 #include "pacing.h"
+
+#include "internal.h"
+#include "player/playback.h"
 
 namespace vplat::windows {
 namespace {
@@ -42,9 +47,11 @@ extern "C" PeekMessageCall __real___imp_PeekMessageA;
 
 namespace {
 
+// Only while the player plays: a replay or a timed demo goes on minimised.
 bool Minimised() {
     HWND window = vplat::windows::g_window;
-    return window != nullptr && IsIconic(window);
+    return window != nullptr && IsIconic(window) &&
+           vplat::player::NowPlaying() == vplat::player::Playing::Live;
 }
 
 void WaitForMessage(DWORD ms) {
@@ -62,6 +69,7 @@ BOOL WINAPI PeekMessageWaiting(LPMSG message, HWND window, UINT first, UINT last
         }
         found = __real___imp_PeekMessageA(message, window, first, last, remove);
     }
+    vplat::internal::OnMessagePoll(!found);
     if (found) {
         g_emptyPolls = 0;
     } else if (++g_emptyPolls >= 2) {

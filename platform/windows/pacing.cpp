@@ -2,6 +2,8 @@
 // tick (15.6 ms on Windows unless raised), a high-resolution timer is not.
 #include "pacing.h"
 
+#include "kernel/kernel.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -104,3 +106,13 @@ bool WaitForRefresh(bool orMessage) {
 }
 
 }  // namespace vplat::windows
+
+namespace vplat::kernel {
+
+void Wait(double seconds) {
+    static const int64_t perSecond = windows::TicksPerSecond();
+    windows::WaitTicks(static_cast<int64_t>(seconds * static_cast<double>(perSecond)), perSecond,
+                       false);
+}
+
+}  // namespace vplat::kernel

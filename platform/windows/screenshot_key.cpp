@@ -7,6 +7,7 @@
 #include <string>
 
 #include "internal.h"
+#include "player/playback.h"
 #include "player/screenshot.h"
 #include "present/notice.h"
 
@@ -34,6 +35,7 @@ bool ScreenshotOnKey(UINT message, WPARAM wParam, LPARAM lParam) {
     bool released = message == WM_KEYUP || message == WM_SYSKEYUP;
     if (wParam == VK_SNAPSHOT ? released : Pressed(message, lParam)) {
         g_wanted = true;
+        player::NoteScreenshot();
     }
     return true;
 }

@@ -71,28 +71,28 @@ bool WriteToParentConsole(const std::string& text) {
     return done;
 }
 
-[[noreturn]] void SayAndEnd(const std::string& text, bool error, UINT status) {
+// A GIF is made headless, which this build cannot run: refused before
+// anything starts, as a bad option is.
+const char* Unavailable(const player::Options& options) {
+    return options.gif.empty() ? nullptr : "--gif";
+}
+
+}  // namespace
+
+void SayToPlayer(const std::string& text, bool error) {
     if (!WriteTo(GetStdHandle(error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE), text) &&
         !WriteToParentConsole(text)) {
         MessageBoxW(nullptr, Wide(text).c_str(), L"Velmora",
                     MB_OK | (error ? MB_ICONERROR : MB_ICONINFORMATION));
     }
+}
+
+void SayAndEnd(const std::string& text, bool error, UINT status) {
+    SayToPlayer(text, error);
     ExitProcess(status);
 }
 
-// What this build cannot do yet is refused before anything starts, as a bad
-// option is: a run that quietly records nothing would lose the player's play.
-const char* Unavailable(const player::Options& options) {
-    if (!options.record.empty())
-        return "--record";
-    if (!options.replay.empty())
-        return "--replay";
-    if (!options.timedemo.empty())
-        return "--timedemo";
-    if (!options.gif.empty())
-        return "--gif";
-    return nullptr;
-}
+namespace {
 
 player::Options ReadOptions() {
     player::Options options;

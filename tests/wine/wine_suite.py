@@ -12,6 +12,14 @@
   wine_suite.py files EXE PREFIX WORKDIR            the player's settings and files on
                                                     Windows' own calls (player_files.exe)
   wine_suite.py bare-prefix PREFIX                  a prefix without a virtual desktop
+  wine_suite.py pad PAD_POLL FAKE_XINPUT PREFIX WORKDIR
+                                                    the pad module on a stand-in
+                                                    XInput: keys, plugging, slots
+  wine_suite.py own-pad EXE NATIVE FAKE_XINPUT PREFIX WORKDIR
+                                                    velmora-desktop.exe played with
+                                                    that pad: it starts play and
+                                                    moves the ball, unplugged it
+                                                    lets go
   wine_suite.py own-imports EXE                     the build on our own DirectDraw
                                                     needs no ddraw.dll
   wine_suite.py own-ddraw EXE NATIVE HELPER PREFIX WORKDIR
@@ -32,6 +40,7 @@ play frames it shows must equal, pixel for pixel, the frames that the native
 build (our own platform layer, run headless) captures of the same moments.
 """
 
+import contextlib
 import glob
 import os
 import shutil
@@ -220,15 +229,16 @@ def escape_ends_with_status_0(game, expected=PROGRESS_LINES):
     log("Escape: the game ended with status 0")
 
 
-def run_game(exe, prefix, workdir, body, xserver=None):
-    """Starts the game on an X server of its own, runs body(game, session) and
-    stops everything, with a screenshot of the screen when a check failed."""
+def run_game(exe, prefix, workdir, body, xserver=None, overrides=None, args=()):
+    """Starts the game (with `args`) on an X server of its own, runs
+    body(game, session) and stops everything, with a screenshot of the screen
+    when a check failed."""
     own_server = xserver is None
     xserver = xserver or XServer()
     game = None
     try:
         log("Xvfb on %s" % xserver.display)
-        game = winehost.WineGame(exe, prefix, xserver.display, workdir)
+        game = winehost.WineGame(exe, prefix, xserver.display, workdir, overrides, args)
         body(game, Session(game, workdir))
     except Failure:
         if game is not None and not game.exited():
@@ -466,6 +476,62 @@ def files_command(exe, prefix, workdir):
     for name in names:
         check_screenshot(os.path.join(shots, name))
     log("settings, files and screenshots on Windows' own calls: as on Linux")
+# Wine's own XInput reads the HID devices Wine's bus finds; an X server has
+# none, and this machine no uinput to make one. A stand-in of ours
+# (fake_xinput.cpp) is put in place of the prefix's xinput1_4.dll, the folder
+# the game loads XInput from, and reads its pads from a file.
+FAKE_XINPUT = "xinput1_4=n"
+NO_XINPUT = "xinput1_4,xinput1_3,xinput9_1_0=d"
+
+
+@contextlib.contextmanager
+def fake_xinput(prefix, dll, workdir):
+    """The stand-in in the prefix's system folder while the block runs, and
+    VELMORA_FAKE_PAD naming the file of its pads; a `pads` call writes it."""
+    system = os.path.join(prefix, "drive_c", "windows", "system32", "xinput1_4.dll")
+    kept = os.path.join(workdir, "xinput1_4.wine.dll")
+    pads_file = os.path.join(os.path.abspath(workdir), "pads.txt")
+    shutil.copyfile(system, kept)
+    shutil.copyfile(dll, system)
+    os.environ["VELMORA_FAKE_PAD"] = winehost_path(pads_file)
+
+    def pads(*slots):
+        """Up to four slots, each "BUTTONS LX LY" or None for no pad."""
+        lines = [slot or "-" for slot in slots] + ["-"] * (4 - len(slots))
+        with open(pads_file + ".new", "w", encoding="ascii") as out:
+            out.write("\n".join(lines) + "\n")
+        os.replace(pads_file + ".new", pads_file)
+
+    pads()
+    try:
+        yield pads
+    finally:
+        shutil.copyfile(kept, system)
+
+
+def pad_program(exe, prefix, display, overrides, *args):
+    done = subprocess.run(["wine", exe, *args], env=winehost.wine_env(prefix, display, overrides),
+                          capture_output=True, timeout=120, stdin=subprocess.DEVNULL, check=False)
+    output = done.stdout.decode("utf-8", "replace").replace("\r", "")
+    print(output, end="", flush=True)
+    if done.returncode != 0 or "ok " not in output:
+        raise Failure("pad_poll.exe %s ended with status %d" % (" ".join(args), done.returncode))
+
+
+def pad_command(pad_poll, dll, prefix, workdir):
+    fresh_workdir(workdir)
+    xserver = XServer()
+    try:
+        with fake_xinput(prefix, dll, workdir):
+            pad_program(os.path.abspath(pad_poll), prefix, xserver.display, FAKE_XINPUT)
+            pad_program(os.path.abspath(pad_poll), prefix, xserver.display, NO_XINPUT, "none")
+    finally:
+        winehost.no_more_alarms()
+        winehost.stop_wineserver(prefix)
+        xserver.stop()
+    log("pads on the stand-in XInput: the keys as on Linux; none at all: no keys")
+
+
 # The build on our own DirectDraw, on an X screen larger than the game's mode
 # with a window manager and no virtual desktop, as a player's Linux desktop is.
 SCREEN = (1280, 1024)
@@ -886,7 +952,8 @@ def command_line_answers(exe, prefix):
     cases = [(["--help"], 0, "stdout", "Usage: velmora [OPTION]..."),
              (["--scale", "9"], 2, "stderr", "velmora: "),
              (["--no-such-option"], 2, "stderr", "velmora: "),
-             (["--record", "x.txt"], 2, "stderr", "velmora: --record is not available on Windows")]
+             (["--replay", "x.txt", "--gif", "x.gif"], 2, "stderr",
+              "velmora: --gif is not available on Windows")]
     try:
         for args, status, where, start in cases:
             done = subprocess.run(["wine", exe, *args], env=winehost.wine_env(prefix),
@@ -946,6 +1013,91 @@ def own_ddraw_command(exe, native, helper, prefix, workdir):
         xserver.stop()
 
 
+def screen_ball(game, workdir, place, play, sprite):
+    """Where the ball is in the full-screen picture at `place`."""
+    where = frames.locate_ball(frame_seen(frames_load_screen(game, workdir), place), play, sprite)
+    if where is None:
+        raise Failure("the ball is nowhere on the screen (%s)" % os.path.join(workdir, "screen.png"))
+    return where
+
+
+def ball_goes(game, workdir, place, play, moving):
+    """Waits until the ball moves, or rests, as `moving` says; its place."""
+    sprite = frames.ball_pixels(play, *frames.BALL_START)
+    seen = [screen_ball(game, workdir, place, play, sprite)]
+
+    def as_wanted():
+        seen.append(screen_ball(game, workdir, place, play, sprite))
+        return (seen[-1] != seen[-2]) == moving
+
+    if not wait_until(as_wanted, FRAME_WAIT, step=0.2):
+        raise Failure("the ball %s: %s" % ("never moved" if moving else "keeps moving", seen[-5:]))
+    return seen[-1]
+
+
+def keeps_moving(game, workdir, place, play, shots=4):
+    """The ball moves between each of `shots` screenshots: what held it down
+    a moment ago holds it still, a shot taking longer than a frame."""
+    sprite = frames.ball_pixels(play, *frames.BALL_START)
+    seen = [screen_ball(game, workdir, place, play, sprite)]
+    for _ in range(shots - 1):
+        seen.append(screen_ball(game, workdir, place, play, sprite))
+        if seen[-1] == seen[-2]:
+            raise Failure("the ball stopped at %s (seen: %s)" % (seen[-1], seen))
+
+
+def own_pad_session(native_frames, workdir, pads):
+    """A pad in the third slot starts play and moves the ball; unplugged while
+    it holds Left, the ball stops; a key the keyboard holds too stays down."""
+    play = native_frames["play"]
+
+    def body(game, _session):
+        check_progress_lines(game, [OWN_DDRAW] + PROGRESS_LINES)
+        place = expect_screen(game, workdir, "title", native_frames["title"])
+        pads(None, None, "1000 0 0")
+        expect_screen(game, workdir, "play after the pad's A", play)
+        pads(None, None, "0 0 0")
+        pads(None, None, "4 0 0")
+        moved = ball_goes(game, workdir, place, play, True)
+        if moved[0] >= frames.BALL_START[0] or moved[1] != frames.BALL_START[1]:
+            raise Failure("the d-pad's Left moved the ball to %s" % (moved,))
+        pads()
+        log("d-pad Left moved the ball to %s; the pad unplugged, the ball rests at %s"
+            % (moved, ball_goes(game, workdir, place, play, False)))
+        pads(None, None, "0 0 -20000")
+        game.key_down("Down")
+        try:
+            ball_goes(game, workdir, place, play, True)
+            pads(None, None, "0 0 0")
+            keeps_moving(game, workdir, place, play)
+        finally:
+            game.key_up("Down")
+        log("the stick let go of Down while the keyboard held it: the ball went on down")
+        ball_goes(game, workdir, place, play, False)
+        escape_ends_with_status_0(game, [OWN_DDRAW] + PROGRESS_LINES)
+
+    return body
+
+
+def own_pad_command(exe, native, dll, prefix, workdir):
+    fresh_workdir(workdir)
+    native_frames = headless.reference_frames(native, os.path.join(workdir, "native"))
+    xserver = XServer.of_size(*SCREEN)
+    openbox = None
+    try:
+        openbox = Openbox(xserver)
+        # Full screen, whatever an earlier run in the prefix quit in.
+        for ini in settings_files(prefix):
+            os.remove(ini)
+        with fake_xinput(prefix, dll, workdir) as pads:
+            run_game(os.path.abspath(exe), prefix, workdir,
+                     own_pad_session(native_frames, workdir, pads), xserver, FAKE_XINPUT)
+    finally:
+        if openbox is not None:
+            openbox.stop()
+        xserver.stop()
+
+
 def on_alarm(signum, frame):
     raise Failure("the session took longer than %d s" % SESSION_LIMIT)
 
@@ -973,6 +1125,10 @@ def main(argv):
             loss_command(*argv[1:])
         elif argv[:1] == ["sequences"] and len(argv) == 5:
             sequences_command(*argv[1:])
+        elif argv[:1] == ["own-pad"] and len(argv) == 6:
+            own_pad_command(*argv[1:])
+        elif argv[:1] == ["pad"] and len(argv) == 5:
+            pad_command(*argv[1:])
         elif argv[:1] == ["files"] and len(argv) == 4:
             files_command(*argv[1:])
         else:

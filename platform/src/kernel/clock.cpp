@@ -1,5 +1,5 @@
-// GetTickCount and Sleep over two clocks: a virtual one that only Sleep
-// moves (tests and the headless back end), and the real monotonic clock.
+// GetTickCount and Sleep over the game's clock (game_clock.cpp), and the
+// system's monotonic clock as POSIX reads it.
 #include <time.h>
 
 #include <cerrno>
@@ -14,14 +14,6 @@
 
 namespace vplat {
 namespace {
-
-bool g_virtualClock = true;
-uint32_t g_virtualNow = 0;
-vplat::kernel::ClockTap g_tap = nullptr;
-
-uint32_t MonotonicMilliseconds() {
-    return static_cast<uint32_t>(static_cast<uint64_t>(kernel::Seconds() * 1000.0));
-}
 
 void SleepReally(DWORD milliseconds) {
 #ifdef __EMSCRIPTEN__
@@ -38,19 +30,6 @@ void SleepReally(DWORD milliseconds) {
 
 }  // namespace
 
-void UseVirtualClock(uint32_t startMs) {
-    g_virtualClock = true;
-    g_virtualNow = startMs;
-}
-
-void SetVirtualTime(uint32_t nowMs) {
-    g_virtualNow = nowMs;
-}
-
-void UseRealClock() {
-    g_virtualClock = false;
-}
-
 namespace kernel {
 
 double Seconds(clockid_t clock) {
@@ -59,26 +38,11 @@ double Seconds(clockid_t clock) {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
-bool VirtualClockInUse() {
-    return g_virtualClock;
-}
-
-DWORD Now() {
-    return g_virtualClock ? g_virtualNow : MonotonicMilliseconds();
-}
-
-void SetClockTap(ClockTap tap) {
-    g_tap = tap;
-}
-
-DWORD TakeReading() {
-    DWORD reading = Now();
-    return g_tap != nullptr ? g_tap(reading) : reading;
-}
-
-void ResetClock() {
-    UseVirtualClock(0);
-    g_tap = nullptr;
+void Wait(double seconds) {
+    timespec wait{static_cast<time_t>(seconds),
+                  static_cast<long>((seconds - static_cast<time_t>(seconds)) * 1e9)};
+    while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
+    }
 }
 
 }  // namespace kernel
@@ -96,7 +60,8 @@ void WINAPI Sleep(DWORD milliseconds) {
         entry::Name::Sleep, [&] { return vplat::internal::Format("ms=%u", milliseconds); },
         [&] {
             if (vplat::kernel::VirtualClockInUse()) {
-                vplat::g_virtualNow += milliseconds;  // wraps like the real counter
+                // Wraps like the real counter.
+                vplat::SetVirtualTime(vplat::kernel::Now() + milliseconds);
             } else if (!vplat::internal::SleepPaced(milliseconds)) {
                 vplat::SleepReally(milliseconds);
             }

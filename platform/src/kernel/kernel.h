@@ -21,6 +21,8 @@ DWORD Now();
 // named (the process's processor time, say). The one way the platform reads
 // the time, wherever the game's own clock is not what is wanted.
 double Seconds(clockid_t clock = CLOCK_MONOTONIC);
+// Waits this long on the system's clock, whatever the game's clock is.
+void Wait(double seconds);
 
 // Every clock reading the game takes (GetTickCount) passes through the tap
 // in force, which answers it: a recording writes it down, a replay answers
@@ -34,6 +36,9 @@ DWORD TakeReading();
 // ever blocking; -1 otherwise, with *why (when given) saying what is wrong:
 // "is a directory", "is not a regular file", or the system's reason.
 int OpenRegularFile(const char* path, int accessFlags, std::string* why);
+// Up to `size` bytes at `offset` of a file OpenRegularFile opened, whoever
+// else reads it: how many (0 at its end), or -1 with errno set.
+int64_t ReadAt(int fd, int64_t offset, char* data, size_t size);
 // The whole of a regular file of at most `maxBytes`, read without blocking on
 // anything that is not one; false with *why set otherwise.
 bool ReadRegularFile(const char* path, size_t maxBytes, std::vector<uint8_t>* data,

@@ -51,6 +51,14 @@ int OpenRegularFile(const char* path, int accessFlags, std::string* why) {
     return fd;
 }
 
+int64_t ReadAt(int fd, int64_t offset, char* data, size_t size) {
+    ssize_t got = 0;
+    do {
+        got = pread(fd, data, size, static_cast<off_t>(offset));
+    } while (got < 0 && errno == EINTR);
+    return got;
+}
+
 bool ReadRegularFile(const char* path, size_t maxBytes, std::vector<uint8_t>* data,
                      std::string* why) {
     std::string ignored;

@@ -173,23 +173,22 @@ bool OneRecordingAtMost(const Options& options, std::string* error) {
 }
 
 // Where velmora.ini is, in the words a player of this system uses, and what
-// this system's build offers beyond the window: the Windows build has no
-// recordings or pad yet, and its help must not promise them.
-#ifdef _WIN32
-constexpr char kSettingsPlace[] = "%APPDATA%\\Velmora\\velmora.ini";
-constexpr char kRecordingOptions[] = "";
-constexpr char kPadLine[] = "";
-#else
-constexpr char kSettingsPlace[] = "$XDG_CONFIG_HOME/velmora/velmora.ini";
+// this system's build offers beyond the window: the Windows build makes no
+// GIF (that is a run without a window), and its help must not promise one.
 constexpr char kRecordingOptions[] =
     "  --record FILE        record this session to FILE, to replay it later\n"
     "  --replay FILE        show the recording FILE (Escape ends it)\n"
     "  --timedemo FILE      play the recording FILE as fast as it goes and\n"
-    "                       print the frames per second\n"
+    "                       print the frames per second\n";
+#ifdef _WIN32
+constexpr char kSettingsPlace[] = "%APPDATA%\\Velmora\\velmora.ini";
+constexpr char kGifOption[] = "";
+#else
+constexpr char kSettingsPlace[] = "$XDG_CONFIG_HOME/velmora/velmora.ini";
+constexpr char kGifOption[] =
     "  --gif OUT            with --replay FILE: make the recording into the\n"
     "                       animated GIF OUT, at its own speed and without a\n"
     "                       window; --scale N makes it N times as large\n";
-constexpr char kPadLine[] = " A gamepad works too.";
 #endif
 
 }  // namespace
@@ -248,15 +247,13 @@ std::string UsageText(const std::string& program) {
            "  --integer-scale      scale by whole multiples where one fits (default)\n"
            "  --no-integer-scale   fill as much of the screen as the shape allows\n"
            "  --verbose            show the display set-up lines\n" +
-           std::string(kRecordingOptions) +
+           std::string(kRecordingOptions) + kGifOption +
            "  -h, --help           show this help and exit\n"
            "      --version        show the version and exit\n"
            "\n"
            "Keys: Space starts, the arrow keys move, S returns to the title,\n"
            "Escape or F12 quits, Alt+Enter or F11 switches full screen and window,\n"
-           "Print Screen or F9 saves a screenshot." +
-           std::string(kPadLine) +
-           "\n"
+           "Print Screen or F9 saves a screenshot. A gamepad works too.\n"
            "\n"
            "Settings are kept in " +
            std::string(kSettingsPlace) +

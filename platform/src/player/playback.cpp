@@ -8,7 +8,6 @@
 
 #include "backend/driver.h"
 #include "kernel/kernel.h"
-#include "player/gif.h"
 #include "player/options.h"
 #include "player/recording.h"
 #include "player/script_play.h"
@@ -26,6 +25,7 @@ struct Run {
     uint64_t firstFrame = 0;
     double wallStart = 0;
     double cpuStart = 0;
+    std::string figures;  // the timed demo's line, once printed
 };
 
 Run& TheRun() {
@@ -45,14 +45,18 @@ void TimedPoll(bool queueEmpty) {
     PlayScript(queueEmpty);
 }
 
-void PrintTimedemo(const Run& run) {
+void PrintTimedemo(Run& run) {
     double wall = kernel::Seconds() - run.wallStart;
     double cpu = kernel::Seconds(CLOCK_PROCESS_CPUTIME_ID) - run.cpuStart;
     uint64_t frames = run.firstFrame > 0 ? present::FramesPresented() - run.firstFrame : 0;
     double perFrame = frames > 0 ? cpu * 1000 / static_cast<double>(frames) : 0;
-    printf("timedemo %s: %llu frames, %.3f s, %.1f frames per second, %.3f ms CPU per frame\n",
-           run.file.c_str(), static_cast<unsigned long long>(frames), wall,
-           wall > 0 ? static_cast<double>(frames) / wall : 0.0, perFrame);
+    char line[160];
+    snprintf(line, sizeof line,
+             "%llu frames, %.3f s, %.1f frames per second, %.3f ms CPU per frame\n",
+             static_cast<unsigned long long>(frames), wall,
+             wall > 0 ? static_cast<double>(frames) / wall : 0.0, perFrame);
+    run.figures = "timedemo " + run.file + ": " + line;
+    fputs(run.figures.c_str(), stdout);
     fflush(stdout);
 }
 
@@ -99,15 +103,7 @@ bool StartPlaying(const Options& options, bool headless, std::string* error) {
     }
     run.playing = !options.replay.empty() ? Playing::Replay : Playing::Timedemo;
     run.gif = options.gif;
-    if (!LoadRecording(run, error)) {
-        return false;
-    }
-    if (run.gif.empty()) {
-        return true;
-    }
-    // Standard error is left to the GIF's lines unless asked.
-    EchoDebugOutput(options.verbose);
-    return StartGif(run.gif, options.scale > 0 ? options.scale : 1, error);
+    return LoadRecording(run, error);
 }
 
 void StopPlaying() {
@@ -122,9 +118,6 @@ void StopPlaying() {
     if (TheRun().playing == Playing::Timedemo) {
         PrintTimedemo(TheRun());
     }
-    if (!TheRun().gif.empty()) {
-        FinishGif();
-    }
 }
 
 void CancelPlaying() {
@@ -132,6 +125,10 @@ void CancelPlaying() {
         DiscardRecording();
     }
     TheRun() = Run();
+}
+
+std::string TimedemoFigures() {
+    return TheRun().figures;
 }
 
 Playing NowPlaying() {

@@ -19,6 +19,8 @@ void StopPlaying();
 // The game could not start after all: a recording begun for it is removed.
 void CancelPlaying();
 Playing NowPlaying();
+// The line of figures StopPlaying printed for a timed demo; empty otherwise.
+std::string TimedemoFigures();
 
 // The player's input, from whatever back end reads it. Live it reaches the
 // game, and the recording when one is made; in a replay the recording plays

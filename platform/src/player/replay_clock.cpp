@@ -1,10 +1,7 @@
 // A recording's clock readings, given back to the game in the order it took
 // them: its FPS counter then counts what it counted when recorded, so the
 // replayed frames show the same digits.
-#include <time.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <utility>
 
 #include <velmora_platform.h>
@@ -53,10 +50,7 @@ void WaitFor(Readings& readings, uint32_t value) {
         readings.due = now;
         return;
     }
-    timespec wait{static_cast<time_t>(left),
-                  static_cast<long>((left - static_cast<time_t>(left)) * 1e9)};
-    while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
-    }
+    kernel::Wait(left);
 }
 
 DWORD Answer(DWORD reading) {

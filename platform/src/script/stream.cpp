@@ -18,12 +18,8 @@ namespace {
 constexpr size_t kBlockBytes = size_t{64} << 10;
 
 // The next block at `offset`: its size, 0 at the end, -1 with errno set.
-ssize_t ReadBlock(int fd, off_t offset, char* block) {
-    ssize_t got = 0;
-    do {
-        got = pread(fd, block, kBlockBytes, offset);
-    } while (got < 0 && errno == EINTR);
-    return got;
+int64_t ReadBlock(int fd, int64_t offset, char* block) {
+    return kernel::ReadAt(fd, offset, block, kBlockBytes);
 }
 
 }  // namespace
@@ -35,8 +31,8 @@ bool CheckFile(const std::string& path, const char* what, FileCheck* check, std:
     std::vector<Event> events;
     std::vector<char> block(fd >= 0 ? kBlockBytes : 0);
     bool parsed = fd >= 0;
-    for (off_t offset = 0; parsed;) {
-        ssize_t got = ReadBlock(fd, offset, block.data());
+    for (int64_t offset = 0; parsed;) {
+        int64_t got = ReadBlock(fd, offset, block.data());
         if (got < 0) {
             why = strerror(errno);
         }
@@ -114,7 +110,7 @@ void EventQueue::Refill() {
     next_ = 0;
     block_.resize(fd_ >= 0 ? kBlockBytes : 0);
     while (held_.empty() && fd_ >= 0) {
-        ssize_t got = ReadBlock(fd_, offset_, block_.data());
+        int64_t got = ReadBlock(fd_, offset_, block_.data());
         bool parsed =
             got > 0
                 ? parser_.Feed(std::string_view(block_.data(), static_cast<size_t>(got)), &held_)

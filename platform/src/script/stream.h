@@ -2,8 +2,7 @@
 // parser, so that a recording of any length takes the same memory.
 #pragma once
 
-#include <sys/types.h>
-
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -47,7 +46,7 @@ private:
     std::vector<Event> held_;
     size_t next_ = 0;
     int fd_ = -1;
-    off_t offset_ = 0;
+    int64_t offset_ = 0;
     std::vector<char> block_;  // the part of the file being read, while it is open
     Parser parser_{""};
     std::string fault_;

@@ -33,12 +33,14 @@ DESKTOP_REG = r"""REGEDIT4
 """
 
 
-def wine_env(prefix, display=None):
+def wine_env(prefix, display=None, overrides=None):
+    """`overrides`: more of WINEDLLOVERRIDES, such as "xinput1_4=n"."""
     env = dict(os.environ)
     env.pop("WAYLAND_DISPLAY", None)
     env["WINEPREFIX"] = prefix
     env["WINEARCH"] = "win64"
-    env["WINEDLLOVERRIDES"] = "mscoree,mshtml=;winemenubuilder.exe=d"
+    env["WINEDLLOVERRIDES"] = ";".join(["mscoree,mshtml=;winemenubuilder.exe=d"] +
+                                       ([overrides] if overrides else []))
     # OutputDebugStringA texts reach standard error; nothing else does.
     env["WINEDEBUG"] = "-all,+debugstr"
     if display is not None:
@@ -123,10 +125,10 @@ class WineGame:
 
     PROGRESS = re.compile(r'OutputDebugStringA "(.*)"$')
 
-    def __init__(self, exe, prefix, display, workdir, args=()):
+    def __init__(self, exe, prefix, display, workdir, overrides=None, args=()):
         self.prefix = prefix
         self.display = display
-        self.env = wine_env(prefix, display)
+        self.env = wine_env(prefix, display, overrides)
         self.stderr_path = os.path.join(workdir, "wine-stderr.txt")
         self.stderr = open(self.stderr_path, "w", encoding="utf-8")
         self.process = subprocess.Popen(["wine", exe, *args], env=self.env,
