@@ -143,7 +143,7 @@ def recorded_under_wine(exe, prefix, workdir, native_frames, xserver):
             raise Failure("--verbose: the set-up lines are not on standard error")
 
     args = SMALL_WINDOW + ["--verbose", "--record", suite.winehost_path(recording)]
-    suite.run_game(os.path.abspath(exe), prefix, workdir, body, xserver, args)
+    suite.run_game(os.path.abspath(exe), prefix, workdir, body, xserver, args=args)
     with open(recording) as handle:
         text = handle.read()
     missing = [want for want in ("velmora-script 1", "down SPACE", "down LEFT", "minimize",
@@ -253,7 +253,7 @@ def replayed_under_wine(exe, native, recording, prefix, workdir, xserver):
     # frame stays on the screen.
     held = ending_with(recording, "idle 10000000")
     suite.run_game(os.path.abspath(exe), prefix, workdir, body, xserver,
-                   SMALL_WINDOW + ["--replay", suite.winehost_path(held)])
+                   args=SMALL_WINDOW + ["--replay", suite.winehost_path(held)])
     suite.log("the Linux recording replayed under Wine to Linux's last frame")
 
 
