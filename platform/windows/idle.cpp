@@ -1,8 +1,9 @@
 // The game's PeekMessageA, wrapped at link time (--wrap of its import slot),
 // so that the game's loop, which never waits, is unchanged:
 //  - after a presented frame, an empty poll waits out the display's refresh
-//    period (a message ends the wait at once): the next frame starts on the
-//    refresh and reads the keys then, as late as it can;
+//    period, or until a message comes, which is handled at once (the key
+//    state the game reads is set from key messages): the next frame starts
+//    on the refresh and reads the keys then, as late as it can;
 //  - while the game's window is minimised, an empty poll waits for the next
 //    message, without end: a frame would show nothing, and only a message
 //    can bring the window back. The game stops its frames by itself when told
