@@ -38,7 +38,7 @@ import fps_digits  # noqa: E402
 from velmora_test import Failure  # noqa: E402
 from velmora_test import wine as winehost  # noqa: E402
 from velmora_test.desktop import Openbox  # noqa: E402
-from velmora_test.processes import start, stop_process  # noqa: E402
+from velmora_test.processes import cpu_seconds_fine, start, stop_process  # noqa: E402
 from velmora_test.waiting import wait_until  # noqa: E402
 from velmora_test.xserver import XServer  # noqa: E402
 
@@ -56,19 +56,6 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / TICK
 
 
-def cpu_seconds_fine(pid):
-    """Time on a processor of every live thread of a process so far, in
-    seconds, from the scheduler's nanoseconds: /proc/PID/stat counts in
-    ticks of 10 ms, too coarse for a tenth of a millisecond a frame. Threads
-    that have ended are not in it, so it suits a process in its steady
-    state."""
-    total = 0
-    for task in os.listdir("/proc/%d/task" % pid):
-        with open("/proc/%d/task/%s/schedstat" % (pid, task), encoding="ascii") as handle:
-            total += int(handle.read().split()[0])
-    return total / 1e9
-
-
 def quiet_cpu(pids, seconds):
     """CPU seconds of each process (cpu_seconds_fine) over `seconds` in which
     nothing else is asked of the X server: no screenshot, which would be
@@ -76,23 +63,6 @@ def quiet_cpu(pids, seconds):
     before = [cpu_seconds_fine(p) for p in pids]
     time.sleep(seconds)
     return [cpu_seconds_fine(p) - b for p, b in zip(pids, before)]
-
-
-def processes_of_prefix(prefix):
-    """(pid, command line) of every process that runs in this Wine prefix."""
-    found = []
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open("/proc/%s/environ" % entry, "rb") as env:
-                if ("WINEPREFIX=%s" % prefix).encode() not in env.read().split(b"\0"):
-                    continue
-            with open("/proc/%s/cmdline" % entry, "rb") as cmd:
-                found.append((int(entry), cmd.read().replace(b"\0", b" ").decode(errors="replace")))
-        except OSError:
-            continue
-    return found
 
 
 def screenshot(display, path, size):
@@ -200,35 +170,25 @@ def wine_game(exe, prefix, workdir, screen="800x600x24"):
 def run_wine(exe, prefix, workdir, name):
     with wine_game(exe, prefix, workdir) as display:
         start_play(display)
-        pids = [pid for pid, cmd in processes_of_prefix(prefix)
-                if "velmora.exe" in cmd or cmd.startswith("wineserver") or "/wineserver" in cmd]
-        if len(pids) < 2:
-            raise Failure("expected the game's process and the wineserver, found %s" %
-                          processes_of_prefix(prefix))
+        pids = list(winehost.program_and_server(prefix, "velmora.exe"))
         return measure(display, pids, workdir, name, (winehost.SCREEN_W, winehost.SCREEN_H))
 
 
-def run_wine_desktop(exe, prefix, workdir, name):
-    """velmora-desktop.exe full screen on the Linux build's screen; the game,
-    its wineserver and the X server counted, as for Linux."""
-    xserver = XServer(LINUX_SCREEN)
+@contextlib.contextmanager
+def wine_desktop_game(exe, prefix, workdir, screen=LINUX_SCREEN, args=()):
+    """velmora-desktop.exe under openbox on an Xvfb of its own (`screen`), a
+    second after its display is set up: yields (display, the X server's
+    pid). Everything is stopped after."""
+    xserver = XServer(screen)
     openbox = game = None
     try:
         openbox = Openbox(xserver)
-        game = winehost.WineGame(exe, prefix, xserver.display, workdir)
+        game = winehost.WineGame(exe, prefix, xserver.display, workdir, args=args)
         ready = wait_until(lambda: len(game.debug_lines()) >= 12 or game.exited(), 60)
         if not ready or game.exited():
             raise Failure("the desktop build did not start under Wine: %s" % game.debug_lines())
         time.sleep(1.0)
-        start_play(xserver.display)
-        pids = [pid for pid, cmd in processes_of_prefix(prefix)
-                if "velmora-desktop.exe" in cmd or cmd.startswith("wineserver")
-                or "/wineserver" in cmd]
-        if len(pids) < 2:
-            raise Failure("expected the game's process and the wineserver, found %s" %
-                          processes_of_prefix(prefix))
-        size = tuple(int(v) for v in LINUX_SCREEN.split("x")[:2])
-        return measure(xserver.display, pids + [xserver.process.pid], workdir, name, size)
+        yield xserver.display, xserver.process.pid
     finally:
         if game is not None:
             game.stop()
@@ -236,6 +196,16 @@ def run_wine_desktop(exe, prefix, workdir, name):
         if openbox is not None:
             openbox.stop()
         xserver.stop()
+
+
+def run_wine_desktop(exe, prefix, workdir, name):
+    """velmora-desktop.exe full screen on the Linux build's screen; the game,
+    its wineserver and the X server counted, as for Linux."""
+    with wine_desktop_game(exe, prefix, workdir) as (display, server):
+        start_play(display)
+        pids = list(winehost.program_and_server(prefix, "velmora-desktop.exe"))
+        size = tuple(int(v) for v in LINUX_SCREEN.split("x")[:2])
+        return measure(display, pids + [server], workdir, name, size)
 
 
 def run_linux_with_server(binary, workdir, name):

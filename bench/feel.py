@@ -5,6 +5,7 @@ each on a 640 x 480 Xvfb of its own, in one run, alternating.
 
   feel.py latency PROBE LINUX_BIN EXE PREFIX WORKDIR [PRESSES] [ROUNDS]
   feel.py pacing PROBE LINUX_BIN EXE PREFIX WORKDIR [SECONDS]
+  feel.py desktop-latency PROBE DESKTOP_EXE BARE_PREFIX WORKDIR [PRESSES] [ROUNDS] [OTHER_EXE]
 
 latency: ROUNDS rounds (default 5), each side PRESSES / ROUNDS presses a
 round (default 300 in all), the order of the sides turned round each round.
@@ -12,6 +13,11 @@ The sides: the probe against its own trivial client (its own delay), against
 a client that runs the game's frame order at 60 Hz and nothing else (the
 floor under a paced game that draws a frame before it reads the keys), the
 Linux build on the surface path and on the automatic choice, and Wine.
+
+desktop-latency: as latency, for velmora-desktop.exe (our own DirectDraw)
+full screen under openbox with no virtual desktop (BARE_PREFIX made without
+one when missing), against the probe and the 60 Hz floor; with OTHER_EXE,
+another build of it (an older one, say) in the same rounds.
 
 pacing: SECONDS of play (default 60) with Right held, for the Linux build
 and Wine, first on the machine as it is and then with one core kept busy by
@@ -29,7 +35,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "support"))
 
-from compare_wine import linux_game, to_play, wine_game  # noqa: E402
+from compare_wine import linux_game, to_play, wine_desktop_game, wine_game  # noqa: E402
 from velmora_test import Failure  # noqa: E402
 from velmora_test import wine as winehost  # noqa: E402
 from velmora_test.processes import start, stop_process  # noqa: E402
@@ -72,6 +78,13 @@ def wine(exe, prefix, workdir):
         yield display
 
 
+@contextlib.contextmanager
+def desktop(exe, prefix, workdir):
+    with wine_desktop_game(exe, prefix, workdir, SCREEN, ["--fullscreen"]) as (display, _):
+        to_play(display, 1.0)
+        yield display
+
+
 def probe_run(probe, display, mode, amount, timeout):
     out = subprocess.run([probe, mode, str(amount)], env=dict(os.environ, DISPLAY=display),
                          capture_output=True, text=True, timeout=timeout, check=True).stdout
@@ -85,6 +98,14 @@ def sides(args):
             ("linux-surface", lambda: linux(binary, workdir, "surface")),
             ("linux-auto", lambda: linux(binary, workdir, "auto")),
             ("wine", lambda: wine(exe, prefix, workdir))]
+
+
+def desktop_sides(probe, exes, prefix, workdir):
+    found = [("probe", lambda: reference(probe)),
+             ("floor-60hz", lambda: reference(probe, "paced"))]
+    for name, exe in zip(("desktop", "desktop-other"), exes):
+        found.append((name, lambda exe=exe: desktop(exe, prefix, workdir)))
+    return found
 
 
 def median_p90(values):
@@ -101,8 +122,7 @@ def line(name, values, floors):
     return text
 
 
-def latency(args, presses, rounds):
-    order = sides(args)
+def latency(probe, order, presses, rounds):
     delays = {name: [] for name, _ in order}
     medians = {name: [] for name, _ in order}
     missed = {name: 0 for name, _ in order}
@@ -110,7 +130,7 @@ def latency(args, presses, rounds):
         turned = order[r % len(order):] + order[:r % len(order)]
         for name, side in turned:
             with side() as display:
-                words = probe_run(args[0], display, "keys", presses // rounds, 600)
+                words = probe_run(probe, display, "keys", presses // rounds, 600)
             found = [float(w) for w in words if w != "missed"]
             if not found:
                 raise Failure("no press moved the picture on %s" % name)
@@ -172,7 +192,22 @@ def pacing(args, seconds):
             print(intervals_line("%s, %s" % (name, load), seen), flush=True)
 
 
+def desktop_main(argv):
+    probe, exe, prefix, workdir = (os.path.abspath(a) for a in argv[:4])
+    exes = [exe] + [os.path.abspath(a) for a in argv[6:7]]
+    os.makedirs(workdir, exist_ok=True)
+    if not os.path.isfile(os.path.join(prefix, "user.reg")):
+        print("making the Wine prefix without a virtual desktop (once)", flush=True)
+        winehost.create_prefix(prefix, desktop=False)
+    for name, path in zip(("desktop", "desktop-other"), exes):
+        print("%s: %s" % (name, path))
+    latency(probe, desktop_sides(probe, exes, prefix, workdir),
+            int(argv[4]) if len(argv) > 4 else 300, int(argv[5]) if len(argv) > 5 else 5)
+
+
 def main(argv):
+    if len(argv) >= 5 and argv[0] == "desktop-latency":
+        return guarded(lambda: desktop_main(argv[1:]))
     if len(argv) < 6 or argv[0] not in ("latency", "pacing"):
         print(__doc__, file=sys.stderr)
         return 2
@@ -181,14 +216,18 @@ def main(argv):
     if not os.path.isfile(os.path.join(args[3], "user.reg")):
         print("making the Wine prefix (once)", flush=True)
         winehost.create_prefix(args[3])
-    # What else the machine is doing bears on every figure: said before and after.
+    if argv[0] == "latency":
+        return guarded(lambda: latency(args[0], sides(args), int(argv[6]) if len(argv) > 6 else 300,
+                                       int(argv[7]) if len(argv) > 7 else 5))
+    return guarded(lambda: pacing(args, float(argv[6]) if len(argv) > 6 else 60.0))
+
+
+def guarded(run):
+    """Runs a bench between two readings of the load average, which bears on
+    every figure; a failure is said, with status 1."""
     print("load average at the start: %.2f %.2f %.2f" % os.getloadavg(), flush=True)
     try:
-        if argv[0] == "latency":
-            latency(args, int(argv[6]) if len(argv) > 6 else 300,
-                    int(argv[7]) if len(argv) > 7 else 5)
-        else:
-            pacing(args, float(argv[6]) if len(argv) > 6 else 60.0)
+        run()
     except (Failure, subprocess.SubprocessError, OSError, ValueError) as failure:
         print("FAILED: %s" % failure, file=sys.stderr)
         return 1

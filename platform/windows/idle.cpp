@@ -1,21 +1,41 @@
-// The game's PeekMessageA, wrapped at link time (--wrap of its import slot):
-// from the second empty poll in a row with no frame presented between, the
-// poll first waits for the next message, at most 10 ms. The game's loop is
-// unchanged, and a minimised game costs next to nothing. Each poll is also
-// where a recording plays (script_play.h), as on every other system.
+// The game's PeekMessageA, wrapped at link time (--wrap of its import slot),
+// so that the game's loop, which never waits, is unchanged:
+//  - after a presented frame, an empty poll waits out the display's refresh
+//    period, or until a message comes, which is handled at once (the key
+//    state the game reads is set from key messages): the next frame starts
+//    on the refresh and reads the keys then, as late as it can;
+//  - while the game's window is minimised, an empty poll waits for the next
+//    message, without end: a frame would show nothing, and only a message
+//    can bring the window back. The game stops its frames by itself when told
+//    that its window was minimised, but a window manager may take the focus
+//    first and minimise the window after (Wine then never says so), and the
+//    game would run its frames for nothing;
+//  - from the second empty poll in a row with no frame presented between,
+//    the game has nothing to do: the poll waits for the next message, at
+//    most 10 ms, because a game whose frames present nothing (a lost surface
+//    that its restore path retries every frame) must go on retrying without
+//    a message.
+// Each poll is also where a recording plays (script_play.h), as on every
+// other system; a replay goes on while the window is minimised.
 #include "idle.h"
 
-#include <windows.h>
+#include "pacing.h"
 
 #include "internal.h"
+#include "player/playback.h"
 
 namespace vplat::windows {
 namespace {
 
-constexpr DWORD kLongestWaitMs = 10;
+constexpr DWORD kLongestShownWaitMs = 10;
 int g_emptyPolls = 0;
+HWND g_window = nullptr;
 
 }  // namespace
+
+void WatchWindow(HWND window) {
+    g_window = window;
+}
 
 void FramePresented() {
     g_emptyPolls = 0;
@@ -28,15 +48,33 @@ extern "C" PeekMessageCall __real___imp_PeekMessageA;
 
 namespace {
 
+// Only while the player plays: a replay or a timed demo goes on minimised.
+bool Minimised() {
+    HWND window = vplat::windows::g_window;
+    return window != nullptr && IsIconic(window) &&
+           vplat::player::NowPlaying() == vplat::player::Playing::Live;
+}
+
+void WaitForMessage(DWORD ms) {
+    MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
 BOOL WINAPI PeekMessageWaiting(LPMSG message, HWND window, UINT first, UINT last, UINT remove) {
+    using namespace vplat::windows;
     BOOL found = __real___imp_PeekMessageA(message, window, first, last, remove);
+    while (!found) {
+        if (Minimised()) {
+            WaitForMessage(INFINITE);
+        } else if (!WaitForRefresh(true)) {
+            break;
+        }
+        found = __real___imp_PeekMessageA(message, window, first, last, remove);
+    }
     vplat::internal::OnMessagePoll(!found);
     if (found) {
-        vplat::windows::g_emptyPolls = 0;
-        return found;
-    }
-    if (++vplat::windows::g_emptyPolls >= 2) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, vplat::windows::kLongestWaitMs, QS_ALLINPUT);
+        g_emptyPolls = 0;
+    } else if (++g_emptyPolls >= 2) {
+        WaitForMessage(kLongestShownWaitMs);
     }
     return found;
 }

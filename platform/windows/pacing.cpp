@@ -46,30 +46,63 @@ int64_t TicksPerSecond() {
     return frequency.QuadPart;
 }
 
-void WaitTicks(int64_t ticks, int64_t perSecond) {
+struct Period {
+    int64_t perSecond = TicksPerSecond();
+    int64_t length = perSecond / RefreshRate();
+    int64_t end = 0;  // when the next frame may start; 0 before the first
+    bool running = false;
+};
+
+Period& ThePeriod() {
+    static Period period;
+    return period;
+}
+
+// The timer and, where asked, the message queue in one wait: a key pressed
+// meanwhile is read at once and the frame still starts on time.
+void WaitOn(HANDLE timer, DWORD ms, bool orMessage) {
+    if (orMessage) {
+        MsgWaitForMultipleObjectsEx(timer != nullptr ? 1 : 0, &timer, ms, QS_ALLINPUT,
+                                    MWMO_INPUTAVAILABLE);
+    } else if (timer != nullptr) {
+        WaitForSingleObject(timer, ms);
+    } else {
+        Sleep(ms);
+    }
+}
+
+void WaitTicks(int64_t ticks, int64_t perSecond, bool orMessage) {
     LARGE_INTEGER due;
     due.QuadPart = -(ticks * 10000000 / perSecond);  // relative, in 100 ns
     HANDLE timer = Timer();
     if (timer != nullptr && SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE)) {
-        WaitForSingleObject(timer, INFINITE);
+        WaitOn(timer, INFINITE, orMessage);
     } else {
-        Sleep(static_cast<DWORD>(ticks * 1000 / perSecond));
+        WaitOn(nullptr, static_cast<DWORD>((ticks * 1000 + perSecond - 1) / perSecond), orMessage);
     }
 }
 
 }  // namespace
 
-void WaitForRefresh() {
-    static const int64_t perSecond = TicksPerSecond();
-    static const int64_t period = perSecond / RefreshRate();
-    static int64_t next = 0;
+void FrameShown() {
+    Period& period = ThePeriod();
     int64_t now = Now();
-    if (next == 0 || now > next + period) {
-        next = now;
-    } else if (now < next) {
-        WaitTicks(next - now, perSecond);
+    if (period.end == 0 || now > period.end + period.length) {
+        period.end = now;
     }
-    next += period;
+    period.end += period.length;
+    period.running = true;
+}
+
+bool WaitForRefresh(bool orMessage) {
+    Period& period = ThePeriod();
+    int64_t now = Now();
+    if (!period.running || now >= period.end) {
+        period.running = false;
+        return false;
+    }
+    WaitTicks(period.end - now, period.perSecond, orMessage);
+    return true;
 }
 
 }  // namespace vplat::windows
@@ -78,7 +111,8 @@ namespace vplat::kernel {
 
 void Wait(double seconds) {
     static const int64_t perSecond = windows::TicksPerSecond();
-    windows::WaitTicks(static_cast<int64_t>(seconds * static_cast<double>(perSecond)), perSecond);
+    windows::WaitTicks(static_cast<int64_t>(seconds * static_cast<double>(perSecond)), perSecond,
+                       false);
 }
 
 }  // namespace vplat::kernel

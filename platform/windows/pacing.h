@@ -3,9 +3,14 @@
 
 namespace vplat::windows {
 
-// Returns at the start of the next refresh period of the display the game
-// is on (60 Hz where the system reports no rate, as Wine does); a frame that
-// came late starts a new count rather than hurrying to catch up.
-void WaitForRefresh();
+// A frame was shown: the next one starts at the next refresh period of the
+// display the game is on (60 Hz where the system reports no rate, as Wine
+// does); a frame that came late starts a new count rather than hurrying to
+// catch up.
+void FrameShown();
+
+// Waits, while the shown frame's refresh period runs, until it ends or, with
+// `orMessage`, until a message comes; false at once when no period runs.
+bool WaitForRefresh(bool orMessage);
 
 }  // namespace vplat::windows

@@ -29,6 +29,7 @@
                                                     scaled, paced to the refresh, in
                                                     full screen and in a window, and
                                                     whole after a loss of the focus;
+                                                    minimised, it costs next to nothing;
                                                     a second run starts in the window
                                                     the first quit in, F9 and Print
                                                     Screen write the native capture;
@@ -51,10 +52,11 @@ import time
 from PIL import Image
 
 import fps_digits
-from velmora_test import Failure, frames, headless, images
+from velmora_test import Failure, desktop, frames, headless, images
 from velmora_test import wine as winehost
 from velmora_test.frames import PROGRESS as PROGRESS_LINES
 from velmora_test.desktop import Openbox
+from velmora_test.processes import cpu_seconds_fine, wakes
 from velmora_test.waiting import wait_until
 from velmora_test.xserver import XServer
 
@@ -544,6 +546,16 @@ FPS_BAND = (55, 65)
 LARGER_WINDOW = (900, 700)
 FONT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources",
                     "STRINGS.bmp")
+# Minimised, the game has nothing to do: it and the wineserver together take
+# under this share of a core. Both processes' own time on a processor is
+# counted, not the wall time, so a busy machine does not raise the figure
+# (it is some 0.4 % here; a game that runs its frames or polls at 100 Hz
+# while minimised takes 3 % and more).
+MINIMISED_SHARE = 2.0
+MINIMISED_SECONDS = 4
+# A window that lost the focus but is shown runs its frames, 60 a second, each
+# a wake at least; a game that waited for messages there would not wake at all.
+UNFOCUSED_WAKES = 20
 
 
 def on_screen(frame):
@@ -715,6 +727,73 @@ def minimised_by_other_program(game):
     return other
 
 
+def game_window(game):
+    ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % frames.TITLE],
+                         env=game.env, capture_output=True, text=True, timeout=10).stdout.split()
+    if len(ids) != 1:
+        raise Failure("windows titled %r on the screen: %s, expected one" % (frames.TITLE, ids))
+    return ids[0]
+
+
+def check_minimised_share(game, how):
+    """The game's and the wineserver's share of a core over MINIMISED_SECONDS."""
+    pids = winehost.program_and_server(game.prefix, "velmora-desktop.exe")
+    before = [cpu_seconds_fine(pid) for pid in pids]
+    started = time.monotonic()
+    time.sleep(MINIMISED_SECONDS)  # the span measured, not a wait for something
+    spent = [cpu_seconds_fine(pid) - b for pid, b in zip(pids, before)]
+    share = 100 * sum(spent) / (time.monotonic() - started)
+    if share >= MINIMISED_SHARE:
+        raise Failure("%s, the game and the wineserver took %.2f %% of a core (%.3f and %.3f s "
+                      "of %d s), expected under %.1f %%"
+                      % (how, share, *spent, MINIMISED_SECONDS, MINIMISED_SHARE))
+    log("%s, the game and the wineserver take %.2f %% of a core" % (how, share))
+
+
+def minimised_and_back(game, workdir, frame):
+    """The window manager minimises the game's window, which then costs next
+    to nothing, and restores it: the picture whole again."""
+    window = game_window(game)
+    game.xdotool("windowminimize", window)
+    if not wait_until(lambda: desktop.iconic(game.display, window), FRAME_WAIT, step=0.2):
+        raise Failure("the window manager did not minimise the game's window")
+    frames_load_screen(game, workdir).save(os.path.join(workdir, "minimised.png"))
+    check_minimised_share(game, "minimised by the window manager")
+    game.xdotool("windowactivate", window)
+    area = expect_window(game, workdir, "title after the window came back", frame)
+    frames_load_screen(game, workdir).save(os.path.join(workdir, "restored.png"))
+    return area
+
+
+def unfocused_window_draws(game, window):
+    """winver takes the focus from the game's window, which stays as it was
+    and goes on running its frames; closed, the game has the front again."""
+    other = game.start_beside("winver")
+
+    def elsewhere():
+        if other.poll() is not None:
+            raise Failure("winver ended by itself with status %d" % other.returncode)
+        active = subprocess.run(["xdotool", "getactivewindow"], env=game.env, timeout=10,
+                                capture_output=True, text=True).stdout.strip()
+        return active not in ("", window)
+
+    if not wait_until(elsewhere, FRAME_WAIT, step=0.2):
+        raise Failure("winver did not take the focus from the game's window")
+    pid, _ = winehost.program_and_server(game.prefix, "velmora-desktop.exe")
+    before, started = wakes(pid), time.monotonic()
+    time.sleep(2)  # the span measured, not a wait for something
+    rate = (wakes(pid) - before) / (time.monotonic() - started)
+    if desktop.iconic(game.display, window) or rate < UNFOCUSED_WAKES:
+        raise Failure("the game's window without the focus: %s, the game woke %.0f times a "
+                      "second; expected shown, running its frames (%d wakes a second at least)"
+                      % ("minimised" if desktop.iconic(game.display, window) else "shown",
+                         rate, UNFOCUSED_WAKES))
+    log("winver has the focus; the game's window, shown, runs its frames (%.0f wakes a second)"
+        % rate)
+    close_other_program(game, other)
+    game.xdotool("windowactivate", window)
+
+
 def own_ddraw_session(native_frames, workdir, helper, ended):
     """The first run, from a prefix with no settings; `ended` gets the size of
     the maximised window the player quits in."""
@@ -726,6 +805,10 @@ def own_ddraw_session(native_frames, workdir, helper, ended):
         check_counter(game, workdir, place)
         game.xdotool("key", "alt+Return")
         first = expect_window(game, workdir, "title after Alt+Enter", native_frames["title"])
+        if minimised_and_back(game, workdir, native_frames["title"]) != first:
+            raise Failure("the window came back from the minimised state elsewhere than %s"
+                          % (first,))
+        unfocused_window_draws(game, game_window(game))
         game.xdotool("key", "F11")
         expect_screen(game, workdir, "title after F11", native_frames["title"])
         game.key_down("space")
@@ -733,7 +816,9 @@ def own_ddraw_session(native_frames, workdir, helper, ended):
             expect_screen(game, workdir, "play", native_frames["play"])
         finally:
             game.key_up("space")
-        close_other_program(game, minimised_by_other_program(game))
+        other = minimised_by_other_program(game)
+        check_minimised_share(game, "minimised for winver")
+        close_other_program(game, other)
         bring_back(game, helper)
         expect_screen(game, workdir, "play after the focus came back", native_frames["play"])
         restored(game, expected_lines + GAVE_WAY)

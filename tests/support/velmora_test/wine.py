@@ -84,6 +84,35 @@ def create_prefix(prefix, desktop=True):
             raise Failure("the prefix's registry did not take the desktop settings")
 
 
+def processes_of_prefix(prefix):
+    """(pid, command line) of every process that runs in this Wine prefix."""
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/environ" % entry, "rb") as env:
+                if ("WINEPREFIX=%s" % prefix).encode() not in env.read().split(b"\0"):
+                    continue
+            with open("/proc/%s/cmdline" % entry, "rb") as cmd:
+                found.append((int(entry), cmd.read().replace(b"\0", b" ").decode(errors="replace")))
+        except OSError:
+            continue
+    return found
+
+
+def program_and_server(prefix, exe_name):
+    """The pids of the process running `exe_name` in the prefix and of the
+    prefix's wineserver, which does half of every window call's work."""
+    found = processes_of_prefix(prefix)
+    program = [pid for pid, cmd in found if exe_name in cmd and "winedbg" not in cmd]
+    server = [pid for pid, cmd in found if cmd.startswith("wineserver") or "/wineserver" in cmd]
+    if len(program) != 1 or len(server) != 1:
+        raise Failure("expected one %s and one wineserver in the prefix, found %s"
+                      % (exe_name, found))
+    return program[0], server[0]
+
+
 def no_more_alarms():
     """Clean-up runs to its end: a watchdog that fires now would cut it short
     and leave processes behind. Every step of it has its own timeout."""
@@ -91,7 +120,7 @@ def no_more_alarms():
 
 
 class WineGame:
-    """velmora.exe started as plain `wine velmora.exe` in the prefix's
+    """velmora.exe started as plain `wine velmora.exe ARGS` in the prefix's
     desktop, so that its exit status is the program's own."""
 
     PROGRESS = re.compile(r'OutputDebugStringA "(.*)"$')
@@ -102,9 +131,9 @@ class WineGame:
         self.env = wine_env(prefix, display, overrides)
         self.stderr_path = os.path.join(workdir, "wine-stderr.txt")
         self.stderr = open(self.stderr_path, "w", encoding="utf-8")
-        self.process = subprocess.Popen(["wine", exe, *args], env=self.env, cwd=os.path.dirname(exe),
-                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                        stderr=self.stderr)
+        self.process = subprocess.Popen(["wine", exe, *args], env=self.env,
+                                        cwd=os.path.dirname(exe), stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.DEVNULL, stderr=self.stderr)
         self.others = []
 
     def start_beside(self, *command):
