@@ -7,7 +7,7 @@
 
 #include "gdi_output.h"
 #include "internal.h"
-#include "key_holders.h"
+#include "player/key_holders.h"
 #include "player/playback.h"
 #include "xinput_pad.h"
 
@@ -57,7 +57,7 @@ void ReleaseHeldKeys() {
             player::GiveKey(key, false);
         }
     }
-    ForgetHeldKeys();
+    player::ForgetHeldKeys();
     ForgetPadKeys();
 }
 
@@ -90,7 +90,7 @@ bool KeyMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
     bool repeat = down && (lParam & (1L << 30)) != 0;
     if (!repeat) {
-        HoldKey(static_cast<int>(wParam), down);
+        player::HoldKey(static_cast<int>(wParam), down);
     }
     return true;
 }

@@ -9,6 +9,7 @@
 #include "backend/sdl/input.h"
 #include "backend/sdl/player_window.h"
 #include "backend/sdl/state.h"
+#include "player/key_holders.h"
 #include "player/playback.h"
 
 namespace vplat::sdl {
@@ -158,7 +159,7 @@ void KeyboardKey(const SDL_KeyboardEvent& event) {
         return;
     }
     g_keyboardHolds[key] = down;
-    HoldKey(key, down);
+    player::HoldKey(key, down);
 }
 
 void HandleEvent(Screen& screen, const SDL_Event& event) {

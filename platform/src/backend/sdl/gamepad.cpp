@@ -4,6 +4,7 @@
 #include <map>
 
 #include "backend/sdl/input.h"
+#include "player/key_holders.h"
 #include "player/pad_keys.h"
 
 namespace vplat::sdl {
@@ -57,13 +58,13 @@ void SetButton(Pad& pad, int button, bool down) {
         return;
     }
     pad.buttons[button] = down;
-    HoldKey(player::KeyOfPadControl(ControlOfButton(button)), down);
+    player::HoldKey(player::KeyOfPadControl(ControlOfButton(button)), down);
 }
 
 void SetStick(Pad& pad, int direction, bool down) {
     if (pad.stick[direction] != down) {
         pad.stick[direction] = down;
-        HoldKey(player::KeyOfPadControl(kStickControls[direction]), down);
+        player::HoldKey(player::KeyOfPadControl(kStickControls[direction]), down);
     }
 }
 

@@ -1,14 +1,10 @@
-// Keys from more than one source (the keyboard, every pad) feed the one key
-// state the game reads: a key is down while any source holds it.
+// The SDL window's input beside the keyboard: pads and the screenshot key.
+// Both hold keys through player/key_holders.h, as the keyboard does.
 #pragma once
 
 #include <SDL.h>
 
 namespace vplat::sdl {
-
-// One source took hold of, or let go of, a Windows virtual key.
-void HoldKey(int virtualKey, bool down);
-void ForgetHeldKeys();
 
 // The game controller API: pads are opened as they are plugged in.
 void StartGamepads();

@@ -8,6 +8,7 @@
 #include "backend/sdl/player_window.h"
 #include "backend/sdl/pump_x11.h"
 #include "backend/sdl/state.h"
+#include "player/key_holders.h"
 #include "player/settings.h"
 
 namespace vplat::sdl {
@@ -106,7 +107,7 @@ bool Start(std::string* error) {
 void Stop() {
     ReleaseDisplay();
     StopGamepads();
-    ForgetHeldKeys();
+    player::ForgetHeldKeys();
     if (TheScreen().started) {
         ForgetQuitSignals();
         SDL_Quit();

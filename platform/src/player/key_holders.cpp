@@ -1,10 +1,10 @@
 // Counting holders means a pad letting go of Left does not release the Left
 // arrow the keyboard still holds, and the other way round.
-#include "key_holders.h"
+#include "player/key_holders.h"
 
 #include "player/playback.h"
 
-namespace vplat::windows {
+namespace vplat::player {
 namespace {
 
 int g_holders[256] = {};
@@ -18,10 +18,10 @@ void HoldKey(int virtualKey, bool down) {
     int& holders = g_holders[virtualKey];
     if (down) {
         if (++holders == 1) {
-            player::GiveKey(virtualKey, true);
+            GiveKey(virtualKey, true);
         }
     } else if (holders > 0 && --holders == 0) {
-        player::GiveKey(virtualKey, false);
+        GiveKey(virtualKey, false);
     }
 }
 
@@ -31,4 +31,4 @@ void ForgetHeldKeys() {
     }
 }
 
-}  // namespace vplat::windows
+}  // namespace vplat::player

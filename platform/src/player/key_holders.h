@@ -2,7 +2,7 @@
 // table the game reads: a key is down while any source holds it.
 #pragma once
 
-namespace vplat::windows {
+namespace vplat::player {
 
 // One source took hold of, or let go of, a Windows virtual key.
 void HoldKey(int virtualKey, bool down);
@@ -10,4 +10,4 @@ void HoldKey(int virtualKey, bool down);
 // holds anything now.
 void ForgetHeldKeys();
 
-}  // namespace vplat::windows
+}  // namespace vplat::player
