@@ -97,10 +97,12 @@ class Soak(unittest.TestCase):
 
     def test_resident_memory_stays_flat_in_each_scene(self):
         # Title from 0 to a half, play after it; each scene touches memory of
-        # its own, so each is compared with itself.
+        # its own, so each is compared with itself. The last twentieth is the
+        # game ending: the sanitizer build's leak check reads all of memory
+        # then, some 8 MB more resident for a moment, which is no scene's.
         self.assertGreaterEqual(len(self.samples), 50, "too few memory samples")
         for scene, early, late in (("title", (0.10, 0.20), (0.35, 0.45)),
-                                   ("play", (0.60, 0.70), (0.90, 1.00))):
+                                   ("play", (0.60, 0.70), (0.85, 0.95))):
             before = self.window(*early)
             after = self.window(*late)
             print("\n%s: %d samples, resident %.2f MB early, %.2f MB late"
