@@ -23,35 +23,31 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "support"))
 
+import compare_wine  # noqa: E402
 from velmora_test import Failure, desktop  # noqa: E402
 from velmora_test import wine as winehost  # noqa: E402
 from velmora_test.frames import TITLE  # noqa: E402
 from velmora_test.processes import cpu_seconds_fine, wakes  # noqa: E402
 from velmora_test.waiting import wait_until  # noqa: E402
-from velmora_test.xserver import XServer  # noqa: E402
 
 SCREEN = "1280x1024x24"
 
 
 def minimised_share(exe, prefix, workdir, seconds):
     """(game %, wineserver %, game wakes a second) minimised."""
-    xserver = XServer(SCREEN)
-    openbox = game = None
-    try:
-        openbox = desktop.Openbox(xserver)
-        game = winehost.WineGame(exe, prefix, xserver.display, workdir, args=["--window"])
+    with compare_wine.wine_desktop_game(exe, prefix, workdir, SCREEN, ["--window"]) as (display, _):
         found = wait_until(lambda: subprocess.run(
-            ["xdotool", "search", "--onlyvisible", "--name", "^%s$" % TITLE], env=game.env,
-            capture_output=True, text=True, timeout=10).stdout.split(), 60)
+            ["xdotool", "search", "--onlyvisible", "--name", "^%s$" % TITLE],
+            env=dict(os.environ, DISPLAY=display), capture_output=True, text=True,
+            timeout=10).stdout.split(), 60)
         if not found:
-            raise Failure("no game window appeared: %s" % game.debug_lines())
+            raise Failure("no game window appeared")
         window = found[0]
+        compare_wine.xdotool(display, "windowactivate", "--sync", window)
+        compare_wine.xdotool(display, "key", "space")
         time.sleep(1.0)
-        game.xdotool("windowactivate", "--sync", window)
-        game.xdotool("key", "space")
-        time.sleep(1.0)
-        game.xdotool("windowminimize", window)
-        if not wait_until(lambda: desktop.iconic(xserver.display, window), 10):
+        compare_wine.xdotool(display, "windowminimize", window)
+        if not wait_until(lambda: desktop.iconic(display, window), 10):
             raise Failure("the game's window was not minimised")
         time.sleep(1.0)
         pids = winehost.program_and_server(prefix, os.path.basename(exe))
@@ -61,13 +57,6 @@ def minimised_share(exe, prefix, workdir, seconds):
         span = t1 - t0
         return (100 * (cpu1[0] - cpu0[0]) / span, 100 * (cpu1[1] - cpu0[1]) / span,
                 (wakes1 - wakes0) / span)
-    finally:
-        if game is not None:
-            game.stop()
-        winehost.stop_wineserver(prefix)
-        if openbox is not None:
-            openbox.stop()
-        xserver.stop()
 
 
 def summary(name, values, unit):
