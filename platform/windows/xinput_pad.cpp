@@ -157,13 +157,22 @@ void PollPads(DWORD now) {
     if (g_getState == nullptr) {
         return;
     }
+    bool look = !g_looked || now - g_lastLook >= kLookForPadsMs;
+    bool anyPad = false;
+    for (const Slot& slot : g_slots) {
+        anyPad = anyPad || slot.connected;
+    }
+    // With no pad and no look due there is nothing to read, and asking which
+    // window is in front costs a call to the window system every frame.
+    if (!anyPad && !look) {
+        return;
+    }
     if (!GameInFront()) {
         for (Slot& slot : g_slots) {
             LetGo(slot);
         }
         return;
     }
-    bool look = !g_looked || now - g_lastLook >= kLookForPadsMs;
     if (look) {
         g_looked = true;
         g_lastLook = now;
