@@ -33,14 +33,6 @@ void OnAnswer(entry::Name call, int64_t result) {
     }
 }
 
-// Wine keeps what GDI drew on a window in the window's own surface until the
-// thread next waits or finds its queue empty, which the game's loop does only
-// after its Sleep; a wait of no time sends the frame to the X server now. On
-// Windows the picture is already on its way, and the wait costs a call.
-void SendToScreen() {
-    MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_ALLINPUT, 0);
-}
-
 void Present(const internal::IndexedFrame& frame) {
     FramePresented();
     // Not GetTickCount: its import slot is the game's clock, and a reading
@@ -50,10 +42,9 @@ void Present(const internal::IndexedFrame& frame) {
     bool paced = player::Paced();
     if (paced) {
         // Waited out by the game's next poll; here only when it did not poll.
-        WaitForRefresh(false);
+        WaitForRefresh();
     }
     ShowFrame(frame);
-    SendToScreen();
     if (paced) {
         FrameShown();
     }

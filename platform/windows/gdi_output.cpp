@@ -18,10 +18,17 @@
 namespace vplat::windows {
 namespace {
 
+// The window's device context is taken once, for the output's life: taken
+// and given back each frame, under Wine its state is reset each time, which
+// chooses a font again and reads the X resource files anew when the X server
+// holds none.
 class GdiOutput final : public present::Output {
 public:
-    explicit GdiOutput(HWND window) : window_(window) {}
-    ~GdiOutput() override { Drop(); }
+    explicit GdiOutput(HWND window) : window_(window), windowDc_(GetDC(window)) {}
+    ~GdiOutput() override {
+        Drop();
+        ReleaseDC(window_, windowDc_);
+    }
 
     bool CanvasFor(int width, int height, present::Canvas* canvas, bool* fresh) override {
         *fresh = bitmap_ == nullptr || width != canvas_.width || height != canvas_.height;
@@ -39,12 +46,10 @@ public:
     }
 
     void Send(const std::vector<present::OutputRect>& rects) override {
-        HDC window = GetDC(window_);
         for (const present::OutputRect& r : rects) {
-            BitBlt(window, r.left, r.top, r.right - r.left, r.bottom - r.top, dc_, r.left, r.top,
+            BitBlt(windowDc_, r.left, r.top, r.right - r.left, r.bottom - r.top, dc_, r.left, r.top,
                    SRCCOPY);
         }
-        ReleaseDC(window_, window);
     }
 
     const char* Failure() const override { return "no bitmap for the window's size"; }
@@ -100,6 +105,7 @@ private:
     }
 
     HWND window_;
+    HDC windowDc_;
     HBITMAP bitmap_ = nullptr;
     HDC dc_ = nullptr;
     HGDIOBJ previous_ = nullptr;

@@ -1,9 +1,12 @@
 // The game's PeekMessageA, wrapped at link time (--wrap of its import slot),
 // so that the game's loop, which never waits, is unchanged:
 //  - after a presented frame, an empty poll waits out the display's refresh
-//    period, or until a message comes, which is handled at once (the key
-//    state the game reads is set from key messages): the next frame starts
-//    on the refresh and reads the keys then, as late as it can;
+//    period and polls again, so that what came meanwhile is handled first
+//    (the key state the game reads is set from key messages): the next frame
+//    starts on the refresh and reads the keys then, as late as it can. A
+//    message does not end the wait: it would change no frame, and under Wine
+//    each wake and poll is a round trip to the wineserver, for each of the
+//    25 repeats a second of a held key;
 //  - while the game's window is minimised, an empty poll waits for the next
 //    message, without end: a frame would show nothing, and only a message
 //    can bring the window back. The game stops its frames by itself when told
@@ -65,7 +68,7 @@ BOOL WINAPI PeekMessageWaiting(LPMSG message, HWND window, UINT first, UINT last
     while (!found) {
         if (Minimised()) {
             WaitForMessage(INFINITE);
-        } else if (!WaitForRefresh(true)) {
+        } else if (!WaitForRefresh()) {
             break;
         }
         found = __real___imp_PeekMessageA(message, window, first, last, remove);

@@ -13,12 +13,16 @@ namespace {
 
 // Windows 10 1803 and later; older systems refuse it and get a plain timer.
 constexpr DWORD kHighResolutionTimer = 0x00000002;
+// Manual reset, so that setting the timer clears what an earlier due time
+// left signalled: Wine keeps an automatic timer signalled when nobody waited
+// for it, and the next wait would end at once.
 constexpr int kAssumedRefresh = 60;
 
 HANDLE Timer() {
     static HANDLE timer = [] {
-        HANDLE made =
-            CreateWaitableTimerExW(nullptr, nullptr, kHighResolutionTimer, TIMER_ALL_ACCESS);
+        HANDLE made = CreateWaitableTimerExW(
+            nullptr, nullptr, kHighResolutionTimer | CREATE_WAITABLE_TIMER_MANUAL_RESET,
+            TIMER_ALL_ACCESS);
         return made != nullptr ? made : CreateWaitableTimerW(nullptr, TRUE, nullptr);
     }();
     return timer;
@@ -58,27 +62,15 @@ Period& ThePeriod() {
     return period;
 }
 
-// The timer and, where asked, the message queue in one wait: a key pressed
-// meanwhile is read at once and the frame still starts on time.
-void WaitOn(HANDLE timer, DWORD ms, bool orMessage) {
-    if (orMessage) {
-        MsgWaitForMultipleObjectsEx(timer != nullptr ? 1 : 0, &timer, ms, QS_ALLINPUT,
-                                    MWMO_INPUTAVAILABLE);
-    } else if (timer != nullptr) {
-        WaitForSingleObject(timer, ms);
-    } else {
-        Sleep(ms);
-    }
-}
-
-void WaitTicks(int64_t ticks, int64_t perSecond, bool orMessage) {
+void WaitTicks(int64_t ticks, int64_t perSecond) {
     LARGE_INTEGER due;
     due.QuadPart = -(ticks * 10000000 / perSecond);  // relative, in 100 ns
     HANDLE timer = Timer();
     if (timer != nullptr && SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE)) {
-        WaitOn(timer, INFINITE, orMessage);
+        WaitForSingleObject(timer, INFINITE);
     } else {
-        WaitOn(nullptr, static_cast<DWORD>((ticks * 1000 + perSecond - 1) / perSecond), orMessage);
+        // Not Sleep: its import slot is the game's, which a timed demo skips.
+        SleepEx(static_cast<DWORD>((ticks * 1000 + perSecond - 1) / perSecond), FALSE);
     }
 }
 
@@ -94,14 +86,14 @@ void FrameShown() {
     period.running = true;
 }
 
-bool WaitForRefresh(bool orMessage) {
+bool WaitForRefresh() {
     Period& period = ThePeriod();
     int64_t now = Now();
     if (!period.running || now >= period.end) {
         period.running = false;
         return false;
     }
-    WaitTicks(period.end - now, period.perSecond, orMessage);
+    WaitTicks(period.end - now, period.perSecond);
     return true;
 }
 
@@ -111,8 +103,7 @@ namespace vplat::kernel {
 
 void Wait(double seconds) {
     static const int64_t perSecond = windows::TicksPerSecond();
-    windows::WaitTicks(static_cast<int64_t>(seconds * static_cast<double>(perSecond)), perSecond,
-                       false);
+    windows::WaitTicks(static_cast<int64_t>(seconds * static_cast<double>(perSecond)), perSecond);
 }
 
 }  // namespace vplat::kernel

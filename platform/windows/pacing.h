@@ -9,8 +9,8 @@ namespace vplat::windows {
 // catch up.
 void FrameShown();
 
-// Waits, while the shown frame's refresh period runs, until it ends or, with
-// `orMessage`, until a message comes; false at once when no period runs.
-bool WaitForRefresh(bool orMessage);
+// Waits, while the shown frame's refresh period runs, until it ends; false at
+// once when no period runs.
+bool WaitForRefresh();
 
 }  // namespace vplat::windows
