@@ -16,11 +16,13 @@ held, so the ball moves all the time. Over a measured stretch of each run:
   - frames per second: read off the game's own counter in screenshots taken
     once a second (its digits matched against the font image);
   - CPU: the process's user and system time from /proc (for Wine, the game's
-    process and the prefix's wineserver).
+    process and the prefix's wineserver), over that stretch and over one as
+    long just before it with no screenshot taken, which the X server would
+    be charged for.
 
-Prints each run, then for each side the median and range of CPU per frame and
-of the frame rate, and the Linux/Wine ratio of the medians (with the range of
-the per-round ratios). VELMORA_PRESENT in the environment reaches the Linux
+Prints each run, then for each side the median and range of both CPU figures
+per frame and of the frame rate, and the Linux/Wine ratios of the medians
+(with the range of the per-round ratios). VELMORA_PRESENT in the environment reaches the Linux
 build. Measures and prints; it does not judge.
 """
 
@@ -93,9 +95,13 @@ def start_play(display):
 
 
 def measure(display, pids, workdir, name, size, cpu_of=cpu_seconds):
-    """CPU seconds per frame over MEASURE seconds of play, and the mean
-    frame rate the counter showed; cpu_of(pid) reads a process's CPU."""
+    """CPU seconds per frame over MEASURE seconds of play, the mean frame
+    rate the counter showed, and CPU seconds per frame over as long a stretch
+    before them with no screenshot (which the X server is charged for, a cost
+    of measuring that is the same on both sides); cpu_of(pid) reads a
+    process's CPU."""
     time.sleep(WARM_UP)
+    quiet = sum(quiet_cpu(pids, MEASURE))
     cpu0 = sum(cpu_of(p) for p in pids)
     t0 = time.monotonic()
     rates = []
@@ -109,7 +115,7 @@ def measure(display, pids, workdir, name, size, cpu_of=cpu_seconds):
     elapsed = time.monotonic() - t0
     cpu = sum(cpu_of(p) for p in pids) - cpu0
     fps = statistics.mean(rates)
-    return cpu / (fps * elapsed), fps
+    return cpu / (fps * elapsed), fps, quiet / (fps * MEASURE)
 
 
 @contextlib.contextmanager
@@ -222,27 +228,27 @@ def summary(label, values, unit, scale=1.0):
 def alternate(rounds, first, second):
     """Runs two sides ROUNDS times, alternating which goes first so that drift
     in the machine's load falls on both. first and second are (name, run)
-    with run(round) -> (CPU seconds per frame, frames per second). Prints
-    each run, then the medians, ranges and first/second ratio of CPU per
-    frame."""
+    with run(round) -> (CPU seconds per frame, frames per second, CPU seconds
+    per frame with no screenshot taken). Prints each run, then the medians,
+    ranges and first/second ratio of both CPU figures."""
     results = {first[0]: [], second[0]: []}
-    ratios = []
     for r in range(rounds):
         for name, run in (first, second) if r % 2 == 0 else (second, first):
-            per_frame, fps = run(r)
-            results[name].append((per_frame, fps))
-            print("round %d %-5s  %7.1f frames/s  %.4f ms CPU per frame" %
-                  (r + 1, name, fps, per_frame * 1000), flush=True)
-        ratios.append(results[first[0]][-1][0] / results[second[0]][-1][0])
+            per_frame, fps, quiet = run(r)
+            results[name].append((per_frame, fps, quiet))
+            print("round %d %-5s  %7.1f frames/s  %.4f ms CPU per frame, %.4f ms with no "
+                  "screenshot" % (r + 1, name, fps, per_frame * 1000, quiet * 1000), flush=True)
     print()
-    for name in (first[0], second[0]):
-        print(summary("%s CPU per frame" % name, [v[0] for v in results[name]], "ms", 1000))
-    for name in (first[0], second[0]):
-        print(summary("%s frames/s" % name, [v[1] for v in results[name]], "  "))
-    median_ratio = (statistics.median(v[0] for v in results[first[0]]) /
-                    statistics.median(v[0] for v in results[second[0]]))
-    print("%s/%s CPU per frame: %.3f (ratio of the medians; per round %.3f - %.3f)" %
-          (first[0], second[0], median_ratio, min(ratios), max(ratios)))
+    for label, i in (("CPU per frame", 0), ("frames/s", 1), ("CPU, no screenshot", 2)):
+        for name in (first[0], second[0]):
+            print(summary("%s %s" % (name, label), [v[i] for v in results[name]],
+                          "  " if i == 1 else "ms", 1.0 if i == 1 else 1000))
+    for label, i in (("CPU per frame", 0), ("CPU per frame with no screenshot", 2)):
+        ratios = [a[i] / b[i] for a, b in zip(results[first[0]], results[second[0]])]
+        median_ratio = (statistics.median(v[i] for v in results[first[0]]) /
+                        statistics.median(v[i] for v in results[second[0]]))
+        print("%s/%s %s: %.3f (ratio of the medians; per round %.3f - %.3f)" %
+              (first[0], second[0], label, median_ratio, min(ratios), max(ratios)))
 
 
 def main(argv):
