@@ -988,7 +988,12 @@ def restored(game, expected):
     log("the surfaces were lost and the game's restore path restored them")
 
 
-def own_ddraw_command(exe, native, helper, prefix, workdir):
+@contextlib.contextmanager
+def own_ddraw_desktop(native, prefix, workdir):
+    """The Linux build's headless frames, then an X server of the suite's
+    size under openbox, with no settings in the prefix, so that the game
+    starts full screen whatever an earlier run quit in: yields (the frames,
+    the X server)."""
     fresh_workdir(workdir)
     native_frames = headless.reference_frames(native, os.path.join(workdir, "native"))
     log("native frames captured")
@@ -998,6 +1003,15 @@ def own_ddraw_command(exe, native, helper, prefix, workdir):
         openbox = Openbox(xserver)
         for ini in settings_files(prefix):
             os.remove(ini)
+        yield native_frames, xserver
+    finally:
+        if openbox is not None:
+            openbox.stop()
+        xserver.stop()
+
+
+def own_ddraw_command(exe, native, helper, prefix, workdir):
+    with own_ddraw_desktop(native, prefix, workdir) as (native_frames, xserver):
         ended = {}
         run_game(os.path.abspath(exe), prefix, workdir,
                  own_ddraw_session(native_frames, workdir, os.path.abspath(helper), ended), xserver)
@@ -1007,10 +1021,6 @@ def own_ddraw_command(exe, native, helper, prefix, workdir):
         run_game(os.path.abspath(exe), prefix, workdir,
                  second_run_session(native_frames, workdir, ended["maximised"], shots), xserver)
         command_line_answers(os.path.abspath(exe), prefix)
-    finally:
-        if openbox is not None:
-            openbox.stop()
-        xserver.stop()
 
 
 def screen_ball(game, workdir, place, play, sprite):
@@ -1080,22 +1090,10 @@ def own_pad_session(native_frames, workdir, pads):
 
 
 def own_pad_command(exe, native, dll, prefix, workdir):
-    fresh_workdir(workdir)
-    native_frames = headless.reference_frames(native, os.path.join(workdir, "native"))
-    xserver = XServer.of_size(*SCREEN)
-    openbox = None
-    try:
-        openbox = Openbox(xserver)
-        # Full screen, whatever an earlier run in the prefix quit in.
-        for ini in settings_files(prefix):
-            os.remove(ini)
+    with own_ddraw_desktop(native, prefix, workdir) as (native_frames, xserver):
         with fake_xinput(prefix, dll, workdir) as pads:
             run_game(os.path.abspath(exe), prefix, workdir,
                      own_pad_session(native_frames, workdir, pads), xserver, overrides=FAKE_XINPUT)
-    finally:
-        if openbox is not None:
-            openbox.stop()
-        xserver.stop()
 
 
 def on_alarm(signum, frame):
